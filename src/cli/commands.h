@@ -1,0 +1,10 @@
+// The command-line tool's commands. Each takes the arguments after its name and returns the
+// process exit status: 0 success, 1 failure, 2 usage error (130 for an interrupted translation).
+#pragma once
+
+#include <string>
+#include <vector>
+
+using Arguments = std::vector<std::string>;
+
+int runInfoCommand(const Arguments& args);

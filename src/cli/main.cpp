@@ -1,0 +1,46 @@
+// reelmaker: batch work over the core library (inspect frame files, list sequences, write movies).
+#include "cli/commands.h"
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(const Arguments&);
+    const char* synopsis;
+};
+
+const Command kCommands[] = {
+    {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
+};
+
+void printUsage(FILE* out) {
+    std::fprintf(out, "usage: reelmaker COMMAND [OPTIONS]\n\ncommands:\n");
+    for (const Command& command : kCommands)
+        std::fprintf(out, "  %s\n", command.synopsis);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        printUsage(stderr);
+        return 2;
+    }
+    std::string name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help") {
+        printUsage(stdout);
+        return 0;
+    }
+    Arguments args(argv + 2, argv + argc);
+    for (const Command& command : kCommands) {
+        if (name == command.name)
+            return command.run(args);
+    }
+    std::fprintf(stderr, "reelmaker: unknown command '%s'\n", name.c_str());
+    printUsage(stderr);
+    return 2;
+}

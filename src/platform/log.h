@@ -1,0 +1,34 @@
+// The platform log function.
+//
+// NSLog formats its message printf-style and writes one line to standard error, prefixed like a
+// platform log line: "2026-12-09 06:45:12.345 reelmaker[4242] message". A message that already ends
+// with a line feed gets no second one. Tests attach a LogCapture to read the message texts.
+#pragma once
+
+#include <string>
+#include <vector>
+
+void NSLog(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+/// While alive, collects every logged message (the text without prefix, line feed included).
+/// With echo off the lines do not reach standard error. Captures nest; the innermost one collects.
+class LogCapture {
+public:
+    explicit LogCapture(bool echo = false);
+    ~LogCapture();
+    LogCapture(const LogCapture&) = delete;
+    LogCapture& operator=(const LogCapture&) = delete;
+
+    std::vector<std::string> messages() const;
+    /// How many messages equal `text` exactly.
+    int count(const std::string& text) const;
+    void clear();
+
+private:
+    friend void NSLog(const char*, ...);
+    void add(const std::string& message);
+
+    bool m_echo;
+    LogCapture* m_previous;
+    std::vector<std::string> m_messages;
+};

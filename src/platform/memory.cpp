@@ -1,0 +1,143 @@
+#include "platform/memory.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// The master pointer comes first, so a handle (its address) is also the record's address.
+struct HandleRecord {
+    char* block;
+    Size size;
+    int lockCount;
+};
+static_assert(offsetof(HandleRecord, block) == 0);
+
+// Pointer blocks carry their size in a header in front of the caller's bytes; 16 bytes keep the
+// caller's bytes aligned for any scalar type.
+constexpr size_t kPtrHeader = 16;
+
+thread_local OSErr t_memError = noErr;
+
+HandleRecord* recordOf(Handle h) { return reinterpret_cast<HandleRecord*>(h); }
+
+Handle makeHandle(Size byteCount, bool clear) {
+    if (byteCount < 0) {
+        t_memError = paramErr;
+        return nullptr;
+    }
+    auto* record = new (std::nothrow) HandleRecord{nullptr, byteCount, 0};
+    if (!record) {
+        t_memError = memFullErr;
+        return nullptr;
+    }
+    // Always allocate at least one byte so that *h is never null for a live handle.
+    size_t allocation = byteCount > 0 ? size_t(byteCount) : 1;
+    record->block = static_cast<char*>(clear ? std::calloc(1, allocation) : std::malloc(allocation));
+    if (!record->block) {
+        delete record;
+        t_memError = memFullErr;
+        return nullptr;
+    }
+    t_memError = noErr;
+    return &record->block;
+}
+
+Ptr makePtr(Size byteCount, bool clear) {
+    if (byteCount < 0) {
+        t_memError = paramErr;
+        return nullptr;
+    }
+    size_t total = kPtrHeader + size_t(byteCount);
+    auto* raw = static_cast<char*>(clear ? std::calloc(1, total) : std::malloc(total));
+    if (!raw) {
+        t_memError = memFullErr;
+        return nullptr;
+    }
+    std::memcpy(raw, &byteCount, sizeof byteCount);
+    t_memError = noErr;
+    return raw + kPtrHeader;
+}
+
+} // namespace
+
+OSErr MemError() { return t_memError; }
+
+Handle NewHandle(Size byteCount) { return makeHandle(byteCount, false); }
+Handle NewHandleClear(Size byteCount) { return makeHandle(byteCount, true); }
+
+Size GetHandleSize(Handle h) {
+    if (!h) {
+        t_memError = nilHandleErr;
+        return 0;
+    }
+    t_memError = noErr;
+    return recordOf(h)->size;
+}
+
+void SetHandleSize(Handle h, Size byteCount) {
+    if (!h || byteCount < 0) {
+        t_memError = h ? paramErr : nilHandleErr;
+        return;
+    }
+    HandleRecord* record = recordOf(h);
+    size_t allocation = byteCount > 0 ? size_t(byteCount) : 1;
+    char* grown = static_cast<char*>(std::realloc(record->block, allocation));
+    if (!grown) {
+        t_memError = memFullErr;
+        return;
+    }
+    record->block = grown;
+    record->size = byteCount;
+    t_memError = noErr;
+}
+
+void HLock(Handle h) {
+    if (h)
+        recordOf(h)->lockCount = 1;
+}
+
+void HUnlock(Handle h) {
+    // Locks do not nest: one unlock releases the block.
+    if (h)
+        recordOf(h)->lockCount = 0;
+}
+
+bool HIsLocked(Handle h) { return h && recordOf(h)->lockCount > 0; }
+
+OSErr PtrToHand(const void* srcPtr, Handle* dstHndl, Size size) {
+    if (!dstHndl)
+        return paramErr;
+    *dstHndl = NewHandle(size);
+    if (!*dstHndl)
+        return MemError();
+    if (size > 0)
+        std::memcpy(**dstHndl, srcPtr, size_t(size));
+    return noErr;
+}
+
+void DisposeHandle(Handle h) {
+    if (!h)
+        return;
+    HandleRecord* record = recordOf(h);
+    std::free(record->block);
+    delete record;
+    t_memError = noErr;
+}
+
+Ptr NewPtr(Size byteCount) { return makePtr(byteCount, false); }
+Ptr NewPtrClear(Size byteCount) { return makePtr(byteCount, true); }
+
+Size GetPtrSize(Ptr p) {
+    if (!p)
+        return 0;
+    Size size;
+    std::memcpy(&size, p - kPtrHeader, sizeof size);
+    return size;
+}
+
+void DisposePtr(Ptr p) {
+    if (p)
+        std::free(p - kPtrHeader);
+}
