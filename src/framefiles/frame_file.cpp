@@ -1,0 +1,184 @@
+#include "framefiles/frame_file.h"
+
+#include "framefiles/preview_conversion.h"
+#include "platform/bigendian.h"
+#include "platform/log.h"
+
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Holds a handle's block locked while the reader writes into it.
+class HandleLockScope {
+public:
+    explicit HandleLockScope(Handle h) : m_h(h) { HLock(m_h); }
+    ~HandleLockScope() { HUnlock(m_h); }
+    HandleLockScope(const HandleLockScope&) = delete;
+    HandleLockScope& operator=(const HandleLockScope&) = delete;
+
+private:
+    Handle m_h;
+};
+
+// Room for one frame read from the file, left uninitialised: the read fills it or fails.
+std::unique_ptr<uint8_t[]> newReadBuffer(int64_t byteCount) {
+    return std::unique_ptr<uint8_t[]>(new (std::nothrow) uint8_t[size_t(byteCount > 0 ? byteCount : 1)]);
+}
+
+} // namespace
+
+void FrameFile::openAtPath(const std::string& path) {
+    std::optional<uint64_t> size = sizeOfFileAtPath(path);
+    if (!size) {
+        NSLog("Error: file %s doesn't exist!?\n", path.c_str());
+        return;
+    }
+    m_fileSize = *size;
+    m_fileHandle = ReadableFile::fileHandleForReadingAtPath(path);
+    if (!m_fileHandle) {
+        NSLog("Error: couldn't open %s file %s\n", m_format.kindName, path.c_str());
+        return;
+    }
+    if (m_fileSize <= kHeaderSize) {
+        // The file stays open: the reader answers its queries as one without a header.
+        NSLog("Error: couldn't open %s file %s\n", m_format.kindName, path.c_str());
+        return;
+    }
+    extractHeader();
+    if (!hasHeader())
+        return;
+    uint32_t magic = be::readU32(m_headerData.data());
+    if (magic != m_format.magicNumber) {
+        // A small number shows as two blanks and its last two decimal digits rather than as
+        // unprintable bytes.
+        const uint8_t* first = m_headerData.data();
+        char c[4] = {char(first[0]), char(first[1]), char(first[2]), char(first[3])};
+        if (magic <= 63) {
+            c[0] = ' ';
+            c[1] = ' ';
+            c[2] = char('0' + magic / 10 % 10);
+            c[3] = char('0' + magic % 10);
+        }
+        NSLog("WARNING: file magic number = '%c%c%c%c' (0x%08x)!\n", c[0], c[1], c[2], c[3], magic);
+    }
+}
+
+void FrameFile::readHeaderFields() {
+    std::vector<uint8_t> block(kHeaderSize);
+    if (!m_fileHandle || m_fileHandle->readDataAtOffset(0, block.data(), kHeaderSize) < kHeaderSize)
+        return;  // no header: width, height and offset stay 0
+    m_headerData = std::move(block);
+    const uint8_t* bytes = m_headerData.data();
+    m_frameWidth = float(be::readU32(bytes, m_format.widthOffset));
+    m_frameHeight = float(be::readU32(bytes, m_format.heightOffset));
+    m_dataOffset = int32_t(be::readU32(bytes, 4));
+    if (m_frameWidth > kMaxFrameDimension || m_frameHeight > kMaxFrameDimension)
+        NSLog("WARNING: excessive frame size! %lldx%lld\n", static_cast<long long>(m_frameWidth),
+              static_cast<long long>(m_frameHeight));
+}
+
+FrameFileCheck FrameFile::check() const {
+    if (!hasHeader())
+        return FrameFileCheck::noHeader;
+    if (be::readU32(m_headerData.data()) != m_format.magicNumber)
+        return FrameFileCheck::wrongMagic;
+    if (m_frameWidth > kMaxFrameDimension)
+        return FrameFileCheck::widthTooLarge;
+    if (m_frameHeight > kMaxFrameDimension)
+        return FrameFileCheck::heightTooLarge;
+    if (float(m_fileSize) < m_frameWidth * m_frameHeight * 4.0f)
+        return FrameFileCheck::fileTooSmall;
+    return FrameFileCheck::ok;
+}
+
+NSSize FrameFile::frameSize() const {
+    if (!hasHeader())
+        return NSSize{0, 0};
+    return NSSize{m_frameWidth, m_frameHeight};
+}
+
+std::optional<std::string> FrameFile::filename() const {
+    if (!hasHeader())
+        return std::nullopt;
+    const char* field = reinterpret_cast<const char*>(m_headerData.data() + m_format.filenameOffset);
+    constexpr size_t kFieldSize = 100;
+    const void* nul = std::memchr(field, '\0', kFieldSize);
+    return std::string(field, nul ? static_cast<const char*>(nul) - field : kFieldSize);
+}
+
+int64_t FrameFile::frameByteCount() const {
+    return int64_t(m_frameHeight) * int64_t(m_frameWidth) * 4;
+}
+
+bool FrameFile::frameInsideFile(int64_t byteCount) const {
+    return m_dataOffset >= 0 && uint64_t(m_dataOffset) + uint64_t(byteCount) <= m_fileSize;
+}
+
+OSErr FrameFile::readFrameToBuffer(Handle frameBuffer) {
+    int64_t n = frameByteCount();
+    if (!frameBuffer || !*frameBuffer || int64_t(GetHandleSize(frameBuffer)) < n) {
+        NSLog("Error in readFrameToBuffer: - frameBuffer missing or too small\n");
+        return -1;
+    }
+    if (!hasHeader())
+        return noErr;
+    // Pixel data that isn't all in the file is a failure, not a silent success: the caller would
+    // otherwise go on with a buffer that holds some earlier frame.
+    if (!frameInsideFile(n)) {
+        NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
+        return eofErr;
+    }
+    HandleLockScope lock(frameBuffer);
+    // Read aside first, so that a short read leaves the caller's block as it was.
+    std::unique_ptr<uint8_t[]> data = newReadBuffer(n);
+    if (!data) {
+        NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
+        return memFullErr;
+    }
+    size_t got = m_fileHandle->readDataAtOffset(uint64_t(m_dataOffset), data.get(), size_t(n));
+    if (int64_t(got) != n) {
+        NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
+        return eofErr;
+    }
+    std::memcpy(*frameBuffer, data.get(), size_t(n));
+    return noErr;
+}
+
+std::shared_ptr<NSImage> FrameFile::imageWithFrameBuffer(Ptr* frameBuffer) {
+    if (m_image)
+        return m_image;
+    if (!frameBuffer || !*frameBuffer)
+        return nullptr;
+    int64_t n = frameByteCount();
+    if (!hasHeader() || !frameInsideFile(n))
+        return nullptr;
+    // The block must hold the whole preview: a frame larger than the caller's block (another frame
+    // size within one sequence) gives no picture instead of writing past the block.
+    if (int64_t(GetPtrSize(*frameBuffer)) < n)
+        return nullptr;
+    int64_t width = int64_t(m_frameWidth);
+    int64_t height = int64_t(m_frameHeight);
+    if (width > INT_MAX / 4 || height > INT_MAX)
+        return nullptr;  // only a refused header claims this much
+    auto* block = reinterpret_cast<uint8_t*>(*frameBuffer);
+    auto bitmap = std::make_shared<NSBitmapImageRep>(block, int(width), int(height));
+    if (!*frameBuffer || !m_fileHandle || !m_fileHandle->isOpen())
+        return nullptr;
+    std::unique_ptr<uint8_t[]> data = newReadBuffer(n);
+    size_t got = data ? m_fileHandle->readDataAtOffset(uint64_t(m_dataOffset), data.get(), size_t(n)) : 0;
+    if (!data || int64_t(got) != n) {
+        NSLog("Error reading pixel data in imageWithFrameBuffer:\n");
+        return nullptr;
+    }
+    convertFrameToPreview(data.get(), block, size_t(width * height));
+    m_image = std::make_shared<NSImage>(NSSize{m_frameWidth, m_frameHeight});
+    m_image->addRepresentation(std::move(bitmap));
+    return m_image;
+}
+
+void FrameFile::closeFile() {
+    if (m_fileHandle)
+        m_fileHandle->closeFile();
+}

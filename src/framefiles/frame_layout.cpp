@@ -1,0 +1,95 @@
+#include "framefiles/frame_layout.h"
+
+#include <set>
+
+namespace {
+
+const char* descriptorName(uint8_t descriptor) {
+    switch (descriptor) {
+    case 0: return "user-defined";
+    case 1: return "red";
+    case 2: return "green";
+    case 3: return "blue";
+    case 4: return "alpha";
+    case 6: return "luma";
+    case 7: return "chroma";
+    case 8: return "depth";
+    case 9: return "composite";
+    case 50: return "RGB";
+    case 51: return "RGBA";
+    case 52: return "ABGR";
+    case 100: return "CbYCrY 4:2:2";
+    case 101: return "CbYACrYA 4:2:2:4";
+    case 102: return "CbYCr 4:4:4";
+    case 103: return "CbYCrA 4:4:4:4";
+    default: return nullptr;
+    }
+}
+
+std::string packingName(uint16_t packing) {
+    switch (packing) {
+    case 0: return "packed";
+    case 1: return "filled A";
+    case 2: return "filled B";
+    default: return "packing " + std::to_string(packing);
+    }
+}
+
+constexpr uint8_t kDescriptorRGB = 50;
+constexpr uint16_t kPackingFilledA = 1;
+
+// Cineon image information: byte offsets within the header.
+constexpr size_t kCineonChannelCount = 193;    // u8
+constexpr size_t kCineonChannelInfo = 196;     // 8 records of 28 bytes
+constexpr size_t kCineonChannelInfoSize = 28;
+constexpr size_t kCineonBitsPerPixel = 2;      // u8 within a channel record
+constexpr size_t kCineonInterleave = 680;      // u8: 0 pixel interleaved
+constexpr size_t kCineonPacking = 681;         // u8: 5 = 10 bits filled into 32-bit words
+constexpr uint8_t kCineonPackingFilled32 = 5;
+
+} // namespace
+
+FrameLayout layoutOfDPXHeader(const DPXHeader& header) {
+    FrameLayout layout;
+    uint16_t elements = header.imageInfo.numImageElements;
+    if (elements == 0) {
+        layout.text = "no image element";
+        return layout;
+    }
+    const DPXImageElementHeader& first = header.imageInfo.imageElement[0];
+    const char* name = descriptorName(first.descriptor);
+    layout.text = (name ? std::string(name) : "descriptor " + std::to_string(first.descriptor)) + " " +
+                  std::to_string(first.bitDepth) + "-bit";
+    if (first.bitDepth == 32 || first.bitDepth == 64)
+        layout.text += " float";
+    else if (first.bitDepth == 10 || first.bitDepth == 12)
+        layout.text += " " + packingName(first.packing);
+    if (first.encoding == 1)
+        layout.text += " RLE";
+    else if (first.encoding != 0)
+        layout.text += " encoding " + std::to_string(first.encoding);
+    if (elements != 1)
+        layout.text += ", " + std::to_string(elements) + " elements";
+    layout.native = first.descriptor == kDescriptorRGB && first.bitDepth == 10 &&
+                    first.packing == kPackingFilledA && first.encoding == 0;
+    return layout;
+}
+
+FrameLayout layoutOfCineonHeader(const uint8_t* header) {
+    unsigned channels = header[kCineonChannelCount];
+    std::set<unsigned> depths;
+    for (unsigned i = 0; i < channels && i < 8; ++i)
+        depths.insert(header[kCineonChannelInfo + kCineonChannelInfoSize * i + kCineonBitsPerPixel]);
+    std::string bits;
+    for (unsigned depth : depths) {
+        if (!bits.empty())
+            bits += '/';
+        bits += std::to_string(depth);
+    }
+    FrameLayout layout;
+    layout.text = std::to_string(channels) + " ch " + (bits.empty() ? "?" : bits) + "-bit, packing " +
+                  std::to_string(header[kCineonPacking]);
+    layout.native = channels == 3 && depths == std::set<unsigned>{10} &&
+                    header[kCineonPacking] == kCineonPackingFilled32 && header[kCineonInterleave] == 0;
+    return layout;
+}

@@ -1,0 +1,57 @@
+#include "platform/read_file.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+std::optional<uint64_t> sizeOfFileAtPath(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return uint64_t(info.st_size);
+}
+
+std::unique_ptr<ReadableFile> ReadableFile::fileHandleForReadingAtPath(const std::string& path) {
+    // Non-blocking open so that a FIFO can't hang us before we see that it is no regular file.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return nullptr;
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return nullptr;
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags >= 0)
+        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    return std::unique_ptr<ReadableFile>(new ReadableFile(fd));
+}
+
+ReadableFile::~ReadableFile() { closeFile(); }
+
+void ReadableFile::closeFile() {
+    if (m_fd >= 0)
+        ::close(m_fd);
+    m_fd = -1;
+}
+
+size_t ReadableFile::readDataAtOffset(uint64_t offset, void* buffer, size_t length) {
+    if (m_fd < 0)
+        return 0;
+    auto* bytes = static_cast<char*>(buffer);
+    size_t done = 0;
+    // One logical read; the kernel may hand it over in parts.
+    while (done < length) {
+        uint64_t position = offset + done;
+        if (position > uint64_t(INT64_MAX))
+            break;
+        ssize_t got = ::pread(m_fd, bytes + done, length - done, off_t(position));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            break;
+        done += size_t(got);
+    }
+    return done;
+}

@@ -1,0 +1,36 @@
+// Files opened for reading: the platform's file manager and file handle calls that the frame readers
+// rely on (existence and size with links followed, open, positioned read, close).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+/// The size in bytes of what the path names, symbolic links followed; nullopt when nothing exists
+/// there (or a link dangles). A directory exists and has the size the file system gives it.
+std::optional<uint64_t> sizeOfFileAtPath(const std::string& path);
+
+/// A file open for reading; closed by closeFile() or at destruction.
+class ReadableFile {
+public:
+    /// Opens the file for reading, links followed; nullptr when it can't be opened or is not a
+    /// regular file (a directory or a device yields no bytes to read as a frame).
+    static std::unique_ptr<ReadableFile> fileHandleForReadingAtPath(const std::string& path);
+
+    ~ReadableFile();
+    ReadableFile(const ReadableFile&) = delete;
+    ReadableFile& operator=(const ReadableFile&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    void closeFile();
+
+    /// Reads up to `length` bytes starting at byte `offset` of the file into `buffer` and returns
+    /// how many came: fewer than asked at the end of the file, on an error or after closeFile().
+    size_t readDataAtOffset(uint64_t offset, void* buffer, size_t length);
+
+private:
+    explicit ReadableFile(int fd) : m_fd(fd) {}
+    int m_fd;
+};
