@@ -1,12 +1,160 @@
+// reelmaker info [--json] FILE...: what the frame readers make of each file.
 #include "cli/commands.h"
+#include "cli/frame_report.h"
+#include "cli/json.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char kUsage[] = "usage: reelmaker info [--json] FILE...\n";
+
+bool isValidUtf8(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        unsigned char c = text[i];
+        size_t extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 4;
+        if (extra == 4 || i + extra >= text.size() + (extra == 0))
+            return false;
+        for (size_t k = 1; k <= extra; ++k)
+            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
+                return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+// Stored names are 8-bit text of unknown encoding: UTF-8 passes as it is, anything else is taken
+// as Latin-1, so the JSON stays valid and every byte can be recovered.
+std::string jsonText(const std::string& raw) {
+    if (isValidUtf8(raw))
+        return raw;
+    std::string out;
+    for (unsigned char c : raw) {
+        if (c < 0x80) {
+            out += char(c);
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// For the terminal: printable ASCII as it is, other bytes and the backslash as \xNN.
+std::string printable(const std::string& raw) {
+    std::string out;
+    for (unsigned char c : raw) {
+        if (c >= 32 && c < 127 && c != '\\') {
+            out += char(c);
+        } else {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02x", c);
+            out += code;
+        }
+    }
+    return out;
+}
+
+template <typename T> JsonWriter& optionalField(JsonWriter& json, const char* key, const std::optional<T>& value) {
+    json.key(key);
+    return value ? json.value(*value) : json.null();
+}
+
+void writeJson(const std::vector<FrameReport>& reports) {
+    JsonWriter json;
+    json.beginArray();
+    for (const FrameReport& r : reports) {
+        json.beginObject();
+        json.field("path", jsonText(r.path));
+        json.field("kind", r.kind);
+        json.field("file_ok", r.fileOK);
+        optionalField(json, "problem", r.problem);
+        optionalField(json, "width", r.width);
+        optionalField(json, "height", r.height);
+        optionalField(json, "data_offset", r.dataOffset);
+        json.key("filename");
+        r.filename ? json.value(jsonText(*r.filename)) : json.null();
+        optionalField(json, "timecode", r.timecode);
+        optionalField(json, "layout", r.layout);
+        json.endObject();
+    }
+    json.endArray();
+    std::printf("%s\n", json.str().c_str());
+}
+
+std::string layoutWarning(const FrameReport& r) {
+    return "the header claims " + r.layout.value_or("") +
+           ", not 10-bit RGB filled into 32-bit words: its pixels are read as 10-bit RGB words all the same";
+}
+
+void writeText(const FrameReport& r) {
+    std::printf("%s\n", printable(r.path).c_str());
+    std::printf("  kind         %s\n", r.kind.c_str());
+    if (r.fileOK)
+        std::printf("  accepted     yes\n");
+    else
+        std::printf("  accepted     no: %s\n", r.problem.value_or("").c_str());
+    if (r.width && r.height)
+        std::printf("  frame        %lld x %lld\n", (long long)*r.width, (long long)*r.height);
+    if (r.dataOffset)
+        std::printf("  data offset  %lld\n", (long long)*r.dataOffset);
+    if (r.filename)
+        std::printf("  stored name  \"%s\"\n", printable(*r.filename).c_str());
+    if (r.kind == "dpx" && r.width)
+        std::printf("  timecode     %s\n", r.timecode ? r.timecode->c_str() : "none");
+    if (r.layout)
+        std::printf("  layout       %s\n", r.layout->c_str());
+    if (r.layoutWarning)
+        std::printf("  warning      %s\n", layoutWarning(r).c_str());
+}
+
+} // namespace
 
 int runInfoCommand(const Arguments& args) {
-    if (args.empty()) {
-        std::fprintf(stderr, "usage: reelmaker info [--json] FILE...\n");
+    bool json = false;
+    std::vector<std::string> paths;
+    bool options = true;
+    for (const std::string& arg : args) {
+        if (options && arg == "--") {
+            options = false;
+        } else if (options && arg == "--json") {
+            json = true;
+        } else if (options && (arg == "-h" || arg == "--help")) {
+            std::printf("%s", kUsage);
+            return 0;
+        } else if (options && arg.size() > 1 && arg[0] == '-') {
+            std::fprintf(stderr, "reelmaker info: unknown option '%s'\n%s", arg.c_str(), kUsage);
+            return 2;
+        } else {
+            paths.push_back(arg);
+        }
+    }
+    if (paths.empty()) {
+        std::fprintf(stderr, "%s", kUsage);
         return 2;
     }
-    std::fprintf(stderr, "reelmaker info: not available yet\n");
-    return 1;
+
+    std::vector<FrameReport> reports;
+    bool allAccepted = true;
+    for (const std::string& path : paths) {
+        FrameReport report = reportFrameFile(path);
+        // The JSON keys are fixed, so there the warning goes beside the readers' log lines.
+        if (json && report.layoutWarning)
+            std::fprintf(stderr, "reelmaker info: warning: %s: %s\n", printable(path).c_str(),
+                         layoutWarning(report).c_str());
+        allAccepted = allAccepted && report.fileOK;
+        if (!json) {
+            if (!reports.empty())
+                std::printf("\n");
+            writeText(report);
+            std::fflush(stdout);
+        }
+        reports.push_back(std::move(report));
+    }
+    if (json)
+        writeJson(reports);
+    return allAccepted ? 0 : 1;
 }

@@ -1,0 +1,106 @@
+#include "cli/frame_report.h"
+
+#include "framefiles/cineon_file.h"
+#include "framefiles/dpx_file.h"
+#include "framefiles/dpx_timecode.h"
+#include "framefiles/frame_file_code.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace {
+
+std::string format(const char* pattern, long long a, long long b = 0) {
+    char text[160];
+    std::snprintf(text, sizeof text, pattern, a, b);
+    return text;
+}
+
+std::string unknownIDProblem(uint32_t id) {
+    char c[5] = {};
+    if (id > 63) {
+        for (int i = 0; i < 4; ++i) {
+            unsigned char byte = (id >> (24 - 8 * i)) & 0xFF;
+            c[i] = byte >= 32 && byte < 127 ? char(byte) : '.';
+        }
+    } else {
+        std::snprintf(c, sizeof c, "  %u%u", id / 10 % 10, id % 10);
+    }
+    char text[64];
+    std::snprintf(text, sizeof text, "unknown ID '%s' (0x%08x)", c, id);
+    return text;
+}
+
+std::string refusal(const FrameFile& reader, FrameFileCheck check, uint32_t magic) {
+    NSSize size = reader.frameSize();
+    switch (check) {
+    case FrameFileCheck::ok: return {};
+    case FrameFileCheck::noHeader:
+        return reader.fileSize() <= FrameFile::kHeaderSize ? "file of 2048 bytes or less: no header read"
+                                                           : "the header could not be read";
+    case FrameFileCheck::wrongMagic: return format("magic number 0x%08llx is not the reader's", magic);
+    case FrameFileCheck::widthTooLarge: return format("width %lld > 2048", (long long)size.width);
+    case FrameFileCheck::heightTooLarge: return format("height %lld > 2048", (long long)size.height);
+    case FrameFileCheck::fileTooSmall:
+        return format("file size %lld < width*height*4 = %lld", (long long)reader.fileSize(),
+                      (long long)size.width * (long long)size.height * 4);
+    }
+    return {};
+}
+
+void fillFromReader(FrameReport& report, const FrameFile& reader, uint32_t id) {
+    FrameFileCheck check = reader.check();
+    report.fileOK = check == FrameFileCheck::ok;
+    if (!report.fileOK)
+        report.problem = refusal(reader, check, id);
+    if (check == FrameFileCheck::noHeader)
+        return;
+    NSSize size = reader.frameSize();
+    report.width = int64_t(size.width);
+    report.height = int64_t(size.height);
+    report.dataOffset = reader.dataOffset();
+    report.filename = reader.filename();
+    if (std::optional<FrameLayout> layout = reader.declaredLayout()) {
+        report.layout = layout->text;
+        report.layoutWarning = !layout->native;
+    }
+}
+
+} // namespace
+
+FrameReport reportFrameFile(const std::string& path) {
+    FrameReport report;
+    report.path = path;
+    report.kind = "unknown";
+    uint32_t id = 0;
+    if (int error = readFrameFileID(path, id)) {
+        report.problem = std::string("cannot read the file: ") + std::strerror(error);
+        return report;
+    }
+    switch (frameFileCodeOfID(id)) {
+    case kFileCodeDPX: {
+        report.kind = "dpx";
+        std::shared_ptr<MyDPXFile> reader = MyDPXFile::initWithPath(path);
+        if (!reader)
+            break;
+        fillFromReader(report, *reader, id);
+        if (uint32_t timecode = reader->timecode(); timecode != kNoTimeCode)
+            report.timecode = timeCodeString(timecode);
+        break;
+    }
+    case kFileCodeCineon: {
+        report.kind = "cineon";
+        std::shared_ptr<MyCineonFile> reader = MyCineonFile::initWithPath(path);
+        if (reader)
+            fillFromReader(report, *reader, id);
+        break;
+    }
+    case kFileCodeUnknown:
+        // Without a readable ID nothing is opened: the file is in no sequence.
+        report.problem = sizeOfFileAtPath(path).value_or(0) < 4 ? "shorter than 4 bytes: ID 0" : unknownIDProblem(id);
+        break;
+    }
+    if (report.kind != "unknown" && !report.fileOK && !report.problem)
+        report.problem = "out of memory";
+    return report;
+}
