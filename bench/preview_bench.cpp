@@ -66,8 +66,8 @@ int main() {
         sink = sink + out[kBytes / 2];
     });
 
-    std::printf("preview conversion, %zu x %zu frame (%.1f MB in, %.1f MB out), best of %d x %d passes\n", kWidth,
-                kHeight, kBytes / 1e6, kBytes / 1e6, kRounds, kPassesPerRound);
+    std::printf("preview conversion, %zu x %zu frame (%.1f MB in, %.1f MB out), best of %d x %d passes\n",
+                kWidth, kHeight, kBytes / 1e6, kBytes / 1e6, kRounds, kPassesPerRound);
     std::printf("  memcpy                        %6.2f GB/s\n", copy);
     std::printf("  convertFrameToPreview         %6.2f GB/s   %.2f x memcpy (target >= 0.50)\n", convert,
                 convert / copy);

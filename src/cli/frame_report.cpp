@@ -34,13 +34,17 @@ std::string unknownIDProblem(uint32_t id) {
 std::string refusal(const FrameFile& reader, FrameFileCheck check, uint32_t magic) {
     NSSize size = reader.frameSize();
     switch (check) {
-    case FrameFileCheck::ok: return {};
+    case FrameFileCheck::ok:
+        return {};
     case FrameFileCheck::noHeader:
         return reader.fileSize() <= FrameFile::kHeaderSize ? "file of 2048 bytes or less: no header read"
                                                            : "the header could not be read";
-    case FrameFileCheck::wrongMagic: return format("magic number 0x%08llx is not the reader's", magic);
-    case FrameFileCheck::widthTooLarge: return format("width %lld > 2048", (long long)size.width);
-    case FrameFileCheck::heightTooLarge: return format("height %lld > 2048", (long long)size.height);
+    case FrameFileCheck::wrongMagic:
+        return format("magic number 0x%08llx is not the reader's", magic);
+    case FrameFileCheck::widthTooLarge:
+        return format("width %lld > 2048", (long long)size.width);
+    case FrameFileCheck::heightTooLarge:
+        return format("height %lld > 2048", (long long)size.height);
     case FrameFileCheck::fileTooSmall:
         return format("file size %lld < width*height*4 = %lld", (long long)reader.fileSize(),
                       (long long)size.width * (long long)size.height * 4);
@@ -97,7 +101,8 @@ FrameReport reportFrameFile(const std::string& path) {
     }
     case kFileCodeUnknown:
         // Without a readable ID nothing is opened: the file is in no sequence.
-        report.problem = sizeOfFileAtPath(path).value_or(0) < 4 ? "shorter than 4 bytes: ID 0" : unknownIDProblem(id);
+        report.problem =
+            sizeOfFileAtPath(path).value_or(0) < 4 ? "shorter than 4 bytes: ID 0" : unknownIDProblem(id);
         break;
     }
     if (report.kind != "unknown" && !report.fileOK && !report.problem)

@@ -7,15 +7,15 @@
 
 struct FrameReport {
     std::string path;
-    std::string kind;     // "dpx", "cineon" or "unknown", by the first four bytes
-    bool fileOK = false;  // the reader's verdict; false for unknown files
-    std::optional<std::string> problem;  // the first reason it is refused
-    std::optional<int64_t> width;        // these need a header
+    std::string kind;                   // "dpx", "cineon" or "unknown", by the first four bytes
+    bool fileOK = false;                // the reader's verdict; false for unknown files
+    std::optional<std::string> problem; // the first reason it is refused
+    std::optional<int64_t> width;       // these need a header
     std::optional<int64_t> height;
     std::optional<int64_t> dataOffset;
-    std::optional<std::string> filename;  // raw bytes of the stored name
-    std::optional<std::string> timecode;  // "hh:mm:ss:ff", flag bits masked; DPX only
-    std::optional<std::string> layout;    // what the header claims, for information
+    std::optional<std::string> filename; // raw bytes of the stored name
+    std::optional<std::string> timecode; // "hh:mm:ss:ff", flag bits masked; DPX only
+    std::optional<std::string> layout;   // what the header claims, for information
     /// The claimed layout is not 10-bit RGB filled into 32-bit words (read as such all the same).
     bool layoutWarning = false;
 };

@@ -58,7 +58,8 @@ std::string printable(const std::string& raw) {
     return out;
 }
 
-template <typename T> JsonWriter& optionalField(JsonWriter& json, const char* key, const std::optional<T>& value) {
+template <typename T>
+JsonWriter& optionalField(JsonWriter& json, const char* key, const std::optional<T>& value) {
     json.key(key);
     return value ? json.value(*value) : json.null();
 }

@@ -24,7 +24,9 @@ std::shared_ptr<MyDPXFile> MyDPXFile::initWithPath(const std::string& path) {
     return reader;
 }
 
-void MyDPXFile::extractDPXHeader(int) { readHeaderFields(); }
+void MyDPXFile::extractDPXHeader(int) {
+    readHeaderFields();
+}
 
 uint32_t MyDPXFile::timecode() const {
     if (!hasHeader() || dataOffset() < kTimeCodeEnd)

@@ -16,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 
+// The offsets and field tables below keep the standard's offsets in a column.
+// clang-format off
 namespace dpx {
 
 constexpr size_t kHeaderSize = 2048;
@@ -147,6 +149,8 @@ struct DPXVideoInfoHeader {                // television information, bytes 1920
     float integrationTime = 0;             // 1968 seconds
     DPXChars<76> reserved{};               // 1972
 };
+
+// clang-format on
 
 /// The whole header as a value.
 struct DPXHeader {

@@ -11,7 +11,7 @@
 #include <string>
 
 constexpr uint32_t kNoTimeCode = 0xFFFFFFFF;
-constexpr uint32_t kTimeCodeDigitMask = 0x3F7F7F3F;  // clears every flag bit above
+constexpr uint32_t kTimeCodeDigitMask = 0x3F7F7F3F; // clears every flag bit above
 
 /// "hh:mm:ss:ff" of a time code value with its flag bits masked off. Digits are not validated: a
 /// nibble above 9 shows as a hex digit a-f, so 0x50a359d2 reads "10:23:59:12" and 0x0000001a "00:00:00:1a".

@@ -68,7 +68,7 @@ void FrameFile::openAtPath(const std::string& path) {
 void FrameFile::readHeaderFields() {
     std::vector<uint8_t> block(kHeaderSize);
     if (!m_fileHandle || m_fileHandle->readDataAtOffset(0, block.data(), kHeaderSize) < kHeaderSize)
-        return;  // no header: width, height and offset stay 0
+        return; // no header: width, height and offset stay 0
     m_headerData = std::move(block);
     const uint8_t* bytes = m_headerData.data();
     m_frameWidth = float(be::readU32(bytes, m_format.widthOffset));
@@ -161,7 +161,7 @@ std::shared_ptr<NSImage> FrameFile::imageWithFrameBuffer(Ptr* frameBuffer) {
     int64_t width = int64_t(m_frameWidth);
     int64_t height = int64_t(m_frameHeight);
     if (width > INT_MAX / 4 || height > INT_MAX)
-        return nullptr;  // only a refused header claims this much
+        return nullptr; // only a refused header claims this much
     auto* block = reinterpret_cast<uint8_t*>(*frameBuffer);
     auto bitmap = std::make_shared<NSBitmapImageRep>(block, int(width), int(height));
     if (!*frameBuffer || !m_fileHandle || !m_fileHandle->isOpen())

@@ -26,20 +26,20 @@
 /// The first of the usability tests that a reader fails, in the order fileOK() runs them.
 enum class FrameFileCheck {
     ok,
-    noHeader,        // missing file, unopenable, 2048 bytes or less, or the header read came back short
-    wrongMagic,      // the header's first four bytes are not the reader's magic number
-    widthTooLarge,   // frame width > 2048
-    heightTooLarge,  // frame height > 2048
-    fileTooSmall,    // file size < width x height x 4
+    noHeader,       // missing file, unopenable, 2048 bytes or less, or the header read came back short
+    wrongMagic,     // the header's first four bytes are not the reader's magic number
+    widthTooLarge,  // frame width > 2048
+    heightTooLarge, // frame height > 2048
+    fileTooSmall,   // file size < width x height x 4
 };
 
 /// Where one kind of frame file keeps what the readers interpret.
 struct FrameFileFormat {
-    const char* kindName;     // as the "couldn't open" message names it: "dpx" or "Cineon"
+    const char* kindName; // as the "couldn't open" message names it: "dpx" or "Cineon"
     uint32_t magicNumber;
-    size_t widthOffset;       // u32 big-endian
-    size_t heightOffset;      // u32 big-endian
-    size_t filenameOffset;    // char[100]
+    size_t widthOffset;    // u32 big-endian
+    size_t heightOffset;   // u32 big-endian
+    size_t filenameOffset; // char[100]
 };
 
 class FrameFile {
@@ -117,7 +117,7 @@ private:
     const FrameFileFormat& m_format;
     std::unique_ptr<ReadableFile> m_fileHandle;
     uint64_t m_fileSize = 0;
-    std::vector<uint8_t> m_headerData;  // immutable once read
+    std::vector<uint8_t> m_headerData; // immutable once read
     float m_frameWidth = 0;
     float m_frameHeight = 0;
     int32_t m_dataOffset = 0;

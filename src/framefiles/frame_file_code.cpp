@@ -9,9 +9,12 @@
 
 FrameFileCode frameFileCodeOfID(uint32_t id) {
     switch (id) {
-    case kDPXFileID: return kFileCodeDPX;
-    case kCineonFileID: return kFileCodeCineon;
-    default: return kFileCodeUnknown;
+    case kDPXFileID:
+        return kFileCodeDPX;
+    case kCineonFileID:
+        return kFileCodeCineon;
+    default:
+        return kFileCodeUnknown;
     }
 }
 

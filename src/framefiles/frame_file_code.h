@@ -12,8 +12,8 @@ enum FrameFileCode : int {
     kFileCodeCineon = 2,
 };
 
-constexpr uint32_t kDPXFileID = 0x53445058;     // 'SDPX'; a little-endian DPX starts 'XPDS'
-constexpr uint32_t kCineonFileID = 0x802A5FD7;  // a byte-swapped Cineon starts D7 5F 2A 80
+constexpr uint32_t kDPXFileID = 0x53445058;    // 'SDPX'; a little-endian DPX starts 'XPDS'
+constexpr uint32_t kCineonFileID = 0x802A5FD7; // a byte-swapped Cineon starts D7 5F 2A 80
 
 FrameFileCode frameFileCodeOfID(uint32_t id);
 

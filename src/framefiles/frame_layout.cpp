@@ -6,32 +6,53 @@ namespace {
 
 const char* descriptorName(uint8_t descriptor) {
     switch (descriptor) {
-    case 0: return "user-defined";
-    case 1: return "red";
-    case 2: return "green";
-    case 3: return "blue";
-    case 4: return "alpha";
-    case 6: return "luma";
-    case 7: return "chroma";
-    case 8: return "depth";
-    case 9: return "composite";
-    case 50: return "RGB";
-    case 51: return "RGBA";
-    case 52: return "ABGR";
-    case 100: return "CbYCrY 4:2:2";
-    case 101: return "CbYACrYA 4:2:2:4";
-    case 102: return "CbYCr 4:4:4";
-    case 103: return "CbYCrA 4:4:4:4";
-    default: return nullptr;
+    case 0:
+        return "user-defined";
+    case 1:
+        return "red";
+    case 2:
+        return "green";
+    case 3:
+        return "blue";
+    case 4:
+        return "alpha";
+    case 6:
+        return "luma";
+    case 7:
+        return "chroma";
+    case 8:
+        return "depth";
+    case 9:
+        return "composite";
+    case 50:
+        return "RGB";
+    case 51:
+        return "RGBA";
+    case 52:
+        return "ABGR";
+    case 100:
+        return "CbYCrY 4:2:2";
+    case 101:
+        return "CbYACrYA 4:2:2:4";
+    case 102:
+        return "CbYCr 4:4:4";
+    case 103:
+        return "CbYCrA 4:4:4:4";
+    default:
+        return nullptr;
     }
 }
 
 std::string packingName(uint16_t packing) {
     switch (packing) {
-    case 0: return "packed";
-    case 1: return "filled A";
-    case 2: return "filled B";
-    default: return "packing " + std::to_string(packing);
+    case 0:
+        return "packed";
+    case 1:
+        return "filled A";
+    case 2:
+        return "filled B";
+    default:
+        return "packing " + std::to_string(packing);
     }
 }
 
@@ -39,12 +60,12 @@ constexpr uint8_t kDescriptorRGB = 50;
 constexpr uint16_t kPackingFilledA = 1;
 
 // Cineon image information: byte offsets within the header.
-constexpr size_t kCineonChannelCount = 193;    // u8
-constexpr size_t kCineonChannelInfo = 196;     // 8 records of 28 bytes
+constexpr size_t kCineonChannelCount = 193; // u8
+constexpr size_t kCineonChannelInfo = 196;  // 8 records of 28 bytes
 constexpr size_t kCineonChannelInfoSize = 28;
-constexpr size_t kCineonBitsPerPixel = 2;      // u8 within a channel record
-constexpr size_t kCineonInterleave = 680;      // u8: 0 pixel interleaved
-constexpr size_t kCineonPacking = 681;         // u8: 5 = 10 bits filled into 32-bit words
+constexpr size_t kCineonBitsPerPixel = 2; // u8 within a channel record
+constexpr size_t kCineonInterleave = 680; // u8: 0 pixel interleaved
+constexpr size_t kCineonPacking = 681;    // u8: 5 = 10 bits filled into 32-bit words
 constexpr uint8_t kCineonPackingFilled32 = 5;
 
 } // namespace

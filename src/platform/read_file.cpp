@@ -28,7 +28,9 @@ std::unique_ptr<ReadableFile> ReadableFile::fileHandleForReadingAtPath(const std
     return std::unique_ptr<ReadableFile>(new ReadableFile(fd));
 }
 
-ReadableFile::~ReadableFile() { closeFile(); }
+ReadableFile::~ReadableFile() {
+    closeFile();
+}
 
 void ReadableFile::closeFile() {
     if (m_fd >= 0)

@@ -40,7 +40,8 @@ TEST(CineonFile, NamesCineonInItsOpenMessage) {
     spec.fileSize = 2048;
     writeFrameFile(dir.file("bomb.cin"), spec);
     auto reader = MyCineonFile::initWithPath(dir.file("bomb.cin"));
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"Error: couldn't open Cineon file " + dir.file("bomb.cin") + "\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"Error: couldn't open Cineon file " + dir.file("bomb.cin") + "\n"});
     EXPECT_FALSE(reader->fileOK());
     EXPECT_EQ(reader->declaredLayout(), std::nullopt);
 
@@ -56,6 +57,7 @@ TEST(CineonFile, DPXFileHandedToTheCineonReaderIsRefused) {
     writeFrameFile(dir.file("f.dpx"), FrameSpec{});
     LogCapture log;
     auto reader = MyCineonFile::initWithPath(dir.file("f.dpx"));
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"WARNING: file magic number = 'SDPX' (0x53445058)!\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"WARNING: file magic number = 'SDPX' (0x53445058)!\n"});
     EXPECT_EQ(reader->check(), FrameFileCheck::wrongMagic);
 }

@@ -79,7 +79,8 @@ void checkRows(const std::filesystem::path& dir, const std::vector<Row>& rows) {
         if (ok)
             EXPECT_TRUE(got["problem"].isNull());
         else
-            EXPECT_EQ(row.at("why").rfind(got["problem"].text, 0), 0u) << got["problem"].text << " / " << row.at("why");
+            EXPECT_EQ(row.at("why").rfind(got["problem"].text, 0), 0u)
+                << got["problem"].text << " / " << row.at("why");
 
         // Files of 2048 bytes or less have no header: the reader reports no fields.
         bool header = row.at("kind") != "unknown" && std::stoll(row.at("file_size")) > 2048;
@@ -128,8 +129,8 @@ protected:
         if (sharedDir().empty() || !haveProgram("ffmpeg") || !haveProgram("python3"))
             return;
         s_dir = std::make_unique<TempDir>();
-        CommandResult made = runProgram({"bash", (sharedDir() / "samples" / "make_sequences.sh").string(),
-                                         s_dir->path().string()});
+        CommandResult made = runProgram(
+            {"bash", (sharedDir() / "samples" / "make_sequences.sh").string(), s_dir->path().string()});
         s_status = made.exitStatus;
         s_output = made.err;
     }

@@ -14,7 +14,7 @@ using namespace testsupport;
 namespace {
 
 std::shared_ptr<MyDPXFile> writeAndOpen(const TempDir& dir, const FrameSpec& spec, LogCapture& log,
-                                       const std::string& name = "f.dpx") {
+                                        const std::string& name = "f.dpx") {
     writeFrameFile(dir.file(name), spec);
     log.clear();
     return MyDPXFile::initWithPath(dir.file(name));
@@ -31,7 +31,7 @@ TEST(DPXFile, ReadsTheInterpretedHeaderFields) {
     spec.dataOffset = 8192;
     spec.timecode = timecodeWord(1, 2, 3, 4);
     spec.filename = "shot_0001.dpx";
-    spec.storedFileSize = 966848;  // stale: never used
+    spec.storedFileSize = 966848; // stale: never used
     auto reader = writeAndOpen(dir, spec, log);
     ASSERT_NE(reader, nullptr);
     EXPECT_TRUE(reader->fileOK());
@@ -64,7 +64,7 @@ TEST(DPXFile, NoTimeCodeWhenTheFieldSaysSoOrHoldsPixels) {
     TempDir dir;
     LogCapture log;
     FrameSpec spec;
-    EXPECT_EQ(writeAndOpen(dir, spec, log)->timecode(), 0xFFFFFFFFu);  // the field's own "none"
+    EXPECT_EQ(writeAndOpen(dir, spec, log)->timecode(), 0xFFFFFFFFu); // the field's own "none"
 
     // A 1664-byte header (as ffmpeg writes): bytes 1920-1923 are pixel 64 of line 0.
     spec.width = 100;
@@ -78,7 +78,7 @@ TEST(DPXFile, NoTimeCodeWhenTheFieldSaysSoOrHoldsPixels) {
     EXPECT_EQ(writeAndOpen(dir, spec, log)->timecode(), 0xFFFFFFFFu);
     spec.dataOffset = 1924;
     EXPECT_EQ(writeAndOpen(dir, spec, log)->timecode(), 0x01000000u);
-    spec.dataOffset = 0x80000000;  // negative as a signed offset
+    spec.dataOffset = 0x80000000; // negative as a signed offset
     spec.pixels = std::vector<uint32_t>{};
     EXPECT_EQ(writeAndOpen(dir, spec, log)->timecode(), 0xFFFFFFFFu);
 }
@@ -111,7 +111,8 @@ TEST(DPXFile, MissingFileDirectoryAndSmallFilesHaveNoHeader) {
     spec.pixels = std::vector<uint32_t>{};
     spec.fileSize = 2048;
     auto small = writeAndOpen(dir, spec, log, "small.dpx");
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"Error: couldn't open dpx file " + dir.file("small.dpx") + "\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"Error: couldn't open dpx file " + dir.file("small.dpx") + "\n"});
     EXPECT_FALSE(small->fileOK());
     EXPECT_EQ(small->frameSize(), (NSSize{0, 0}));
     EXPECT_EQ(small->timecode(), 0xFFFFFFFFu);
@@ -131,22 +132,26 @@ TEST(DPXFile, MagicNumberWarningShowsBytesOrTwoBlanksAndDigits) {
     FrameSpec spec;
     spec.magic = 42;
     auto small = writeAndOpen(dir, spec, log);
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"WARNING: file magic number = '  42' (0x0000002a)!\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"WARNING: file magic number = '  42' (0x0000002a)!\n"});
     EXPECT_EQ(small->check(), FrameFileCheck::wrongMagic);
 
     spec.magic = 63;
     writeAndOpen(dir, spec, log);
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"WARNING: file magic number = '  63' (0x0000003f)!\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"WARNING: file magic number = '  63' (0x0000003f)!\n"});
     spec.magic = 5;
     writeAndOpen(dir, spec, log);
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"WARNING: file magic number = '  05' (0x00000005)!\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"WARNING: file magic number = '  05' (0x00000005)!\n"});
 
     // A little-endian DPX: decoded unswapped, so its size is absurd too.
     spec.magic.reset();
     spec.littleEndian = true;
     auto little = writeAndOpen(dir, spec, log);
-    EXPECT_EQ(log.messages(), (std::vector<std::string>{"WARNING: excessive frame size! 67108864x33554432\n",
-                                                         "WARNING: file magic number = 'XPDS' (0x58504453)!\n"}));
+    EXPECT_EQ(log.messages(),
+              (std::vector<std::string>{"WARNING: excessive frame size! 67108864x33554432\n",
+                                        "WARNING: file magic number = 'XPDS' (0x58504453)!\n"}));
     EXPECT_EQ(little->check(), FrameFileCheck::wrongMagic);
 }
 
@@ -166,7 +171,7 @@ TEST(DPXFile, FrameSizeLimitIs2048OnEachSide) {
     auto wide = writeAndOpen(dir, spec, log);
     EXPECT_EQ(log.messages(), std::vector<std::string>{"WARNING: excessive frame size! 2049x2048\n"});
     EXPECT_EQ(wide->check(), FrameFileCheck::widthTooLarge);
-    EXPECT_EQ(wide->frameSize(), (NSSize{2049, 2048}));  // kept as read
+    EXPECT_EQ(wide->frameSize(), (NSSize{2049, 2048})); // kept as read
 
     spec.width = 32;
     spec.height = 2049;
@@ -181,7 +186,7 @@ TEST(DPXFile, FileMustHoldWidthTimesHeightTimesFourBytesWhateverTheOffset) {
     FrameSpec spec;
     spec.width = 2048;
     spec.height = 1556;
-    spec.dataOffset = 1000000;  // takes no part in the test
+    spec.dataOffset = 1000000; // takes no part in the test
     spec.pixels = std::vector<uint32_t>{};
     spec.fileSize = 2048 * 1556 * 4;
     EXPECT_TRUE(writeAndOpen(dir, spec, log)->fileOK());

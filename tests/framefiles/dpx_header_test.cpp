@@ -12,7 +12,9 @@
 
 namespace {
 
-std::string text(const char* data, size_t size) { return std::string(data, size); }
+std::string text(const char* data, size_t size) {
+    return std::string(data, size);
+}
 
 } // namespace
 
@@ -37,7 +39,7 @@ TEST(DPXHeader, DecodesEachSectionAtItsOffsets) {
     be::writeU16(&b[804], 1);
     be::writeU32(&b[808], 8192);
     std::memcpy(&b[820], "IMAGE", 5);
-    b[780 + 72 * 7 + 23] = 16;  // element 7's bit depth
+    b[780 + 72 * 7 + 23] = 16; // element 7's bit depth
     b[1407] = 'i';
     be::writeU32(&b[1408], 11);
     be::writeF32(&b[1640], 1.25f);
@@ -89,7 +91,7 @@ TEST(DPXHeader, DecodesEachSectionAtItsOffsets) {
 TEST(DPXHeader, LittleEndianBytesAreDecodedUnswapped) {
     std::vector<uint8_t> b(2048, 0);
     std::memcpy(&b[0], "XPDS", 4);
-    b[772] = 0xD0;  // 720 little-endian
+    b[772] = 0xD0; // 720 little-endian
     b[773] = 0x02;
     DPXHeader h = DPXHeader::decode(b.data());
     EXPECT_EQ(h.fileInfo.magicNumber, 0x58504453u);
@@ -110,15 +112,16 @@ TEST(FrameFileCode, IdentifiesByTheBigEndianFirstFourBytes) {
 
 TEST(TimeCode, FlagBitsAreMaskedAndNibblesShowAsHexDigits) {
     EXPECT_EQ(timeCodeString(0x01020304), "01:02:03:04");
-    EXPECT_EQ(timeCodeString(0x50a359d2), "10:23:59:12");  // flags in every byte
-    EXPECT_EQ(timeCodeString(0xC0808080), "00:00:00:00");  // only flag bits
-    EXPECT_EQ(timeCodeString(0x0000001a), "00:00:00:1a");  // not validated
+    EXPECT_EQ(timeCodeString(0x50a359d2), "10:23:59:12"); // flags in every byte
+    EXPECT_EQ(timeCodeString(0xC0808080), "00:00:00:00"); // only flag bits
+    EXPECT_EQ(timeCodeString(0x0000001a), "00:00:00:1a"); // not validated
     EXPECT_EQ(timeCodeString(0x3F7F7F3F), "3f:7f:7f:3f");
 }
 
 TEST(FrameLayout, NamesWhatTheFirstElementClaims) {
     std::vector<uint8_t> b(2048, 0);
-    auto layout = [&](uint8_t descriptor, uint8_t bits, uint16_t packing, uint16_t elements, uint16_t encoding) {
+    auto layout = [&](uint8_t descriptor, uint8_t bits, uint16_t packing, uint16_t elements,
+                      uint16_t encoding) {
         be::writeU16(&b[770], elements);
         b[800] = descriptor;
         b[803] = bits;
@@ -135,7 +138,7 @@ TEST(FrameLayout, NamesWhatTheFirstElementClaims) {
     EXPECT_TRUE(layout(50, 10, 1, 2, 0).native);
     FrameLayout methodB = layout(50, 10, 2, 1, 0);
     EXPECT_EQ(methodB.text, "RGB 10-bit filled B");
-    EXPECT_FALSE(methodB.native);  // padding bits at the top: not our word layout
+    EXPECT_FALSE(methodB.native); // padding bits at the top: not our word layout
     EXPECT_EQ(layout(50, 32, 0, 1, 0).text, "RGB 32-bit float");
     EXPECT_EQ(layout(50, 10, 1, 1, 1).text, "RGB 10-bit filled A RLE");
     EXPECT_EQ(layout(77, 8, 0, 1, 0).text, "descriptor 77 8-bit");

@@ -95,7 +95,7 @@ TEST(FrameCopy, PixelDataPastTheEndOfTheFileIsEndOfFile) {
     TempDir dir;
     LogCapture log;
     FrameSpec spec = frame8x4();
-    spec.fileSize = 4096 + 8 * 4 * 4 - 4;  // accepted (>= 128 bytes) yet one pixel short
+    spec.fileSize = 4096 + 8 * 4 * 4 - 4; // accepted (>= 128 bytes) yet one pixel short
     writeFrameFile(dir.file("f.dpx"), spec);
     auto reader = MyDPXFile::initWithPath(dir.file("f.dpx"));
     ASSERT_TRUE(reader->fileOK());

@@ -29,7 +29,7 @@ TEST(InfoCommand, ReportsEveryKeyOfAnAcceptedDPX) {
     spec.height = 32;
     spec.dataOffset = 8192;
     spec.filename = "shot_0001.dpx";
-    spec.timecode = 0x50a359d2;  // flag bits set in every byte
+    spec.timecode = 0x50a359d2; // flag bits set in every byte
     writeFrameFile(dir.file("shot_0001.dpx"), spec);
     CommandResult run;
     JsonValue all = infoJson({dir.file("shot_0001.dpx")}, &run);
@@ -37,7 +37,7 @@ TEST(InfoCommand, ReportsEveryKeyOfAnAcceptedDPX) {
     ASSERT_EQ(all.items.size(), 1u);
     const JsonValue& f = all[0];
     EXPECT_EQ(f.keys, (std::vector<std::string>{"path", "kind", "file_ok", "problem", "width", "height",
-                                                 "data_offset", "filename", "timecode", "layout"}));
+                                                "data_offset", "filename", "timecode", "layout"}));
     EXPECT_EQ(f["path"].text, dir.file("shot_0001.dpx"));
     EXPECT_EQ(f["kind"].text, "dpx");
     EXPECT_TRUE(f["file_ok"].boolean);
@@ -48,9 +48,9 @@ TEST(InfoCommand, ReportsEveryKeyOfAnAcceptedDPX) {
     EXPECT_EQ(f["filename"].text, "shot_0001.dpx");
     EXPECT_EQ(f["timecode"].text, "10:23:59:12");
     EXPECT_EQ(f["layout"].text, "RGB 10-bit filled A");
-    EXPECT_EQ(run.err, "");  // nothing logged, no layout warning
+    EXPECT_EQ(run.err, ""); // nothing logged, no layout warning
 
-    spec.timecode = 0x0000001a;  // a nibble above 9
+    spec.timecode = 0x0000001a; // a nibble above 9
     writeFrameFile(dir.file("shot_0001.dpx"), spec);
     EXPECT_EQ(infoJson({dir.file("shot_0001.dpx")})[0]["timecode"].text, "00:00:00:1a");
 }
@@ -109,7 +109,7 @@ TEST(InfoCommand, UsageErrorsAreExitStatusTwo) {
 TEST(InfoCommand, TextOutputShowsTheFieldsAndTheLayoutWarning) {
     TempDir dir;
     FrameSpec spec;
-    spec.descriptor = 6;  // luma
+    spec.descriptor = 6; // luma
     spec.bitDepth = 16;
     spec.packing = 0;
     spec.timecode = timecodeWord(1, 0, 0, 0);
@@ -117,9 +117,12 @@ TEST(InfoCommand, TextOutputShowsTheFieldsAndTheLayoutWarning) {
     writeFrameFile(dir.file("luma.dpx"), spec);
     CommandResult run = runCli({"info", dir.file("luma.dpx")});
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_NE(run.out.find("  kind         dpx\n  accepted     yes\n  frame        4 x 2\n"), std::string::npos);
-    EXPECT_NE(run.out.find("  stored name  \"a\\x5cb\"\n  timecode     01:00:00:00\n  layout       luma 16-bit\n"),
+    EXPECT_NE(run.out.find("  kind         dpx\n  accepted     yes\n  frame        4 x 2\n"),
               std::string::npos);
-    EXPECT_NE(run.out.find("  warning      the header claims luma 16-bit, not 10-bit RGB filled into 32-bit words"),
-              std::string::npos);
+    EXPECT_NE(
+        run.out.find("  stored name  \"a\\x5cb\"\n  timecode     01:00:00:00\n  layout       luma 16-bit\n"),
+        std::string::npos);
+    EXPECT_NE(
+        run.out.find("  warning      the header claims luma 16-bit, not 10-bit RGB filled into 32-bit words"),
+        std::string::npos);
 }

@@ -35,23 +35,23 @@ TEST(Preview, ConvertsComponentsByDroppingTheLowTwoBits) {
     FrameSpec spec;
     spec.width = 3;
     spec.height = 2;
-    spec.pixels = std::vector<uint32_t>{rgb10Word(1023, 1023, 1023, 3), rgb10Word(512, 512, 512),
-                                        rgb10Word(3, 2, 1, 3),          rgb10Word(4, 1019, 256),
-                                        rgb10Word(1023, 0, 512),        rgb10Word(0, 0, 0)};
+    spec.pixels =
+        std::vector<uint32_t>{rgb10Word(1023, 1023, 1023, 3), rgb10Word(512, 512, 512), rgb10Word(3, 2, 1, 3),
+                              rgb10Word(4, 1019, 256),        rgb10Word(1023, 0, 512),  rgb10Word(0, 0, 0)};
     writeFrameFile(dir.file("f.dpx"), spec);
     auto reader = MyDPXFile::initWithPath(dir.file("f.dpx"));
     PtrOwner block(NewPtr(3 * 2 * 4));
     Ptr frameBuffArray[1] = {block.get()};
     std::shared_ptr<NSImage> image = reader->imageWithFrameBuffer(frameBuffArray);
     ASSERT_NE(image, nullptr);
-    const uint8_t expected[] = {255, 255, 255, 255, 128, 128, 128, 255, 0,   0, 0,   255,
-                                1,   254, 64,  255, 255, 0,   128, 255, 0,   0, 0,   255};
+    const uint8_t expected[] = {255, 255, 255, 255, 128, 128, 128, 255, 0, 0, 0, 255,
+                                1,   254, 64,  255, 255, 0,   128, 255, 0, 0, 0, 255};
     EXPECT_EQ(std::memcmp(block.get(), expected, sizeof expected), 0);
 
     EXPECT_EQ(image->size(), (NSSize{3, 2}));
     const NSBitmapImageRep* bitmap = image->bitmap();
     ASSERT_NE(bitmap, nullptr);
-    EXPECT_EQ(bitmap->bitmapData(), reinterpret_cast<uint8_t*>(block.get()));  // shown in place
+    EXPECT_EQ(bitmap->bitmapData(), reinterpret_cast<uint8_t*>(block.get())); // shown in place
     EXPECT_EQ(bitmap->pixelsWide(), 3);
     EXPECT_EQ(bitmap->pixelsHigh(), 2);
     EXPECT_EQ(bitmap->bytesPerRow(), 12);
@@ -61,7 +61,7 @@ TEST(Preview, ConvertsComponentsByDroppingTheLowTwoBits) {
 
 TEST(Preview, ConversionMatchesTheBitRuleOnEveryWord) {
     std::mt19937 random(7);
-    const size_t pixels = 4099;  // not a multiple of any vector width
+    const size_t pixels = 4099; // not a multiple of any vector width
     std::vector<uint8_t> words(pixels * 4);
     for (uint8_t& b : words)
         b = uint8_t(random());
@@ -171,7 +171,7 @@ TEST(Preview, CineonPreviewComesFromTheStoredDataOffset) {
     Ptr ref = block.get();
     ASSERT_NE(reader->imageWithFrameBuffer(&ref), nullptr);
     auto* rgba = reinterpret_cast<uint8_t*>(block.get());
-    size_t at = (size_t(100) * 720 + 700) * 4;  // (700, 100): R 700, G 100, B 800
+    size_t at = (size_t(100) * 720 + 700) * 4; // (700, 100): R 700, G 100, B 800
     EXPECT_EQ(rgba[at + 0], 700 >> 2);
     EXPECT_EQ(rgba[at + 1], 100 >> 2);
     EXPECT_EQ(rgba[at + 2], 800 >> 2);

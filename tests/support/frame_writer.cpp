@@ -43,58 +43,60 @@ void writeDPXHeader(HeaderBytes& h, const FrameSpec& spec, uint32_t storedSize) 
     h.u32(4, spec.dataOffset);
     h.text(8, 8, "V2.0");
     h.u32(16, storedSize);
-    h.u32(20, 1);        // ditto key: new frame
-    h.u32(24, 1664);     // generic header length
-    h.u32(28, 384);      // industry header length
-    h.u32(32, 0);        // user data length
+    h.u32(20, 1);    // ditto key: new frame
+    h.u32(24, 1664); // generic header length
+    h.u32(28, 384);  // industry header length
+    h.u32(32, 0);    // user data length
     h.text(36, 100, spec.filename);
     h.text(160, 100, "reelmaker tests");
-    h.u32(660, 0xFFFFFFFF);  // not enciphered
-    h.u16(768, 0);           // orientation: left to right, top to bottom
+    h.u32(660, 0xFFFFFFFF); // not enciphered
+    h.u16(768, 0);          // orientation: left to right, top to bottom
     h.u16(770, spec.numImageElements);
     h.u32(772, spec.width);
     h.u32(776, spec.height);
     // Element 0.
-    h.u32(780, 0);  // unsigned
+    h.u32(780, 0); // unsigned
     h.u32(784, 0);
     h.u32(792, 1023);
     h.u8(800, spec.descriptor);
-    h.u8(801, 2);  // linear
+    h.u8(801, 2); // linear
     h.u8(802, 2);
     h.u8(803, spec.bitDepth);
     h.u16(804, spec.packing);
-    h.u16(806, 0);  // no encoding
+    h.u16(806, 0); // no encoding
     h.u32(808, spec.dataOffset);
     h.u32(1920, spec.timecode);
-    h.u32(1924, 0);  // user bits
+    h.u32(1924, 0); // user bits
 }
 
 void writeCineonHeader(HeaderBytes& h, const FrameSpec& spec, uint32_t storedSize) {
     h.u32(0, spec.magic.value_or(0x802A5FD7));
     h.u32(4, spec.dataOffset);
-    h.u32(8, 1024);   // generic header length
-    h.u32(12, 1024);  // industry header length
-    h.u32(16, 0);     // user data length
+    h.u32(8, 1024);  // generic header length
+    h.u32(12, 1024); // industry header length
+    h.u32(16, 0);    // user data length
     h.u32(20, storedSize);
     h.text(24, 8, "V4.5");
     h.text(32, 100, spec.filename);
-    h.u8(192, 0);  // orientation
+    h.u8(192, 0); // orientation
     h.u8(193, spec.channels);
     for (size_t i = 0; i < std::min<size_t>(spec.channels, 8); ++i) {
         size_t channel = 196 + 28 * i;
-        h.u8(channel + 0, 0);  // designator: universal metric
+        h.u8(channel + 0, 0); // designator: universal metric
         h.u8(channel + 1, uint8_t(1 + i));
         h.u8(channel + 2, spec.bitDepth);
         h.u32(channel + 4, spec.width);
         h.u32(channel + 8, spec.height);
     }
-    h.u8(680, 0);  // pixel interleaved
+    h.u8(680, 0); // pixel interleaved
     h.u8(681, uint8_t(spec.packing == 1 ? 5 : spec.packing));
 }
 
 } // namespace
 
-uint32_t FrameSpec::patternPixel(uint32_t x, uint32_t y) { return rgb10Word(x % 1024, y % 1024, (x + y) % 1024); }
+uint32_t FrameSpec::patternPixel(uint32_t x, uint32_t y) {
+    return rgb10Word(x % 1024, y % 1024, (x + y) % 1024);
+}
 
 uint32_t rgb10Word(uint32_t red, uint32_t green, uint32_t blue, uint32_t pad) {
     return ((red & 0x3FF) << 22) | ((green & 0x3FF) << 12) | ((blue & 0x3FF) << 2) | (pad & 3);
@@ -132,6 +134,8 @@ std::vector<uint8_t> frameFileBytes(const FrameSpec& spec) {
     return bytes;
 }
 
-void writeFrameFile(const std::string& path, const FrameSpec& spec) { writeFile(path, frameFileBytes(spec)); }
+void writeFrameFile(const std::string& path, const FrameSpec& spec) {
+    writeFile(path, frameFileBytes(spec));
+}
 
 } // namespace testsupport

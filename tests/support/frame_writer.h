@@ -27,8 +27,8 @@ enum class FrameKind { dpx, cineon };
 
 struct FrameSpec {
     FrameKind kind = FrameKind::dpx;
-    uint32_t width = 4;   // DPX bytes 772 / Cineon 200
-    uint32_t height = 2;  // DPX bytes 776 / Cineon 204
+    uint32_t width = 4;  // DPX bytes 772 / Cineon 200
+    uint32_t height = 2; // DPX bytes 776 / Cineon 204
     /// The first four bytes; default the kind's magic number (0x53445058 or 0x802A5FD7).
     std::optional<uint32_t> magic;
     /// Byte 4, and where the pixels are written; default 2048.

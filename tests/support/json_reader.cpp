@@ -130,7 +130,7 @@ private:
         }
     }
     bool string(std::string& out) {
-        ++m_pos;  // opening quote
+        ++m_pos; // opening quote
         while (m_pos < m_text.size()) {
             char c = m_text[m_pos++];
             if (c == '"')
@@ -143,14 +143,30 @@ private:
                 return false;
             char e = m_text[m_pos++];
             switch (e) {
-            case '"': out += '"'; break;
-            case '\\': out += '\\'; break;
-            case '/': out += '/'; break;
-            case 'b': out += '\b'; break;
-            case 'f': out += '\f'; break;
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
+            case '"':
+                out += '"';
+                break;
+            case '\\':
+                out += '\\';
+                break;
+            case '/':
+                out += '/';
+                break;
+            case 'b':
+                out += '\b';
+                break;
+            case 'f':
+                out += '\f';
+                break;
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
             case 'u': {
                 if (m_pos + 4 > m_text.size())
                     return false;
@@ -158,7 +174,8 @@ private:
                 m_pos += 4;
                 break;
             }
-            default: return false;
+            default:
+                return false;
             }
         }
         return false;

@@ -14,10 +14,10 @@ struct JsonValue {
     Type type = Type::null;
     bool boolean = false;
     double number = 0;
-    std::string text;  // UTF-8, escapes resolved
+    std::string text; // UTF-8, escapes resolved
     std::vector<JsonValue> items;
     std::map<std::string, JsonValue> members;
-    std::vector<std::string> keys;  // object keys in the order written
+    std::vector<std::string> keys; // object keys in the order written
 
     bool isNull() const { return type == Type::null; }
     /// The member `key`; throws std::out_of_range when the object has none.
