@@ -34,7 +34,7 @@ TEST(AtomContainer, NewContainerAndFirstChildHaveTheToolboxLayout) {
     std::vector<uint8_t> empty = bytesOf(c.handle);
     ASSERT_EQ(empty.size(), 32u);
     for (int i = 0; i < 12; ++i)
-        EXPECT_EQ(empty[i], 0) << i;  // reserved bytes and lock count
+        EXPECT_EQ(empty[i], 0) << i; // reserved bytes and lock count
     EXPECT_EQ(be::readU32(empty.data(), 12), 20u);
     EXPECT_EQ(be::readU32(empty.data(), 16), FourCC("sean"));
     EXPECT_EQ(be::readU32(empty.data(), 20), 1u);
@@ -46,9 +46,9 @@ TEST(AtomContainer, NewContainerAndFirstChildHaveTheToolboxLayout) {
     EXPECT_EQ(atom, 32);
     std::vector<uint8_t> b = bytesOf(c.handle);
     ASSERT_EQ(b.size(), 56u);
-    EXPECT_EQ(be::readU32(b.data(), 12), 44u);  // root grew by the child
-    EXPECT_EQ(be::readU16(b.data(), 26), 1);    // root child count
-    EXPECT_EQ(be::readU32(b.data(), 32), 24u);  // child size
+    EXPECT_EQ(be::readU32(b.data(), 12), 44u); // root grew by the child
+    EXPECT_EQ(be::readU16(b.data(), 26), 1);   // root child count
+    EXPECT_EQ(be::readU32(b.data(), 32), 24u); // child size
     EXPECT_EQ(be::readU32(b.data(), 36), FourCC("name"));
     EXPECT_EQ(be::readU32(b.data(), 40), 1u);
     EXPECT_EQ(be::readU16(b.data(), 46), 0);
@@ -99,7 +99,7 @@ TEST(AtomContainer, NestedTreeReadsBackThroughEveryCall) {
     EXPECT_EQ(be::readU32(reinterpret_cast<uint8_t*>(data)), 0x00190000u);
 
     deco = QTFindChildByIndex(c.handle, first, FourCC("deco"), 1, &id);
-    EXPECT_EQ(id, 1);  // ID 0 asked for the first unused one
+    EXPECT_EQ(id, 1); // ID 0 asked for the first unused one
     uint32_t codec = 0;
     QTAtom dety = QTFindChildByID(c.handle, deco, FourCC("dety"), 1, nullptr);
     ASSERT_EQ(QTCopyAtomDataToPtr(c.handle, dety, false, 4, &codec, nullptr), noErr);
@@ -109,9 +109,9 @@ TEST(AtomContainer, NestedTreeReadsBackThroughEveryCall) {
 TEST(AtomContainer, IdsAndIndexesOfInsertion) {
     Container c;
     insertU32(c.handle, 0, "deco", 5, 1);
-    insertU32(c.handle, 0, "deco", 0, 2);  // gets 6
+    insertU32(c.handle, 0, "deco", 0, 2); // gets 6
     uint8_t value[4] = {0, 0, 0, 3};
-    ASSERT_EQ(QTInsertChild(c.handle, 0, FourCC("deco"), 9, 1, 4, value, nullptr), noErr);  // becomes first
+    ASSERT_EQ(QTInsertChild(c.handle, 0, FourCC("deco"), 9, 1, 4, value, nullptr), noErr); // becomes first
     EXPECT_EQ(QTInsertChild(c.handle, 0, FourCC("deco"), 5, 0, 4, value, nullptr), duplicateAtomTypeAndIDErr);
     EXPECT_EQ(QTInsertChild(c.handle, 0, FourCC("deco"), 10, 5, 4, value, nullptr), atomIndexInvalidErr);
     EXPECT_EQ(QTInsertChild(c.handle, 0, 0, 1, 0, 4, value, nullptr), invalidAtomTypeErr);
@@ -141,11 +141,12 @@ TEST(AtomContainer, ReadingStatusesAndSizes) {
     uint8_t buffer[4] = {9, 9, 9, 9};
     long actual = -1;
     EXPECT_EQ(QTCopyAtomDataToPtr(c.handle, shortLeaf, false, 4, buffer, &actual), paramErr);
-    EXPECT_EQ(buffer[0], 9);  // nothing copied
+    EXPECT_EQ(buffer[0], 9); // nothing copied
     EXPECT_EQ(QTCopyAtomDataToPtr(c.handle, shortLeaf, true, 4, buffer, &actual), noErr);
     EXPECT_EQ(actual, 2);
     EXPECT_EQ(std::memcmp(buffer, "ab\x09\x09", 4), 0);
-    EXPECT_EQ(QTCopyAtomDataToPtr(c.handle, shortLeaf, true, 1, buffer, &actual), paramErr);  // never truncated
+    EXPECT_EQ(QTCopyAtomDataToPtr(c.handle, shortLeaf, true, 1, buffer, &actual),
+              paramErr); // never truncated
 
     long size = 0;
     Ptr data = nullptr;

@@ -33,7 +33,9 @@ public:
     int closes = 0;
 };
 
-std::string pascal(Handle h) { return std::string(*h + 1, size_t(uint8_t((*h)[0]))); }
+std::string pascal(Handle h) {
+    return std::string(*h + 1, size_t(uint8_t((*h)[0])));
+}
 
 } // namespace
 
@@ -47,7 +49,7 @@ TEST(ComponentRegistry, FindNextTakesTheFirstMatchInRegistrationOrder) {
 
     ComponentDescription looking = describe("vout", "TavX", "QexV");
     EXPECT_EQ(FindNextComponent(nullptr, &looking), a);
-    EXPECT_EQ(FindNextComponent(a, &looking), flagged);  // mask 0: flags do not matter
+    EXPECT_EQ(FindNextComponent(a, &looking), flagged); // mask 0: flags do not matter
     EXPECT_EQ(FindNextComponent(flagged, &looking), nullptr);
     EXPECT_EQ(CountComponents(&looking), 2);
 
@@ -66,7 +68,7 @@ TEST(ComponentRegistry, FindNextTakesTheFirstMatchInRegistrationOrder) {
 
     ComponentDescription missing = describe("vout", "TavY", "QexV");
     EXPECT_EQ(FindNextComponent(nullptr, &missing), nullptr);
-    EXPECT_EQ(FindNextComponent(reinterpret_cast<Component>(&looking), nullptr), nullptr);  // not a component
+    EXPECT_EQ(FindNextComponent(reinterpret_cast<Component>(&looking), nullptr), nullptr); // not a component
 }
 
 TEST(ComponentRegistry, RegistriesNestAndTheCallsUseTheCurrentOne) {
@@ -150,12 +152,12 @@ TEST(ComponentRegistry, ScriptedOpenFailuresAndInstancesLeftOpen) {
         EXPECT_EQ(ci, nullptr);
         EXPECT_EQ(registry.openInstanceCount(r), 0);
         ci = reinterpret_cast<ComponentInstance>(1);
-        EXPECT_EQ(OpenAComponent(e, &ci), noErr);  // success without an instance
+        EXPECT_EQ(OpenAComponent(e, &ci), noErr); // success without an instance
         EXPECT_EQ(ci, nullptr);
         EXPECT_EQ(OpenAComponent(l, &ci), noErr);
         EXPECT_EQ(OpenAComponent(l, nullptr), paramErr);
     }
-    EXPECT_EQ(leftOpen->closes, 1);  // the registry closed it on its way out
+    EXPECT_EQ(leftOpen->closes, 1); // the registry closed it on its way out
 }
 
 TEST(ComponentRegistry, SelectorsAndCallsOnComponentsOfTheWrongKind) {
@@ -164,11 +166,12 @@ TEST(ComponentRegistry, SelectorsAndCallsOnComponentsOfTheWrongKind) {
     Component c = registry.registerComponent(describe("othr", "TavX", "QexV"), "plain", plain);
     ComponentInstance ci = nullptr;
     ASSERT_EQ(OpenAComponent(c, &ci), noErr);
-    for (int16_t selector : {kComponentOpenSelect, kComponentCloseSelect, kComponentCanDoSelect, kComponentVersionSelect})
+    for (int16_t selector :
+         {kComponentOpenSelect, kComponentCloseSelect, kComponentCanDoSelect, kComponentVersionSelect})
         EXPECT_EQ(ComponentFunctionImplemented(ci, selector), 1) << selector;
     EXPECT_EQ(ComponentFunctionImplemented(ci, kQTVideoOutputGetIndSoundOutputSelect), 0);
     EXPECT_EQ(ComponentFunctionImplemented(ci, 257), 0);
-    EXPECT_EQ(QTVideoOutputBegin(ci), badComponentSelector);  // not a video output
+    EXPECT_EQ(QTVideoOutputBegin(ci), badComponentSelector); // not a video output
     GWorldPtr gw = nullptr;
     EXPECT_EQ(QTVideoOutputGetGWorld(nullptr, &gw), badComponentInstance);
 
@@ -246,7 +249,7 @@ TEST(ComponentRegistry, PrivateCallParameterBlockPutsTheLastParameterFirst) {
     block.what = 258;
     EXPECT_EQ(CallComponentDispatch(&block), badComponentSelector);
     block.what = 257;
-    block.params[2] = 0;  // the instance is not where the size says
+    block.params[2] = 0; // the instance is not where the size says
     EXPECT_EQ(CallComponentDispatch(&block), badComponentInstance);
     block.paramSize = 7;
     EXPECT_EQ(CallComponentDispatch(&block), paramErr);

@@ -25,12 +25,14 @@ struct Pixel10 {
 
 // A frame of random 10-bit components, with random bits 1-0 that the decoder must ignore.
 struct Frame {
-    Frame(int w, int h, unsigned seed) : width(w), height(h), pixels(size_t(w) * h), bytes(size_t(w) * h * 4) {
+    Frame(int w, int h, unsigned seed)
+        : width(w), height(h), pixels(size_t(w) * h), bytes(size_t(w) * h * 4) {
         std::mt19937 random(seed);
         auto ten = [&] { return uint32_t(random() & 0x3FF); };
         for (size_t i = 0; i < pixels.size(); ++i) {
             pixels[i] = {ten(), ten(), ten()};
-            be::writeU32(&bytes[i * 4], pixels[i].r << 22 | pixels[i].g << 12 | pixels[i].b << 2 | uint32_t(random() & 3));
+            be::writeU32(&bytes[i * 4],
+                         pixels[i].r << 22 | pixels[i].g << 12 | pixels[i].b << 2 | uint32_t(random() & 3));
         }
     }
     GWorld::RGB expected(int x, int y) const {
@@ -47,8 +49,8 @@ struct Frame {
 
 ImageSequence begin(Handle desc, GWorld* port, OSErr expected = noErr, const Rect* src = nullptr) {
     ImageSequence seq = -1;
-    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc, nullptr, 0, port, nullptr, src, nullptr, srcCopy, nullptr, 0,
-                                       codecNormalQuality, nullptr),
+    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc, nullptr, 0, port, nullptr, src, nullptr, srcCopy, nullptr,
+                                       0, codecNormalQuality, nullptr),
               expected);
     return seq;
 }
@@ -62,14 +64,15 @@ TEST(Decompress, R10kAndR10gLandExactlyAsComponentsShiftedRightByTwo) {
         auto surface = GWorld::create(37, 23);
         ImageSequence seq = begin(desc.get(), surface.get());
         ASSERT_NE(seq, 0);
-        EXPECT_EQ(surface->drawCount(), 0u);  // opening draws nothing
+        EXPECT_EQ(surface->drawCount(), 0u); // opening draws nothing
         CodecFlags out = 99;
         ASSERT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size(), 0, &out, nullptr), noErr);
         EXPECT_EQ(out, 0);
         EXPECT_EQ(surface->drawCount(), 1u);
         for (int y = 0; y < frame.height; ++y)
             for (int x = 0; x < frame.width; ++x)
-                ASSERT_EQ(surface->pixel(x, y), frame.expected(x, y)) << FourCCString(codec) << " " << x << "," << y;
+                ASSERT_EQ(surface->pixel(x, y), frame.expected(x, y))
+                    << FourCCString(codec) << " " << x << "," << y;
         EXPECT_EQ(CDSequenceEnd(seq), noErr);
         EXPECT_EQ(CDSequenceEnd(seq), paramErr);
         EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size(), 0, nullptr, nullptr), paramErr);
@@ -101,7 +104,7 @@ TEST(Decompress, PictureIsClippedToTheSurfaceAndDrawnAtItsOrigin) {
 
     // A source rectangle picks the part of the picture that lands at the origin.
     Rect src;
-    SetRect(&src, 10, 5, 60, 30);  // runs past the picture's right edge: clipped to it
+    SetRect(&src, 10, 5, 60, 30); // runs past the picture's right edge: clipped to it
     seq = begin(bigDesc.get(), wide.get(), noErr, &src);
     ASSERT_EQ(DecompressSequenceFrameS(seq, big.data(), big.size(), 0, nullptr, nullptr), noErr);
     EXPECT_EQ(wide->pixel(0, 0), big.expected(10, 5));
@@ -115,7 +118,7 @@ TEST(Decompress, StatusesOfTheDecompressor) {
     EXPECT_EQ(begin(jpeg.get(), surface.get(), noCodecErr), 0);
     HandleOwner zeroWidth = makeDescription(FourCC("R10k"), 0, 16);
     EXPECT_EQ(begin(zeroWidth.get(), surface.get(), codecSizeErr), 0);
-    HandleOwner negative = makeDescription(FourCC("R10k"), 16, 0xFFF0);  // height -16
+    HandleOwner negative = makeDescription(FourCC("R10k"), 16, 0xFFF0); // height -16
     EXPECT_EQ(begin(negative.get(), surface.get(), codecSizeErr), 0);
     HandleOwner shortDesc(NewHandleClear(40));
     EXPECT_EQ(begin(shortDesc.get(), surface.get(), badImageDescription), 0);
@@ -131,22 +134,24 @@ TEST(Decompress, StatusesOfTheDecompressor) {
     EXPECT_EQ(begin(desc.get(), surface.get(), invalidRect, &outside), 0);
     ImageSequence seq = 0;
     const int matrix[9] = {};
-    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc.get(), nullptr, 0, surface.get(), nullptr, nullptr, matrix, srcCopy,
-                                       nullptr, 0, codecNormalQuality, nullptr),
+    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc.get(), nullptr, 0, surface.get(), nullptr, nullptr, matrix,
+                                       srcCopy, nullptr, 0, codecNormalQuality, nullptr),
               codecUnimpErr);
-    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc.get(), nullptr, 0, surface.get(), nullptr, nullptr, nullptr, 64,
-                                       nullptr, 0, codecNormalQuality, nullptr),
+    EXPECT_EQ(DecompressSequenceBeginS(&seq, desc.get(), nullptr, 0, surface.get(), nullptr, nullptr, nullptr,
+                                       64, nullptr, 0, codecNormalQuality, nullptr),
               codecUnimpErr);
 
     // A short or missing frame draws nothing; the sequence stays usable.
     seq = begin(desc.get(), surface.get());
     Frame frame(16, 16, 3);
-    EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size() - 1, 0, nullptr, nullptr), codecBadDataErr);
+    EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size() - 1, 0, nullptr, nullptr),
+              codecBadDataErr);
     EXPECT_EQ(DecompressSequenceFrameS(seq, nullptr, frame.size(), 0, nullptr, nullptr), codecBadDataErr);
     EXPECT_EQ(surface->drawCount(), 0u);
     EXPECT_EQ(surface->pixel(0, 0), GWorld::RGB{});
     int completion = 0;
-    EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size(), 0, nullptr, &completion), codecUnimpErr);
+    EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size(), 0, nullptr, &completion),
+              codecUnimpErr);
     EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size(), 0, nullptr, nullptr), noErr);
     EXPECT_EQ(surface->pixel(15, 15), frame.expected(15, 15));
     CDSequenceEnd(seq);
@@ -158,7 +163,7 @@ TEST(Decompress, SequenceOutlivingItsSurfaceDrawsIntoItsOwnBlock) {
     Frame frame(8, 8, 4);
     auto surface = GWorld::create(8, 8);
     ImageSequence seq = begin(desc.get(), surface.get());
-    ASSERT_EQ(surface->resize(4, 4), noErr);  // the surface moves on to a new block
+    ASSERT_EQ(surface->resize(4, 4), noErr); // the surface moves on to a new block
     EXPECT_EQ(DecompressSequenceFrameS(seq, frame.data(), frame.size(), 0, nullptr, nullptr), noErr);
     EXPECT_EQ(surface->pixel(0, 0), GWorld::RGB{});
     surface.reset();

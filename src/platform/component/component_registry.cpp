@@ -46,7 +46,9 @@ OSErr copyPascalString(const std::string& text, Handle h) {
 
 } // namespace
 
-ComponentRegistry::ComponentRegistry() : m_previous(s_current) { s_current = this; }
+ComponentRegistry::ComponentRegistry() : m_previous(s_current) {
+    s_current = this;
+}
 
 ComponentRegistry::~ComponentRegistry() {
     while (!m_instances.empty())
@@ -64,9 +66,12 @@ ComponentRegistry::~ComponentRegistry() {
     }
 }
 
-ComponentRegistry* ComponentRegistry::current() { return s_current; }
+ComponentRegistry* ComponentRegistry::current() {
+    return s_current;
+}
 
-Component ComponentRegistry::registerComponent(const ComponentDescription& description, const std::string& name,
+Component ComponentRegistry::registerComponent(const ComponentDescription& description,
+                                               const std::string& name,
                                                std::shared_ptr<ComponentImplementation> implementation,
                                                const std::string& info) {
     if (!implementation)
@@ -215,8 +220,8 @@ OSErr CloseComponent(ComponentInstance aComponentInstance) {
     return registry ? registry->close(aComponentInstance) : invalidComponentID;
 }
 
-OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName, Handle componentInfo,
-                       Handle /*componentIcon*/) {
+OSErr GetComponentInfo(Component aComponent, ComponentDescription* cd, Handle componentName,
+                       Handle componentInfo, Handle /*componentIcon*/) {
     ComponentRegistry* registry = ComponentRegistry::current();
     std::string name;
     std::string info;

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-struct ComponentRecord;          // a registered component
-struct ComponentInstanceRecord;  // an open instance of one
+struct ComponentRecord;         // a registered component
+struct ComponentInstanceRecord; // an open instance of one
 
 using Component = ComponentRecord*;
 using ComponentInstance = ComponentInstanceRecord*;
@@ -34,9 +34,9 @@ constexpr int16_t kComponentVersionSelect = -4;
 constexpr ComponentResult badComponentInstance = ComponentResult(0x80008001);
 constexpr ComponentResult badComponentSelector = ComponentResult(0x80008002);
 
-constexpr OSErr invalidComponentID = -3000;   // not a registered component or open instance
-constexpr OSErr validInstancesExist = -3001;  // unregistering a component that has open instances
-constexpr OSErr badComponentType = -2005;     // no component of the type wanted
+constexpr OSErr invalidComponentID = -3000;  // not a registered component or open instance
+constexpr OSErr validInstancesExist = -3001; // unregistering a component that has open instances
+constexpr OSErr badComponentType = -2005;    // no component of the type wanted
 
 /// Room for parameters in a parameter block.
 constexpr int kComponentParameterSlots = 16;
@@ -48,7 +48,7 @@ constexpr int kComponentParameterSlots = 16;
 struct ComponentParameters {
     uint8_t flags = 0;
     uint8_t paramSize = 0;
-    int16_t what = 0;  // the selector
+    int16_t what = 0; // the selector
     uint32_t padding = 0;
     intptr_t params[kComponentParameterSlots + 1] = {};
 };

@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-using UnsignedFixed = uint32_t;  // unsigned 16.16 fixed point
+using UnsignedFixed = uint32_t; // unsigned 16.16 fixed point
 
 constexpr OSType kSoundOutputDeviceType = FourCC("sdev");
 
@@ -17,8 +17,8 @@ constexpr OSType siSampleRateAvailable = FourCC("srav");
 /// value, `reinterpret_cast<const void*>(uintptr_t(rate))`; 0 leaves the device's rate as it is.
 constexpr OSType siSampleRate = FourCC("srat");
 
-constexpr OSErr siInvalidSampleRate = -225;  // a rate the device does not offer
-constexpr OSErr siUnknownInfoType = -231;    // a selector the device does not answer
+constexpr OSErr siInvalidSampleRate = -225; // a rate the device does not offer
+constexpr OSErr siUnknownInfoType = -231;   // a selector the device does not answer
 
 /// `infoHandle` holds `count` rates, each a 32-bit big-endian UnsignedFixed; the caller disposes of it.
 struct SoundInfoList {

@@ -5,8 +5,7 @@
 namespace {
 
 // Runs `call` on the video output behind the instance.
-template <typename Call>
-ComponentResult withVideoOutput(QTVideoOutputComponent vo, Call call) {
+template <typename Call> ComponentResult withVideoOutput(QTVideoOutputComponent vo, Call call) {
     ComponentRegistry* registry = ComponentRegistry::current();
     ComponentImplementation* implementation = registry ? registry->implementationOf(vo) : nullptr;
     if (!implementation)
@@ -25,18 +24,32 @@ ComponentResult VideoOutputImplementation::getDisplayModeList(ComponentInstance,
 ComponentResult VideoOutputImplementation::setClientName(ComponentInstance, const unsigned char*) {
     return badComponentSelector;
 }
-ComponentResult VideoOutputImplementation::setDisplayMode(ComponentInstance, long) { return badComponentSelector; }
-ComponentResult VideoOutputImplementation::getDisplayMode(ComponentInstance, long*) { return badComponentSelector; }
-ComponentResult VideoOutputImplementation::begin(ComponentInstance) { return badComponentSelector; }
-ComponentResult VideoOutputImplementation::end(ComponentInstance) { return badComponentSelector; }
-ComponentResult VideoOutputImplementation::getGWorld(ComponentInstance, GWorldPtr*) { return badComponentSelector; }
+ComponentResult VideoOutputImplementation::setDisplayMode(ComponentInstance, long) {
+    return badComponentSelector;
+}
+ComponentResult VideoOutputImplementation::getDisplayMode(ComponentInstance, long*) {
+    return badComponentSelector;
+}
+ComponentResult VideoOutputImplementation::begin(ComponentInstance) {
+    return badComponentSelector;
+}
+ComponentResult VideoOutputImplementation::end(ComponentInstance) {
+    return badComponentSelector;
+}
+ComponentResult VideoOutputImplementation::getGWorld(ComponentInstance, GWorldPtr*) {
+    return badComponentSelector;
+}
 ComponentResult VideoOutputImplementation::getIndSoundOutput(ComponentInstance, long, Component*) {
     return badComponentSelector;
 }
-ComponentResult VideoOutputImplementation::setEchoPort(ComponentInstance, CGrafPtr) { return badComponentSelector; }
+ComponentResult VideoOutputImplementation::setEchoPort(ComponentInstance, CGrafPtr) {
+    return badComponentSelector;
+}
 
-ComponentResult QTVideoOutputGetDisplayModeList(QTVideoOutputComponent vo, QTAtomContainer* outDisplayModeList) {
-    return withVideoOutput(vo, [&](VideoOutputImplementation& v) { return v.getDisplayModeList(vo, outDisplayModeList); });
+ComponentResult QTVideoOutputGetDisplayModeList(QTVideoOutputComponent vo,
+                                                QTAtomContainer* outDisplayModeList) {
+    return withVideoOutput(
+        vo, [&](VideoOutputImplementation& v) { return v.getDisplayModeList(vo, outDisplayModeList); });
 }
 
 ComponentResult QTVideoOutputSetClientName(QTVideoOutputComponent vo, const unsigned char* str) {
@@ -44,11 +57,13 @@ ComponentResult QTVideoOutputSetClientName(QTVideoOutputComponent vo, const unsi
 }
 
 ComponentResult QTVideoOutputSetDisplayMode(QTVideoOutputComponent vo, long displayModeID) {
-    return withVideoOutput(vo, [&](VideoOutputImplementation& v) { return v.setDisplayMode(vo, displayModeID); });
+    return withVideoOutput(vo,
+                           [&](VideoOutputImplementation& v) { return v.setDisplayMode(vo, displayModeID); });
 }
 
 ComponentResult QTVideoOutputGetDisplayMode(QTVideoOutputComponent vo, long* displayModeID) {
-    return withVideoOutput(vo, [&](VideoOutputImplementation& v) { return v.getDisplayMode(vo, displayModeID); });
+    return withVideoOutput(vo,
+                           [&](VideoOutputImplementation& v) { return v.getDisplayMode(vo, displayModeID); });
 }
 
 ComponentResult QTVideoOutputBegin(QTVideoOutputComponent vo) {
@@ -63,9 +78,10 @@ ComponentResult QTVideoOutputGetGWorld(QTVideoOutputComponent vo, GWorldPtr* gw)
     return withVideoOutput(vo, [&](VideoOutputImplementation& v) { return v.getGWorld(vo, gw); });
 }
 
-ComponentResult QTVideoOutputGetIndSoundOutput(QTVideoOutputComponent vo, long index, Component* outputComponent) {
-    return withVideoOutput(vo,
-                           [&](VideoOutputImplementation& v) { return v.getIndSoundOutput(vo, index, outputComponent); });
+ComponentResult QTVideoOutputGetIndSoundOutput(QTVideoOutputComponent vo, long index,
+                                               Component* outputComponent) {
+    return withVideoOutput(
+        vo, [&](VideoOutputImplementation& v) { return v.getIndSoundOutput(vo, index, outputComponent); });
 }
 
 ComponentResult QTVideoOutputSetEchoPort(QTVideoOutputComponent vo, CGrafPtr echoPort) {

@@ -24,7 +24,7 @@ constexpr int16_t kQTVideoOutputGetGWorldSelect = 0x000C;
 constexpr int16_t kQTVideoOutputGetIndSoundOutputSelect = 0x000E;
 constexpr int16_t kQTVideoOutputSetEchoPortSelect = 0x0010;
 
-constexpr OSErr videoOutputInUseErr = -2090;  // another client holds the device
+constexpr OSErr videoOutputInUseErr = -2090; // another client holds the device
 
 /// Every call fails with badComponentSelector unless the component overrides it.
 class VideoOutputImplementation : public ComponentImplementation {
@@ -42,7 +42,8 @@ public:
 
 /// The device's display modes as an atom container of 'qdmi' atoms, one per mode; the caller
 /// disposes of it (QTDisposeAtomContainer).
-ComponentResult QTVideoOutputGetDisplayModeList(QTVideoOutputComponent vo, QTAtomContainer* outDisplayModeList);
+ComponentResult QTVideoOutputGetDisplayModeList(QTVideoOutputComponent vo,
+                                                QTAtomContainer* outDisplayModeList);
 /// Names the client (a Pascal string) for the device's own display.
 ComponentResult QTVideoOutputSetClientName(QTVideoOutputComponent vo, const unsigned char* str);
 /// Chooses a mode by its ID: the mode's 1-based position in the list.
@@ -55,6 +56,7 @@ ComponentResult QTVideoOutputEnd(QTVideoOutputComponent vo);
 /// The surface that frames are drawn into, valid from QTVideoOutputBegin to QTVideoOutputEnd.
 ComponentResult QTVideoOutputGetGWorld(QTVideoOutputComponent vo, GWorldPtr* gw);
 /// The device's index-th (from 1) sound output component, or null.
-ComponentResult QTVideoOutputGetIndSoundOutput(QTVideoOutputComponent vo, long index, Component* outputComponent);
+ComponentResult QTVideoOutputGetIndSoundOutput(QTVideoOutputComponent vo, long index,
+                                               Component* outputComponent);
 /// A port that shows a copy of the output; null for none.
 ComponentResult QTVideoOutputSetEchoPort(QTVideoOutputComponent vo, CGrafPtr echoPort);

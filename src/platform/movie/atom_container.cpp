@@ -53,8 +53,7 @@ public:
 
     /// Calls `visit(child)` for each well-formed child of `parent` until it returns false. A child
     /// whose size does not fit in its parent ends the walk: nothing after it can be trusted.
-    template <typename Visit>
-    void forEachChild(const AtomHeader& parent, Visit visit) const {
+    template <typename Visit> void forEachChild(const AtomHeader& parent, Visit visit) const {
         size_t position = parent.dataOffset();
         for (unsigned i = 0; i < parent.childCount; ++i) {
             if (position + kAtomHeaderSize > parent.end())
@@ -254,8 +253,8 @@ int16_t QTCountChildrenOfType(QTAtomContainer container, QTAtom parentAtom, QTAt
     return int16_t(count > std::numeric_limits<int16_t>::max() ? std::numeric_limits<int16_t>::max() : count);
 }
 
-QTAtom QTFindChildByIndex(QTAtomContainer container, QTAtom parentAtom, QTAtomType atomType,
-                          int16_t index, QTAtomID* id) {
+QTAtom QTFindChildByIndex(QTAtomContainer container, QTAtom parentAtom, QTAtomType atomType, int16_t index,
+                          QTAtomID* id) {
     ContainerView view(container);
     AtomHeader parent;
     if (index < 1 || !view.locate(parentAtom, parent))
@@ -352,7 +351,8 @@ OSErr QTCopyAtomDataToPtr(QTAtomContainer container, QTAtom atom, bool sizeOrLes
     OSErr status = QTGetAtomDataPtr(container, atom, &available, &data);
     if (status != noErr)
         return status;
-    if (size < 0 || (size > 0 && !returnedDataPtr) || available > size || (!sizeOrLessOK && available != size))
+    if (size < 0 || (size > 0 && !returnedDataPtr) || available > size ||
+        (!sizeOrLessOK && available != size))
         return paramErr;
     if (available > 0)
         std::memcpy(returnedDataPtr, data, size_t(available));

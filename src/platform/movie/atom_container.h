@@ -22,19 +22,19 @@
 #include <cstdint>
 
 using QTAtomContainer = Handle;
-using QTAtom = int32_t;      // byte offset of an atom's header in its container; 0 is the root
+using QTAtom = int32_t; // byte offset of an atom's header in its container; 0 is the root
 using QTAtomType = OSType;
 using QTAtomID = int32_t;
 
 constexpr QTAtom kParentAtomIsContainer = 0;
 
-constexpr OSErr cannotFindAtomErr = -2101;          // no atom of that type, ID or index
-constexpr OSErr notLeafAtomErr = -2102;             // data asked of an atom that has children
-constexpr OSErr atomIndexInvalidErr = -2104;        // insertion index beyond the atoms of that type
-constexpr OSErr duplicateAtomTypeAndIDErr = -2105;  // a sibling already has that type and ID
-constexpr OSErr invalidAtomErr = -2106;             // the QTAtom does not name an atom of the container
-constexpr OSErr invalidAtomContainerErr = -2107;    // null or damaged container
-constexpr OSErr invalidAtomTypeErr = -2108;         // atom type 0
+constexpr OSErr cannotFindAtomErr = -2101;         // no atom of that type, ID or index
+constexpr OSErr notLeafAtomErr = -2102;            // data asked of an atom that has children
+constexpr OSErr atomIndexInvalidErr = -2104;       // insertion index beyond the atoms of that type
+constexpr OSErr duplicateAtomTypeAndIDErr = -2105; // a sibling already has that type and ID
+constexpr OSErr invalidAtomErr = -2106;            // the QTAtom does not name an atom of the container
+constexpr OSErr invalidAtomContainerErr = -2107;   // null or damaged container
+constexpr OSErr invalidAtomTypeErr = -2108;        // atom type 0
 
 /// A new container holding only its root. The caller disposes of it (QTDisposeAtomContainer).
 OSErr QTNewAtomContainer(QTAtomContainer* atomData);
@@ -51,8 +51,8 @@ OSErr QTInsertChild(QTAtomContainer container, QTAtom parentAtom, QTAtomType ato
 int16_t QTCountChildrenOfType(QTAtomContainer container, QTAtom parentAtom, QTAtomType childType);
 
 /// The `index`-th (from 1) child of that type, its ID into `id` (may be null); 0 when there is none.
-QTAtom QTFindChildByIndex(QTAtomContainer container, QTAtom parentAtom, QTAtomType atomType,
-                          int16_t index, QTAtomID* id);
+QTAtom QTFindChildByIndex(QTAtomContainer container, QTAtom parentAtom, QTAtomType atomType, int16_t index,
+                          QTAtomID* id);
 
 /// The child of that type and ID, its 1-based index among its type into `index` (may be null);
 /// 0 when there is none.

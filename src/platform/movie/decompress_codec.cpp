@@ -6,7 +6,9 @@
 
 namespace decompress {
 
-bool handlesCodec(OSType codecType) { return codecType == FourCC("R10k") || codecType == FourCC("R10g"); }
+bool handlesCodec(OSType codecType) {
+    return codecType == FourCC("R10k") || codecType == FourCC("R10g");
+}
 
 void drawR10Frame(const uint8_t* words, int imageWidth, const Rect& source, SurfacePixels& target) {
     int columns = std::min(source.right - source.left, target.width);

@@ -18,7 +18,7 @@ constexpr size_t kWidthField = 32;
 constexpr size_t kHeightField = 34;
 
 struct Sequence {
-    std::shared_ptr<SurfacePixels> target;  // the surface's block at the time the sequence opened
+    std::shared_ptr<SurfacePixels> target; // the surface's block at the time the sequence opened
     int imageWidth = 0;
     int imageHeight = 0;
     Rect source;
@@ -39,8 +39,7 @@ public:
         return m_sequences.erase(id) > 0;
     }
     /// Runs `use` on the sequence while the table is locked; false when there is no such sequence.
-    template <typename Use>
-    bool with(ImageSequence id, Use use) {
+    template <typename Use> bool with(ImageSequence id, Use use) {
         std::lock_guard<std::mutex> lock(m_mutex);
         auto it = m_sequences.find(id);
         if (it == m_sequences.end())
@@ -132,4 +131,6 @@ OSErr DecompressSequenceFrameS(ImageSequence seqID, Ptr data, long dataSize, Cod
     return found ? status : paramErr;
 }
 
-OSErr CDSequenceEnd(ImageSequence seqID) { return sequences().remove(seqID) ? noErr : paramErr; }
+OSErr CDSequenceEnd(ImageSequence seqID) {
+    return sequences().remove(seqID) ? noErr : paramErr;
+}

@@ -20,19 +20,19 @@
 
 #include <cstdint>
 
-using ImageSequence = int32_t;  // 0: no sequence
+using ImageSequence = int32_t; // 0: no sequence
 using CodecFlags = uint16_t;
 using CodecQ = uint32_t;
 
 constexpr CodecQ codecNormalQuality = 0x300;
-constexpr int16_t srcCopy = 0;  // transfer mode: plain copy
+constexpr int16_t srcCopy = 0; // transfer mode: plain copy
 
-constexpr OSErr badImageDescription = -2001;  // null, short or malformed image description
-constexpr OSErr invalidRect = -2036;          // empty or inverted source rectangle
-constexpr OSErr noCodecErr = -8961;           // no decompressor for the description's codec type
-constexpr OSErr codecUnimpErr = -8962;        // a feature the decompressor lacks (matrix, mask, mode...)
-constexpr OSErr codecSizeErr = -8963;         // picture width or height not positive
-constexpr OSErr codecBadDataErr = -8969;      // frame data missing or shorter than the picture
+constexpr OSErr badImageDescription = -2001; // null, short or malformed image description
+constexpr OSErr invalidRect = -2036;         // empty or inverted source rectangle
+constexpr OSErr noCodecErr = -8961;          // no decompressor for the description's codec type
+constexpr OSErr codecUnimpErr = -8962;       // a feature the decompressor lacks (matrix, mask, mode...)
+constexpr OSErr codecSizeErr = -8963;        // picture width or height not positive
+constexpr OSErr codecBadDataErr = -8969;     // frame data missing or shorter than the picture
 
 /// Opens a sequence for frames described by `desc`, drawing into `port`. `data`/`dataSize` (the
 /// first frame) are not drawn here: frames are drawn by DecompressSequenceFrameS. `srcRect` (null:

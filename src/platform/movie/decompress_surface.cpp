@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr int kMaxSide = 32767;  // the reach of a 16-bit rectangle
+constexpr int kMaxSide = 32767; // the reach of a 16-bit rectangle
 
 std::shared_ptr<SurfacePixels> makePixels(int width, int height) {
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)
@@ -47,7 +47,9 @@ GWorld::RGB GWorld::pixel(int x, int y) const {
     return {p[0], p[1], p[2]};
 }
 
-void GWorld::clear() { std::fill(m_pixels->bytes.begin(), m_pixels->bytes.end(), uint8_t(0)); }
+void GWorld::clear() {
+    std::fill(m_pixels->bytes.begin(), m_pixels->bytes.end(), uint8_t(0));
+}
 
 OSErr GWorld::resize(int width, int height) {
     if (width < 1 || height < 1 || width > kMaxSide || height > kMaxSide)

@@ -35,7 +35,7 @@ struct SurfacePixels {
     int height = 0;
     size_t rowBytes = 0;
     std::vector<uint8_t> bytes;
-    uint64_t drawCount = 0;  // frames drawn into this block
+    uint64_t drawCount = 0; // frames drawn into this block
 };
 
 class GWorld {
