@@ -37,7 +37,8 @@ inline std::string FourCCString(OSType code) {
     return s;
 }
 
-/// 16.16 fixed point of a ratio of integers, as the platform's FixRatio: FixRatio(30000, 1001) == 0x001DF851.
+/// 16.16 fixed point of a ratio of integers, truncated, as the platform's FixRatio: FixRatio(2997, 100) == 0x001DF851
+/// (29.97), while FixRatio(30000, 1001) == 0x001DF853.
 constexpr Fixed FixRatio(int32_t numerator, int32_t denominator) {
     if (denominator == 0)
         return numerator >= 0 ? 0x7FFFFFFF : int32_t(0x80000000);
