@@ -19,10 +19,11 @@ TEST(UserDefaults, StoredValuesStandAboveRegisteredOnes) {
 
     defaults.setObject(4, "FrameRate");
     defaults.setObject(4, "FrameRate");  // unchanged, still written
-    defaults.setObject(std::string("A001"), "SourceID");
+    defaults.setObject("A001", "SourceID");  // a literal is a string, not a boolean
     EXPECT_EQ(defaults.integerForKey("FrameRate"), 4);
     EXPECT_EQ(defaults.writeCount("FrameRate"), 2);
     EXPECT_EQ(defaults.stringForKey("SourceID"), std::optional<std::string>("A001"));
+    EXPECT_TRUE(std::holds_alternative<std::string>(defaults.objectForKey("SourceID")));
 
     // Registering again changes the registered value only; a removal shows it again.
     defaults.registerDefaults({{"FrameRate", 7}});
