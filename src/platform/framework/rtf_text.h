@@ -1,0 +1,14 @@
+// Plain text of a rich text (RTF) document, for text views that show the help text without a
+// rich text engine: paragraphs and line breaks become line feeds, tabs stay, escaped characters
+// (\'hh in the Windows-1252 code page, \uN) become UTF-8, and the header groups (font, colour and
+// style tables, document info) and other ignorable destinations are dropped.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace fw {
+
+std::string plainTextFromRtf(std::string_view rtf);
+
+} // namespace fw
