@@ -4,7 +4,7 @@
 // (the headless controls' user* members stand for them). Main thread only.
 #pragma once
 
-#include "platform/framework/bitmap_image.h"
+#include "platform/picture.h"
 #include "platform/framework/control.h"
 
 #include <memory>
@@ -126,9 +126,9 @@ protected:
 /// Shows a picture (none at first).
 class ImageView : public Control {
 public:
-    virtual std::shared_ptr<const BitmapImage> image() const = 0;
+    virtual std::shared_ptr<const NSImage> image() const = 0;
     /// Holds a share of the picture; null clears the view.
-    virtual void setImage(std::shared_ptr<const BitmapImage> image) = 0;
+    virtual void setImage(std::shared_ptr<const NSImage> image) = 0;
 
 protected:
     using Control::Control;

@@ -126,11 +126,11 @@ class HeadlessImageView : public HeadlessControl<ImageView> {
 public:
     using HeadlessControl::HeadlessControl;
 
-    std::shared_ptr<const BitmapImage> image() const override { return m_image; }
-    void setImage(std::shared_ptr<const BitmapImage> image) override { m_image = std::move(image); }
+    std::shared_ptr<const NSImage> image() const override { return m_image; }
+    void setImage(std::shared_ptr<const NSImage> image) override { m_image = std::move(image); }
 
 private:
-    std::shared_ptr<const BitmapImage> m_image;
+    std::shared_ptr<const NSImage> m_image;
 };
 
 class HeadlessProgressIndicator : public HeadlessControl<ProgressIndicator> {
