@@ -19,6 +19,7 @@ static_assert(offsetof(HandleRecord, block) == 0);
 constexpr size_t kPtrHeader = 16;
 
 thread_local OSErr t_memError = noErr;
+thread_local int t_exhausted = 0; // MemoryExhaustion::Blocks that cannot be had
 
 HandleRecord* recordOf(Handle h) { return reinterpret_cast<HandleRecord*>(h); }
 
@@ -27,7 +28,8 @@ Handle makeHandle(Size byteCount, bool clear) {
         t_memError = paramErr;
         return nullptr;
     }
-    auto* record = new (std::nothrow) HandleRecord{nullptr, byteCount, 0};
+    auto* record = (t_exhausted & MemoryExhaustion::handles) ? nullptr
+                                                             : new (std::nothrow) HandleRecord{nullptr, byteCount, 0};
     if (!record) {
         t_memError = memFullErr;
         return nullptr;
@@ -50,7 +52,9 @@ Ptr makePtr(Size byteCount, bool clear) {
         return nullptr;
     }
     size_t total = kPtrHeader + size_t(byteCount);
-    auto* raw = static_cast<char*>(clear ? std::calloc(1, total) : std::malloc(total));
+    auto* raw = (t_exhausted & MemoryExhaustion::pointers)
+                    ? nullptr
+                    : static_cast<char*>(clear ? std::calloc(1, total) : std::malloc(total));
     if (!raw) {
         t_memError = memFullErr;
         return nullptr;
@@ -63,6 +67,9 @@ Ptr makePtr(Size byteCount, bool clear) {
 } // namespace
 
 OSErr MemError() { return t_memError; }
+
+MemoryExhaustion::MemoryExhaustion(int blocks) : m_previous(t_exhausted) { t_exhausted |= blocks; }
+MemoryExhaustion::~MemoryExhaustion() { t_exhausted = m_previous; }
 
 Handle NewHandle(Size byteCount) { return makeHandle(byteCount, false); }
 Handle NewHandleClear(Size byteCount) { return makeHandle(byteCount, true); }

@@ -31,6 +31,21 @@ Ptr NewPtrClear(Size byteCount);
 Size GetPtrSize(Ptr p);  // 0 for a null pointer
 void DisposePtr(Ptr p);
 
+/// While alive, new blocks on this thread cannot be had, as when memory is exhausted: NewHandle,
+/// NewHandleClear, PtrToHand (for `handles`), NewPtr and NewPtrClear (for `pointers`) give null and
+/// MemError() memFullErr. Lets tests reach the callers' out-of-memory paths. Scopes nest.
+class MemoryExhaustion {
+public:
+    enum Blocks { pointers = 1, handles = 2, all = 3 };
+    explicit MemoryExhaustion(int blocks = all);
+    ~MemoryExhaustion();
+    MemoryExhaustion(const MemoryExhaustion&) = delete;
+    MemoryExhaustion& operator=(const MemoryExhaustion&) = delete;
+
+private:
+    int m_previous;
+};
+
 /// Owns a handle for the lifetime of a scope.
 class HandleOwner {
 public:

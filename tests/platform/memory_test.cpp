@@ -59,3 +59,28 @@ TEST(Memory, OwnersDisposeTheirBlocks) {
     PtrOwner ptr(NewPtr(8));
     EXPECT_EQ(GetPtrSize(ptr.get()), 8);
 }
+
+TEST(Memory, ExhaustionScopeRefusesTheBlocksItNames) {
+    {
+        MemoryExhaustion noPointers(MemoryExhaustion::pointers);
+        EXPECT_EQ(NewPtrClear(16), nullptr);
+        EXPECT_EQ(MemError(), memFullErr);
+        Handle h = NewHandle(16);
+        EXPECT_NE(h, nullptr);
+        DisposeHandle(h);
+        {
+            MemoryExhaustion noHandles(MemoryExhaustion::handles);
+            EXPECT_EQ(NewHandleClear(16), nullptr);
+            EXPECT_EQ(MemError(), memFullErr);
+            Handle copy = nullptr;
+            EXPECT_EQ(PtrToHand("abc", &copy, 3), memFullErr);
+            EXPECT_EQ(copy, nullptr);
+        }
+        h = NewHandle(16);
+        EXPECT_NE(h, nullptr); // the inner scope is gone, the outer one only refuses pointers
+        DisposeHandle(h);
+    }
+    Ptr p = NewPtr(16);
+    EXPECT_NE(p, nullptr);
+    DisposePtr(p);
+}
