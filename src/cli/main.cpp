@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
+    {"modes", runModesCommand, "modes [--json]                the video output device and its display modes"},
 };
 
 void printUsage(FILE* out) {
