@@ -37,7 +37,8 @@ void printText(const std::string& path, const MovieInspection& inspection) {
         if (track.handlerType == FourCC("vide"))
             std::printf(", time scale %d, frame duration %u%s (%s fps), %u frames", int(track.timeScale),
                         unsigned(track.frameDuration), track.uniformDuration ? "" : " (varies)",
-                        FormatFrameRate(track.timeScale, track.frameDuration).c_str(), unsigned(track.samples));
+                        FormatFrameRate(track.timeScale, track.frameDuration).c_str(),
+                        unsigned(track.samples));
         else
             std::printf(", time scale %d, %u sample%s", int(track.timeScale), unsigned(track.samples),
                         track.samples == 1 ? "" : "s");
@@ -57,7 +58,9 @@ void printText(const std::string& path, const MovieInspection& inspection) {
         for (const ReferenceCheck& ref : inspection.references)
             std::printf("    frame %u: %s at %llu, %u bytes: %s\n", unsigned(ref.sample), ref.path.c_str(),
                         (unsigned long long)ref.offset, unsigned(ref.size),
-                        ref.ok ? "ok" : ref.present ? "file too short" : "missing");
+                        ref.ok        ? "ok"
+                        : ref.present ? "file too short"
+                                      : "missing");
     }
     if (inspection.problems.empty()) {
         std::printf("  sound\n");

@@ -57,12 +57,13 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     const AtomTree& tree = info.tree;
     ASSERT_EQ(tree.atoms.size(), 4u);
     EXPECT_EQ(tree.atoms[0].type, FourCC("ftyp"));
-    EXPECT_EQ(tree.atoms[0].payload, (std::vector<uint8_t>{'q', 't', ' ', ' ', 0x20, 0x05, 0x03, 0x00, 'q', 't', ' ', ' '}));
+    EXPECT_EQ(tree.atoms[0].payload,
+              (std::vector<uint8_t>{'q', 't', ' ', ' ', 0x20, 0x05, 0x03, 0x00, 'q', 't', ' ', ' '}));
     EXPECT_EQ(tree.atoms[1].type, FourCC("wide"));
     EXPECT_EQ(tree.atoms[1].size, 8u);
     EXPECT_EQ(tree.atoms[2].type, FourCC("mdat"));
     EXPECT_EQ(tree.atoms[2].offset, 28u);
-    EXPECT_EQ(tree.atoms[2].size, 8u + 4 * frameBytes + 4);  // the frames, then the timecode sample
+    EXPECT_EQ(tree.atoms[2].size, 8u + 4 * frameBytes + 4); // the frames, then the timecode sample
     EXPECT_EQ(tree.atoms[3].type, FourCC("moov"));
 
     const AtomNode& moov = tree.atoms[3];
@@ -111,7 +112,7 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     ASSERT_EQ(v.descriptions.size(), 1u);
     HandleOwner given = makeImageDescription(spec.codec, spec.width, spec.height, uint16_t(spec.frames));
     std::vector<uint8_t> expected(*given.get(), *given.get() + 86);
-    expected[15] = 1;  // dataRefIndex: the movie's own file
+    expected[15] = 1; // dataRefIndex: the movie's own file
     EXPECT_EQ(v.descriptions[0].bytes, expected);
     EXPECT_EQ(v.timeToSample, (std::vector<std::pair<uint32_t, uint32_t>>{{4, 125}}));
     ASSERT_EQ(v.sampleToChunk.size(), 1u);
@@ -124,7 +125,8 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     ASSERT_EQ(v.chunkOffsets.size(), 4u);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(v.chunkOffsets[size_t(i)], 36u + uint64_t(i) * frameBytes);
-        EXPECT_EQ(fileBytes(spec.path, v.chunkOffsets[size_t(i)], frameBytes), framePixels(spec.width, spec.height, i))
+        EXPECT_EQ(fileBytes(spec.path, v.chunkOffsets[size_t(i)], frameBytes),
+                  framePixels(spec.width, spec.height, i))
             << "frame " << i;
     }
 
@@ -157,7 +159,8 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     EXPECT_EQ(t.commonSampleSize, 4u);
     ASSERT_EQ(t.chunkOffsets.size(), 1u);
     EXPECT_EQ(t.chunkOffsets[0], 36u + 4 * frameBytes);
-    EXPECT_EQ(fileBytes(spec.path, t.chunkOffsets[0], 4), (std::vector<uint8_t>{0x00, 0x01, 0x51, 0x80}));  // 86400
+    EXPECT_EQ(fileBytes(spec.path, t.chunkOffsets[0], 4),
+              (std::vector<uint8_t>{0x00, 0x01, 0x51, 0x80})); // 86400
 }
 
 TEST(AtomTree, ReferenceMovieKeepsOneDataReferenceAndDescriptionPerFrame) {
@@ -173,7 +176,7 @@ TEST(AtomTree, ReferenceMovieKeepsOneDataReferenceAndDescriptionPerFrame) {
     MovieFileInfo info;
     ASSERT_EQ(ReadMovieFile(spec.path, info), noErr);
     EXPECT_TRUE(info.problems.empty());
-    EXPECT_EQ(info.tree.topLevel(FourCC("mdat"))->size, 8u);  // no pixel data copied
+    EXPECT_EQ(info.tree.topLevel(FourCC("mdat"))->size, 8u); // no pixel data copied
     ASSERT_EQ(info.tracks.size(), 1u);
     const MovieTrackInfo& v = info.tracks[0];
     ASSERT_EQ(v.dataRefs.size(), 3u);
@@ -202,14 +205,14 @@ TEST(AtomTree, EqualDescriptionsAreStoredOnceAndChangesStartNewChunkRuns) {
     testsupport::TempDir dir;
     Handle dataRef = nullptr;
     OSType type = 0;
-    ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(dir.file("mixed.mov"), kQTNativeDefaultPathStyle, 0, &dataRef,
-                                                     &type),
+    ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(dir.file("mixed.mov"), kQTNativeDefaultPathStyle, 0,
+                                                     &dataRef, &type),
               noErr);
     HandleOwner dataRefOwner(dataRef);
     DataHandler dh = nullptr;
     Movie movie = nullptr;
-    ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, createMovieFileDeleteCurFile, &dh,
-                                 &movie),
+    ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, createMovieFileDeleteCurFile,
+                                 &dh, &movie),
               noErr);
     Track track = NewMovieTrack(movie, FixRatio(2, 1), FixRatio(2, 1), 0);
     Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
@@ -225,7 +228,7 @@ TEST(AtomTree, EqualDescriptionsAreStoredOnceAndChangesStartNewChunkRuns) {
     EXPECT_EQ(GetMediaSampleCount(media), 6);
     EXPECT_EQ(GetMediaDuration(media), 120);
     ASSERT_EQ(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), fixed1), noErr);
-    ASSERT_EQ(CloseMovieStorage(dh), noErr);  // the header is written by the close when not added before
+    ASSERT_EQ(CloseMovieStorage(dh), noErr); // the header is written by the close when not added before
     DisposeMovie(movie);
 
     MovieFileInfo info;

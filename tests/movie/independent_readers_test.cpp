@@ -9,7 +9,9 @@
 #include <ostream>
 
 namespace moviefixtures {
-void PrintTo(const Rate& rate, std::ostream* out) { *out << rate.name; }
+void PrintTo(const Rate& rate, std::ostream* out) {
+    *out << rate.name;
+}
 } // namespace moviefixtures
 
 namespace {
@@ -31,7 +33,9 @@ void expectLines(const std::string& text, const std::vector<std::string>& lines)
         EXPECT_NE(text.find(line + "\n"), std::string::npos) << line << "\n" << text;
 }
 
-std::string inQuotes(const std::string& text) { return "\"" + text + "\""; }
+std::string inQuotes(const std::string& text) {
+    return "\"" + text + "\"";
+}
 
 std::string mediaInfo(const std::string& inform, const std::string& movie) {
     return runShell("mediainfo --Inform=\"" + inform + "\" '" + movie + "'").out;
@@ -58,16 +62,17 @@ TEST_P(IndependentReaders, ReadTheFramesRateAndTimecode) {
     WriteResult written = writeMovie(spec);
     ASSERT_EQ(written.firstError, noErr) << written.failingCall;
 
-    std::string tc = rate.dropFrame ? "01:00:00;00" : "01:00:00:00";  // ';' before the frames: drop frame
-    expectLines(probeStreams(spec.path),
-                {"streams.stream.0.codec_name=\"r10k\"",
-                 "streams.stream.0.codec_tag_string=" + inQuotes(FourCCString(spec.codec)),
-                 "streams.stream.0.width=40", "streams.stream.0.height=22",
-                 "streams.stream.0.sample_aspect_ratio=\"N/A\"",
-                 "streams.stream.0.r_frame_rate=" + inQuotes(rate.probedRate), "streams.stream.0.nb_frames=\"5\"",
-                 "streams.stream.0.nb_read_frames=\"5\"", "streams.stream.0.tags.timecode=" + inQuotes(tc),
-                 "streams.stream.1.codec_tag_string=\"tmcd\"", "streams.stream.1.tags.timecode=" + inQuotes(tc),
-                 "streams.stream.1.tags.reel_name=\"A001_C002\""});
+    std::string tc = rate.dropFrame ? "01:00:00;00" : "01:00:00:00"; // ';' before the frames: drop frame
+    expectLines(
+        probeStreams(spec.path),
+        {"streams.stream.0.codec_name=\"r10k\"",
+         "streams.stream.0.codec_tag_string=" + inQuotes(FourCCString(spec.codec)),
+         "streams.stream.0.width=40", "streams.stream.0.height=22",
+         "streams.stream.0.sample_aspect_ratio=\"N/A\"",
+         "streams.stream.0.r_frame_rate=" + inQuotes(rate.probedRate), "streams.stream.0.nb_frames=\"5\"",
+         "streams.stream.0.nb_read_frames=\"5\"", "streams.stream.0.tags.timecode=" + inQuotes(tc),
+         "streams.stream.1.codec_tag_string=\"tmcd\"", "streams.stream.1.tags.timecode=" + inQuotes(tc),
+         "streams.stream.1.tags.reel_name=\"A001_C002\""});
 
     std::string planes = dir.file("expected.raw");
     writeExpectedPlanes(planes, spec);

@@ -83,8 +83,8 @@ struct Recorder {
 
 void addVideoSamples(Recorder& rec, Media media, const MovieSpec& spec, DataHandler dh) {
     bool reference = !spec.referenceFiles.empty();
-    HandleOwner desc = makeImageDescription(spec.codec, spec.width, spec.height,
-                                            uint16_t(reference ? 1 : spec.frames));
+    HandleOwner desc =
+        makeImageDescription(spec.codec, spec.width, spec.height, uint16_t(reference ? 1 : spec.frames));
     if (!reference && rec.check(BeginMediaEdits(media), "BeginMediaEdits") != noErr)
         return;
     HandleOwner frame(NewHandleClear(Size(spec.width) * spec.height * 4));
@@ -104,16 +104,16 @@ void addVideoSamples(Recorder& rec, Media media, const MovieSpec& spec, DataHand
             be::writeU16(reinterpret_cast<uint8_t*>(*desc.get()) + 14, uint16_t(index));
             TimeValue sampleTime = 0;
             if (rec.check(AddMediaSampleReference(media, spec.referenceOffsets[size_t(i)],
-                                                  (unsigned long)(spec.width * spec.height * 4), spec.frameDuration,
-                                                  desc.get(), 1, 0, &sampleTime),
+                                                  (unsigned long)(spec.width * spec.height * 4),
+                                                  spec.frameDuration, desc.get(), 1, 0, &sampleTime),
                           "AddMediaSampleReference") != noErr)
                 return;
         } else {
             std::vector<uint8_t> pixels = framePixels(spec.width, spec.height, i);
             std::memcpy(*frame.get(), pixels.data(), pixels.size());
             TimeValue sampleTime = 0;
-            if (rec.check(AddMediaSample(media, frame.get(), 0, (unsigned long)pixels.size(), spec.frameDuration,
-                                         desc.get(), 1, 0, &sampleTime),
+            if (rec.check(AddMediaSample(media, frame.get(), 0, (unsigned long)pixels.size(),
+                                         spec.frameDuration, desc.get(), 1, 0, &sampleTime),
                           "AddMediaSample") != noErr)
                 break;
             if (spec.gapBytes && i + 1 == spec.gapAfterFrames &&
@@ -202,7 +202,8 @@ WriteResult writeMovie(const MovieSpec& spec) {
     return rec.result;
 }
 
-std::vector<std::string> writeFrameFiles(const std::string& directory, const MovieSpec& spec, long headerBytes) {
+std::vector<std::string> writeFrameFiles(const std::string& directory, const MovieSpec& spec,
+                                         long headerBytes) {
     std::vector<std::string> paths;
     for (int i = 0; i < spec.frames; ++i) {
         char name[32];
@@ -226,7 +227,7 @@ void writeExpectedPlanes(const std::string& path, const MovieSpec& spec) {
         for (size_t p = 0; p < pixels; ++p) {
             uint32_t word = be::readU32(words.data() + p * 4);
             uint16_t components[3] = {uint16_t((word >> 12) & 0x3FF), uint16_t((word >> 2) & 0x3FF),
-                                      uint16_t((word >> 22) & 0x3FF)};  // G, B, R planes
+                                      uint16_t((word >> 22) & 0x3FF)}; // G, B, R planes
             for (int c = 0; c < 3; ++c) {
                 planes[(size_t(c) * pixels + p) * 2] = uint8_t(components[c]);
                 planes[(size_t(c) * pixels + p) * 2 + 1] = uint8_t(components[c] >> 8);

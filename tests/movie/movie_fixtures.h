@@ -18,7 +18,7 @@ struct Rate {
     TimeScale timeScale;
     TimeValue frameDuration;
     bool dropFrame;
-    const char* probedRate;  // ffprobe's r_frame_rate
+    const char* probedRate; // ffprobe's r_frame_rate
 };
 
 /// The rates of the document's frame-rate table that the tests cover.
@@ -55,7 +55,7 @@ struct MovieSpec {
 };
 
 struct WriteResult {
-    OSErr firstError = noErr;  // the first non-zero status of any call
+    OSErr firstError = noErr; // the first non-zero status of any call
     std::string failingCall;
     OSErr closeStatus = noErr;
 };
@@ -65,7 +65,8 @@ struct WriteResult {
 WriteResult writeMovie(const MovieSpec& spec);
 
 /// Writes frame files for a reference movie: `headerBytes` of filler, then the frame's pixel words.
-std::vector<std::string> writeFrameFiles(const std::string& directory, const MovieSpec& spec, long headerBytes);
+std::vector<std::string> writeFrameFiles(const std::string& directory, const MovieSpec& spec,
+                                         long headerBytes);
 
 /// The frames as ffmpeg decodes R10k into gbrp10le (G, B, R planes of 16-bit little-endian values),
 /// written to a file for `ffmpeg -f rawvideo`.

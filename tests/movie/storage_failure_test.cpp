@@ -65,7 +65,7 @@ MovieSpec bigFrames(const std::string& path) {
     MovieSpec spec;
     spec.path = path;
     spec.width = 256;
-    spec.height = 256;  // 256 KiB per frame
+    spec.height = 256; // 256 KiB per frame
     spec.frames = 20;
     spec.startTimecode = timecode(1, 0, 0, 0);
     return spec;
@@ -115,11 +115,12 @@ TEST(StorageFailure, NamedTemporaryFileIsRemovedAtTheFailure) {
             err = storage->appendData(block.data(), block.size(), offset);
         bool goneAtFailure = !fs::exists(temp);
         OSErr later = storage->writeMovieAtom({0, 0, 0, 8, 'm', 'o', 'o', 'v'});
-        return WriteResult{err, visible && goneAtFailure ? "temp-seen-then-removed" : "temp-not-as-expected", later};
+        return WriteResult{err, visible && goneAtFailure ? "temp-seen-then-removed" : "temp-not-as-expected",
+                           later};
     });
     EXPECT_EQ(result.firstError, dskFulErr);
     EXPECT_EQ(result.failingCall, "temp-seen-then-removed");
-    EXPECT_EQ(result.closeStatus, dskFulErr);  // every later call reports the first failure
+    EXPECT_EQ(result.closeStatus, dskFulErr); // every later call reports the first failure
     EXPECT_TRUE(listing(dir.path()).empty());
 }
 
@@ -128,7 +129,8 @@ TEST(StorageFailure, UnusableDestinationsAreRefusedAtCreation) {
     auto create = [](const std::string& path, int32_t flags) {
         Handle dataRef = nullptr;
         OSType type = 0;
-        OSErr err = QTNewDataReferenceFromFullPathCFString(path, kQTNativeDefaultPathStyle, 0, &dataRef, &type);
+        OSErr err =
+            QTNewDataReferenceFromFullPathCFString(path, kQTNativeDefaultPathStyle, 0, &dataRef, &type);
         if (err != noErr)
             return err;
         DataHandler dh = nullptr;
@@ -143,11 +145,11 @@ TEST(StorageFailure, UnusableDestinationsAreRefusedAtCreation) {
     };
     EXPECT_EQ(create(dir.file("missing/movie.mov"), createMovieFileDeleteCurFile), dirNFErr);
     testsupport::writeFile(dir.file("taken.mov"), {'x'});
-    EXPECT_EQ(create(dir.file("taken.mov"), 0), dupFNErr);  // without the delete flag
+    EXPECT_EQ(create(dir.file("taken.mov"), 0), dupFNErr); // without the delete flag
     fs::create_directory(dir.file("folder.mov"));
     EXPECT_EQ(create(dir.file("folder.mov"), createMovieFileDeleteCurFile), dupFNErr);
     EXPECT_EQ(create(dir.file("new.mov"), 0x1234), paramErr);
-    if (geteuid() != 0) {  // permissions do not bind the superuser
+    if (geteuid() != 0) { // permissions do not bind the superuser
         fs::create_directory(dir.file("locked"));
         fs::permissions(dir.file("locked"), fs::perms::owner_read | fs::perms::owner_exec);
         EXPECT_EQ(create(dir.file("locked/movie.mov"), createMovieFileDeleteCurFile), wrPermErr);
@@ -198,7 +200,9 @@ TEST(StorageFailure, NothingIsVisibleUnderTheDestinationUntilClosed) {
     spec.path = dir.file("late.mov");
     Handle dataRef = nullptr;
     OSType type = 0;
-    ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(spec.path, kQTNativeDefaultPathStyle, 0, &dataRef, &type), noErr);
+    ASSERT_EQ(
+        QTNewDataReferenceFromFullPathCFString(spec.path, kQTNativeDefaultPathStyle, 0, &dataRef, &type),
+        noErr);
     HandleOwner owner(dataRef);
     DataHandler dh = nullptr;
     Movie movie = nullptr;

@@ -34,11 +34,14 @@ TEST(Timecode, FrameNumbersOfKnownTimecodes) {
         int32_t frame;
     };
     const Case cases[] = {
-        {24, false, 1, 0, 0, 0, 86400},     {30, false, 1, 0, 0, 0, 108000},   {30, true, 1, 0, 0, 0, 107892},
-        {24, false, 10, 20, 30, 12, 893532}, {25, false, 1, 0, 0, 0, 90000},   {60, false, 1, 0, 0, 0, 216000},
-        {30, true, 0, 0, 59, 29, 1799},     {30, true, 0, 1, 0, 2, 1800},      {30, true, 0, 10, 0, 0, 17982},
-        {30, true, 0, 11, 0, 2, 19782},     {30, true, 23, 59, 59, 29, 2589407}, {30, false, 23, 59, 59, 29, 2591999},
-        {60, true, 0, 1, 0, 4, 3600},       {60, true, 1, 0, 0, 0, 215784},    {24, false, 0, 0, 0, 0, 0},
+        {24, false, 1, 0, 0, 0, 86400},      {30, false, 1, 0, 0, 0, 108000},
+        {30, true, 1, 0, 0, 0, 107892},      {24, false, 10, 20, 30, 12, 893532},
+        {25, false, 1, 0, 0, 0, 90000},      {60, false, 1, 0, 0, 0, 216000},
+        {30, true, 0, 0, 59, 29, 1799},      {30, true, 0, 1, 0, 2, 1800},
+        {30, true, 0, 10, 0, 0, 17982},      {30, true, 0, 11, 0, 2, 19782},
+        {30, true, 23, 59, 59, 29, 2589407}, {30, false, 23, 59, 59, 29, 2591999},
+        {60, true, 0, 1, 0, 4, 3600},        {60, true, 1, 0, 0, 0, 215784},
+        {24, false, 0, 0, 0, 0, 0},
     };
     for (const Case& c : cases)
         EXPECT_EQ(frameNumber(definition(c.fps, c.drop), c.h, c.m, c.s, c.f), c.frame)
@@ -48,7 +51,8 @@ TEST(Timecode, FrameNumbersOfKnownTimecodes) {
 TEST(Timecode, AgreesWithCountingLabelsOneByOne) {
     // An independent count: step a label frame by frame, skipping the labels drop frame never shows,
     // and compare both conversions at every frame of two hours and ten minutes.
-    for (auto [fps, drop] : {std::pair{24, false}, {25, false}, {30, false}, {30, true}, {50, false}, {60, true}}) {
+    for (auto [fps, drop] :
+         {std::pair{24, false}, {25, false}, {30, false}, {30, true}, {50, false}, {60, true}}) {
         TimeCodeDef def = definition(fps, drop);
         int skipped = drop ? fps / 15 : 0;
         int h = 0, m = 0, s = 0, f = 0;
@@ -58,10 +62,11 @@ TEST(Timecode, AgreesWithCountingLabelsOneByOne) {
             TimeCodeToFrameNumber(def, timecode(h, m, s, f), n);
             TimeCodeRecord back{};
             FrameNumberToTimeCode(def, frame, back);
-            if (n != frame || back.t.hours != h || back.t.minutes != m || back.t.seconds != s || back.t.frames != f) {
+            if (n != frame || back.t.hours != h || back.t.minutes != m || back.t.seconds != s ||
+                back.t.frames != f) {
                 ++mismatches;
-                ADD_FAILURE() << fps << (drop ? " DF" : " NDF") << " frame " << frame << ": label " << h << ":" << m
-                              << ":" << s << ":" << f << " gives " << n << ", frame gives "
+                ADD_FAILURE() << fps << (drop ? " DF" : " NDF") << " frame " << frame << ": label " << h
+                              << ":" << m << ":" << s << ":" << f << " gives " << n << ", frame gives "
                               << TimeCodeString(back, drop);
             }
             if (++f == fps) {
@@ -94,7 +99,7 @@ TEST(Timecode, WrapsAtTwentyFourHoursAndCountsNegativeTimes) {
     TimeCodeRecord record{};
     EXPECT_EQ(FrameNumberToTimeCode(definition(24, false, tc24HourMax | tcNegTimesOK), -24, record), noErr);
     EXPECT_EQ(TimeCodeString(record, false), "-00:00:01:00");
-    EXPECT_EQ(FrameNumberToTimeCode(definition(24, false), -24, record), noErr);  // wraps back from midnight
+    EXPECT_EQ(FrameNumberToTimeCode(definition(24, false), -24, record), noErr); // wraps back from midnight
     EXPECT_EQ(TimeCodeString(record, false), "23:59:59:00");
     EXPECT_EQ(FrameNumberToTimeCode(definition(30, true), 107892, record), noErr);
     EXPECT_EQ(TimeCodeString(record, true), "01:00:00;00");
@@ -121,11 +126,12 @@ protected:
     void SetUp() override {
         Handle dataRef = nullptr;
         OSType type = 0;
-        ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(m_dir.file("tc.mov"), kQTNativeDefaultPathStyle, 0, &dataRef,
-                                                         &type),
+        ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(m_dir.file("tc.mov"), kQTNativeDefaultPathStyle, 0,
+                                                         &dataRef, &type),
                   noErr);
         m_dataRef.reset(dataRef);
-        ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, 0, &m_dh, &m_movie), noErr);
+        ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, 0, &m_dh, &m_movie),
+                  noErr);
         Track video = NewMovieTrack(m_movie, FixRatio(4, 1), FixRatio(4, 1), 0);
         m_videoMedia = NewTrackMedia(video, VideoMediaType, 2997, nullptr, 0);
         Track track = NewMovieTrack(m_movie, FixRatio(4, 1), 0x00140000, 0);
@@ -139,7 +145,8 @@ protected:
     }
 
     /// The description's bytes after TCSetSourceRef with a user data holding `names` as 'name' items.
-    std::vector<uint8_t> withSource(Handle desc, const std::vector<std::string>& names, OSErr* status = nullptr) {
+    std::vector<uint8_t> withSource(Handle desc, const std::vector<std::string>& names,
+                                    OSErr* status = nullptr) {
         UserData userData = nullptr;
         EXPECT_EQ(NewUserData(&userData), noErr);
         for (size_t i = 0; i < names.size(); ++i) {
@@ -175,7 +182,7 @@ TEST_F(TimecodeHandler, SourceReferenceReplacesThePlaceholder) {
     EXPECT_EQ(be::readU32(named.data(), 38), FourCC("name"));
     EXPECT_EQ(be::readU16(named.data(), 42), 7u);
     EXPECT_EQ(std::string(named.begin() + 46, named.end()), "TAPE 12");
-    EXPECT_EQ(be::readU32(named.data(), 20), 3u);  // the definition is untouched
+    EXPECT_EQ(be::readU32(named.data(), 20), 3u); // the definition is untouched
 
     // Setting it again replaces it; a user data without a name clears it back to the 38-byte form.
     EXPECT_EQ(withSource(desc.get(), {"B"}).size(), 34u + 12 + 1);
@@ -189,7 +196,7 @@ TEST_F(TimecodeHandler, RefusesWhatItCannotStore) {
     HandleOwner desc = makeTimeCodeDescription(definition(24, false));
     OSErr status = noErr;
     withSource(desc.get(), {std::string(70000, 'x')}, &status);
-    EXPECT_EQ(status, paramErr);  // the text length is 16 bits
+    EXPECT_EQ(status, paramErr); // the text length is 16 bits
     EXPECT_EQ(GetHandleSize(desc.get()), 38);
 
     HandleOwner image = makeImageDescription(FourCC("R10k"), 4, 4, 1);
@@ -213,7 +220,7 @@ TEST_F(TimecodeHandler, DisplayFlagsFollowTheMask) {
     EXPECT_EQ(TCSetTimeCodeFlags(m_handler, tcdfShowTimeCode, tcdfShowTimeCode), noErr);
     EXPECT_EQ(TCGetTimeCodeFlags(m_handler, &flags), noErr);
     EXPECT_EQ(flags, tcdfShowTimeCode);
-    EXPECT_EQ(TCSetTimeCodeFlags(m_handler, 0, 0), noErr);  // nothing selected: unchanged
+    EXPECT_EQ(TCSetTimeCodeFlags(m_handler, 0, 0), noErr); // nothing selected: unchanged
     EXPECT_EQ(TCGetTimeCodeFlags(m_handler, &flags), noErr);
     EXPECT_EQ(flags, tcdfShowTimeCode);
     EXPECT_EQ(TCSetTimeCodeFlags(m_handler, 0, tcdfShowTimeCode), noErr);

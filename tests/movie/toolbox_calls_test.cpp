@@ -19,12 +19,12 @@ protected:
         ASSERT_EQ(EnterMovies(), noErr);
         Handle dataRef = nullptr;
         OSType type = 0;
-        ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(m_dir.file("movie.mov"), kQTNativeDefaultPathStyle, 0,
-                                                         &dataRef, &type),
+        ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(m_dir.file("movie.mov"), kQTNativeDefaultPathStyle,
+                                                         0, &dataRef, &type),
                   noErr);
         HandleOwner owner(dataRef);
-        ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, createMovieFileDeleteCurFile,
-                                     &m_dh, &m_movie),
+        ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript,
+                                     createMovieFileDeleteCurFile, &m_dh, &m_movie),
                   noErr);
         SetMovieTimeScale(m_movie, 3000);
         m_track = NewMovieTrack(m_movie, FixRatio(2, 1), FixRatio(2, 1), 0);
@@ -40,7 +40,8 @@ protected:
     short addDataRef(const std::string& path, OSErr expected = noErr) {
         Handle dataRef = nullptr;
         OSType type = 0;
-        EXPECT_EQ(QTNewDataReferenceFromFullPathCFString(path, kQTNativeDefaultPathStyle, 0, &dataRef, &type), noErr);
+        EXPECT_EQ(QTNewDataReferenceFromFullPathCFString(path, kQTNativeDefaultPathStyle, 0, &dataRef, &type),
+                  noErr);
         short index = 0;
         EXPECT_EQ(AddMediaDataRef(m_media, &index, dataRef, type), expected) << path;
         DisposeHandle(dataRef);
@@ -57,19 +58,19 @@ protected:
 TEST_F(ToolboxCalls, DataReferencesAreNumberedOncePerFileUpToTheSixteenBitLimit) {
     EXPECT_EQ(addDataRef("/frames/a_0001.dpx"), 1);
     EXPECT_EQ(addDataRef("/frames/a_0002.dpx"), 2);
-    EXPECT_EQ(addDataRef("/frames/./x/../a_0001.dpx"), 1);  // the same file, spelt differently
+    EXPECT_EQ(addDataRef("/frames/./x/../a_0001.dpx"), 1); // the same file, spelt differently
     for (int i = 3; i <= 32767; ++i) {
         Handle dataRef = nullptr;
         OSType type = 0;
-        QTNewDataReferenceFromFullPathCFString("/frames/b_" + std::to_string(i) + ".dpx", kQTNativeDefaultPathStyle,
-                                               0, &dataRef, &type);
+        QTNewDataReferenceFromFullPathCFString("/frames/b_" + std::to_string(i) + ".dpx",
+                                               kQTNativeDefaultPathStyle, 0, &dataRef, &type);
         short index = 0;
         ASSERT_EQ(AddMediaDataRef(m_media, &index, dataRef, type), noErr);
         ASSERT_EQ(index, i);
         DisposeHandle(dataRef);
     }
     EXPECT_EQ(addDataRef("/frames/one_too_many.dpx", badDataRefIndex), -1);
-    EXPECT_EQ(addDataRef("/frames/a_0002.dpx"), 2);  // known files still answer
+    EXPECT_EQ(addDataRef("/frames/a_0002.dpx"), 2); // known files still answer
     EXPECT_EQ(GetMediaDataRefCount(m_media), 32767);
 }
 
@@ -77,18 +78,21 @@ TEST_F(ToolboxCalls, DataReferenceHandlesHoldAnAliasToTheFullPath) {
     Handle dataRef = nullptr;
     OSType type = 0;
     std::string cwd = std::filesystem::current_path().string();
-    ASSERT_EQ(QTNewDataReferenceFromFullPathCFString("relative/name.dpx", kQTNativeDefaultPathStyle, 0, &dataRef,
-                                                     &type),
+    ASSERT_EQ(QTNewDataReferenceFromFullPathCFString("relative/name.dpx", kQTNativeDefaultPathStyle, 0,
+                                                     &dataRef, &type),
               noErr);
     EXPECT_EQ(type, rAliasType);
     AliasRecordInfo alias;
-    ASSERT_TRUE(ParseAliasRecord(reinterpret_cast<uint8_t*>(*dataRef), size_t(GetHandleSize(dataRef)), alias));
+    ASSERT_TRUE(
+        ParseAliasRecord(reinterpret_cast<uint8_t*>(*dataRef), size_t(GetHandleSize(dataRef)), alias));
     EXPECT_EQ(alias.posixPath, (std::filesystem::path(cwd) / "relative/name.dpx").string());
-    EXPECT_EQ(alias.nlvlFrom, -1);  // no movie known yet
+    EXPECT_EQ(alias.nlvlFrom, -1); // no movie known yet
     DisposeHandle(dataRef);
 
-    EXPECT_EQ(QTNewDataReferenceFromFullPathCFString("/a/b.dpx", 1 /* HFS style */, 0, &dataRef, &type), paramErr);
-    EXPECT_EQ(QTNewDataReferenceFromFullPathCFString("", kQTNativeDefaultPathStyle, 0, &dataRef, &type), paramErr);
+    EXPECT_EQ(QTNewDataReferenceFromFullPathCFString("/a/b.dpx", 1 /* HFS style */, 0, &dataRef, &type),
+              paramErr);
+    EXPECT_EQ(QTNewDataReferenceFromFullPathCFString("", kQTNativeDefaultPathStyle, 0, &dataRef, &type),
+              paramErr);
     EXPECT_EQ(dataRef, nullptr);
     short index = 0;
     HandleOwner junk(NewHandleClear(40));
@@ -98,7 +102,9 @@ TEST_F(ToolboxCalls, DataReferenceHandlesHoldAnAliasToTheFullPath) {
 
 TEST_F(ToolboxCalls, SampleReferencesFollowTheDescriptionsDataReference) {
     HandleOwner desc = makeImageDescription(FourCC("R10k"), 2, 2, 1);
-    auto setIndex = [&](uint16_t index) { be::writeU16(reinterpret_cast<uint8_t*>(*desc.get()) + 14, index); };
+    auto setIndex = [&](uint16_t index) {
+        be::writeU16(reinterpret_cast<uint8_t*>(*desc.get()) + 14, index);
+    };
     EXPECT_EQ(addDataRef("/f/1.dpx"), 1);
     setIndex(1);
     TimeValue time = -1;
@@ -106,7 +112,7 @@ TEST_F(ToolboxCalls, SampleReferencesFollowTheDescriptionsDataReference) {
     EXPECT_EQ(time, 0);
     setIndex(2);
     EXPECT_EQ(AddMediaSampleReference(m_media, 2048, 16, 125, desc.get(), 1, 0, &time), badDataRefIndex);
-    setIndex(0);  // 0: the movie's own file, which becomes reference 2
+    setIndex(0); // 0: the movie's own file, which becomes reference 2
     EXPECT_EQ(AddMediaSampleReference(m_media, 36, 16, 125, desc.get(), 1, 0, &time), noErr);
     EXPECT_EQ(time, 125);
     EXPECT_EQ(GetMediaDataRefCount(m_media), 2);
@@ -122,15 +128,18 @@ TEST_F(ToolboxCalls, BadSamplesAreRefusedWithoutTouchingTheMedia) {
     HandleOwner data(NewHandleClear(16));
     EXPECT_EQ(AddMediaSample(nullptr, data.get(), 0, 16, 125, desc.get(), 1, 0, nullptr), invalidMedia);
     EXPECT_EQ(AddMediaSample(m_media, nullptr, 0, 16, 125, desc.get(), 1, 0, nullptr), nilHandleErr);
-    EXPECT_EQ(AddMediaSample(m_media, data.get(), 8, 16, 125, desc.get(), 1, 0, nullptr), paramErr);  // past the handle
+    EXPECT_EQ(AddMediaSample(m_media, data.get(), 8, 16, 125, desc.get(), 1, 0, nullptr),
+              paramErr); // past the handle
     EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 0, desc.get(), 1, 0, nullptr), paramErr);
-    EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, desc.get(), 3, 0, nullptr), paramErr);  // 16 / 3
+    EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, desc.get(), 3, 0, nullptr), paramErr); // 16 / 3
     EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, desc.get(), 1, mediaSampleNotSync, nullptr),
               featureUnsupported);
     HandleOwner shortDesc(NewHandleClear(8));
-    EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, shortDesc.get(), 1, 0, nullptr), badImageDescription);
-    be::writeU32(reinterpret_cast<uint8_t*>(*desc.get()), 200);  // claims more than the handle holds
-    EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, desc.get(), 1, 0, nullptr), badImageDescription);
+    EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, shortDesc.get(), 1, 0, nullptr),
+              badImageDescription);
+    be::writeU32(reinterpret_cast<uint8_t*>(*desc.get()), 200); // claims more than the handle holds
+    EXPECT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, desc.get(), 1, 0, nullptr),
+              badImageDescription);
     EXPECT_EQ(GetMediaSampleCount(m_media), 0);
     // Durations are 32-bit time values.
     be::writeU32(reinterpret_cast<uint8_t*>(*desc.get()), 86);
@@ -145,16 +154,16 @@ TEST_F(ToolboxCalls, InsertedMediaBecomesTheTrackFromTimeZero) {
     for (int i = 0; i < 3; ++i)
         ASSERT_EQ(AddMediaSample(m_media, data.get(), 0, 16, 125, desc.get(), 1, 0, nullptr), noErr);
     ASSERT_EQ(EndMediaEdits(m_media), noErr);
-    EXPECT_EQ(GetMovieDuration(m_movie), 0);  // nothing inserted yet
-    EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 400, fixed1), invalidDuration);  // more than the media has
+    EXPECT_EQ(GetMovieDuration(m_movie), 0);                                      // nothing inserted yet
+    EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 400, fixed1), invalidDuration); // more than the media has
     EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 375, 0x00020000), paramErr);    // only rate 1.0
     EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, GetMediaDuration(m_media), fixed1), noErr);
     EXPECT_EQ(GetTrackDuration(m_track), 375);
     EXPECT_EQ(GetMovieDuration(m_movie), 375);
-    EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 125, fixed1), invalidTime);  // not into existing content
-    EXPECT_EQ(InsertMediaIntoTrack(m_track, -1, 0, 125, fixed1), noErr);       // -1: at the end
+    EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 125, fixed1), invalidTime); // not into existing content
+    EXPECT_EQ(InsertMediaIntoTrack(m_track, -1, 0, 125, fixed1), noErr);      // -1: at the end
     EXPECT_EQ(GetMovieDuration(m_movie), 500);
-    EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 0, fixed1), noErr);  // an empty insertion does nothing
+    EXPECT_EQ(InsertMediaIntoTrack(m_track, 0, 0, 0, fixed1), noErr); // an empty insertion does nothing
 }
 
 TEST_F(ToolboxCalls, TracksAreFoundByMediaTypeAndReferenced) {
@@ -167,14 +176,15 @@ TEST_F(ToolboxCalls, TracksAreFoundByMediaTypeAndReferenced) {
     EXPECT_EQ(GetMoviesError(), badTrackIndex);
     SetTrackEnabled(timecodeTrack, false);
     EXPECT_FALSE(GetTrackEnabled(timecodeTrack));
-    EXPECT_EQ(GetMovieIndTrackType(m_movie, 1, TimeCodeMediaType, movieTrackMediaType | movieTrackEnabledOnly),
-              nullptr);
+    EXPECT_EQ(
+        GetMovieIndTrackType(m_movie, 1, TimeCodeMediaType, movieTrackMediaType | movieTrackEnabledOnly),
+        nullptr);
 
     long index = 0;
     EXPECT_EQ(AddTrackReference(m_track, timecodeTrack, kTrackReferenceTimeCode, &index), noErr);
     EXPECT_EQ(index, 1);
     EXPECT_EQ(AddTrackReference(m_track, timecodeTrack, kTrackReferenceTimeCode, &index), noErr);
-    EXPECT_EQ(index, 1);  // already there
+    EXPECT_EQ(index, 1); // already there
     EXPECT_EQ(AddTrackReference(nullptr, timecodeTrack, kTrackReferenceTimeCode, &index), invalidTrack);
     EXPECT_EQ(AddTrackReference(m_track, m_track, kTrackReferenceTimeCode, nullptr), paramErr);
 
@@ -198,9 +208,9 @@ TEST(UserData, TextsByTypeIndexAndRegion) {
     PtrToHand("second", &h, 6);
     b.reset(h);
     EXPECT_EQ(AddUserDataText(data, a.get(), TCSourceRefNameType, 1, 0), noErr);
-    EXPECT_EQ(AddUserDataText(data, b.get(), TCSourceRefNameType, 3, 0), paramErr);  // no item 2 yet
+    EXPECT_EQ(AddUserDataText(data, b.get(), TCSourceRefNameType, 3, 0), paramErr); // no item 2 yet
     EXPECT_EQ(AddUserDataText(data, b.get(), TCSourceRefNameType, 2, 0), noErr);
-    EXPECT_EQ(AddUserDataText(data, b.get(), TCSourceRefNameType, 1, 0), noErr);  // replaces item 1's text
+    EXPECT_EQ(AddUserDataText(data, b.get(), TCSourceRefNameType, 1, 0), noErr); // replaces item 1's text
     EXPECT_EQ(CountUserDataType(data, TCSourceRefNameType), 2);
     HandleOwner out(NewHandle(0));
     EXPECT_EQ(GetUserDataText(data, out.get(), TCSourceRefNameType, 1, 0), noErr);
@@ -246,9 +256,9 @@ TEST(AliasRecord, RelativeLevelsFromTheMovieToTheFile) {
     std::vector<uint8_t> record = MakeAliasRecord("/a/b/f.dpx");
     AliasRecordInfo info;
     EXPECT_FALSE(ParseAliasRecord(record.data(), 149, info));
-    be::writeU16(record.data() + 4, uint16_t(record.size() + 40));  // size beyond the data: extras cut
+    be::writeU16(record.data() + 4, uint16_t(record.size() + 40)); // size beyond the data: extras cut
     EXPECT_TRUE(ParseAliasRecord(record.data(), record.size(), info));
-    record[151] = 0xFF;  // an extra claiming more bytes than are left
+    record[151] = 0xFF; // an extra claiming more bytes than are left
     record[153] = 0xFF;
     EXPECT_FALSE(ParseAliasRecord(record.data(), record.size(), info));
 }

@@ -47,17 +47,20 @@ std::vector<std::string> topLevelKeys(const std::string& json) {
     return keys;
 }
 
-bool contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
 
 TEST(VerifyCommand, ReadsAMovieWrittenByFfmpeg) {
     REQUIRE_PROGRAM("ffmpeg");
     testsupport::TempDir dir;
     std::string movie = dir.file("ff.mov");
-    ASSERT_EQ(testsupport::runShell("ffmpeg -v error -nostdin -f lavfi -i testsrc=size=64x48:rate=24 -frames:v 6 "
-                                    "-c:v r10k -timecode 10:20:30:12 '" +
-                                    movie + "'")
-                  .exitStatus,
-              0);
+    ASSERT_EQ(
+        testsupport::runShell("ffmpeg -v error -nostdin -f lavfi -i testsrc=size=64x48:rate=24 -frames:v 6 "
+                              "-c:v r10k -timecode 10:20:30:12 '" +
+                              movie + "'")
+            .exitStatus,
+        0);
     testsupport::CommandResult text = runCli({"verify", movie});
     EXPECT_EQ(text.exitStatus, 0) << text.out << text.err;
     EXPECT_TRUE(contains(text.out, "video 'R10k' 64x48")) << text.out;
@@ -68,11 +71,12 @@ TEST(VerifyCommand, ReadsAMovieWrittenByFfmpeg) {
     EXPECT_EQ(json.exitStatus, 0);
     EXPECT_EQ(topLevelKeys(json.out),
               (std::vector<std::string>{"codec", "width", "height", "timescale", "frame_duration", "frames",
-                                        "self_contained", "timecode", "drop_frame", "source_name", "references",
-                                        "problems"}));
+                                        "self_contained", "timecode", "drop_frame", "source_name",
+                                        "references", "problems"}));
     EXPECT_TRUE(contains(json.out, R"({"codec":"R10k","width":64,"height":48,)")) << json.out;
-    EXPECT_TRUE(contains(json.out, R"("frames":6,"self_contained":true,"timecode":"10:20:30:12","drop_frame":false,)"
-                                   R"("source_name":null,"references":[],"problems":[]})"))
+    EXPECT_TRUE(contains(json.out,
+                         R"("frames":6,"self_contained":true,"timecode":"10:20:30:12","drop_frame":false,)"
+                         R"("source_name":null,"references":[],"problems":[]})"))
         << json.out;
 }
 

@@ -9,7 +9,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr uint16_t kHFSPlusSignature = 0x482B;  // 'H+'
+constexpr uint16_t kHFSPlusSignature = 0x482B; // 'H+'
 constexpr int16_t kExtraParentDirectory = 0;
 constexpr int16_t kExtraColonPath = 2;
 constexpr int16_t kExtraPOSIXPath = 18;
@@ -85,25 +85,25 @@ std::vector<uint8_t> MakeAliasRecord(const std::string& targetPath, const std::s
 
     std::vector<uint8_t> out;
     out.reserve(kAliasFixedSize + colonPath.size() + targetPath.size() + parentName.size() + 16);
-    putU32(out, 0);                      // user type
-    putU16(out, 0);                      // record size, set below
-    putU16(out, 2);                      // version
-    putU16(out, 0);                      // kind: file
+    putU32(out, 0); // user type
+    putU16(out, 0); // record size, set below
+    putU16(out, 2); // version
+    putU16(out, 0); // kind: file
     putPascal(out, kVolumeName, 28);
-    putU32(out, 0);                      // volume created
+    putU32(out, 0); // volume created
     putU16(out, kHFSPlusSignature);
-    putU16(out, 0);                      // drive type: fixed disk
-    putU32(out, 0);                      // parent directory ID
+    putU16(out, 0); // drive type: fixed disk
+    putU32(out, 0); // parent directory ID
     putPascal(out, target.filename().string(), 64);
-    putU32(out, 0);                      // file number
-    putU32(out, 0);                      // file created
-    putU32(out, 0);                      // file type
-    putU32(out, 0);                      // creator
+    putU32(out, 0); // file number
+    putU32(out, 0); // file created
+    putU32(out, 0); // file type
+    putU32(out, 0); // creator
     putU16(out, uint16_t(nlvlFrom));
     putU16(out, uint16_t(nlvlTo));
-    putU32(out, 0);                      // volume attributes
-    putU16(out, 0);                      // file-system ID
-    out.insert(out.end(), 10, 0);        // reserved
+    putU32(out, 0);               // volume attributes
+    putU16(out, 0);               // file-system ID
+    out.insert(out.end(), 10, 0); // reserved
     putExtra(out, kExtraParentDirectory, parentName);
     putExtra(out, kExtraColonPath, colonPath);
     putExtra(out, kExtraPOSIXPath, targetPath);

@@ -24,9 +24,9 @@ struct AliasRecordInfo {
     std::string fileName;
     int16_t nlvlFrom = -1;
     int16_t nlvlTo = -1;
-    std::string parentDirectoryName;  // extra 0
-    std::string colonPath;            // extra 2
-    std::string posixPath;            // extra 18
+    std::string parentDirectoryName; // extra 0
+    std::string colonPath;           // extra 2
+    std::string posixPath;           // extra 18
 };
 
 constexpr size_t kAliasFixedSize = 150;

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr uint64_t kMaxMovieAtomSize = uint64_t(1) << 30;  // a movie header beyond 1 GiB is not plausible
+constexpr uint64_t kMaxMovieAtomSize = uint64_t(1) << 30; // a movie header beyond 1 GiB is not plausible
 constexpr uint64_t kMaxOtherPayload = uint64_t(1) << 20;
 constexpr int kMaxDepth = 16;
 
@@ -28,7 +28,7 @@ bool isContainer(OSType parent, OSType type) {
     case FourCC("udta"):
         return true;
     case FourCC("tmcd"):
-        return parent == FourCC("gmhd");  // elsewhere 'tmcd' is a track reference or a description
+        return parent == FourCC("gmhd"); // elsewhere 'tmcd' is a track reference or a description
     default:
         return false;
     }
@@ -61,12 +61,12 @@ void parseChildren(AtomNode& node, const uint8_t* data, size_t size, uint64_t fi
             atomSize = be::readU64(data, pos + 8);
             child.headerSize = 16;
         } else if (atomSize == 0) {
-            atomSize = size - pos;  // extends to the end of its parent
+            atomSize = size - pos; // extends to the end of its parent
         }
         if (atomSize < child.headerSize || atomSize > size - pos) {
-            problems.push_back(describe(child.type) + " at offset " + std::to_string(child.offset) + " claims " +
-                               std::to_string(atomSize) + " bytes; its parent " + describe(node.type) + " has " +
-                               std::to_string(size - pos) + " left");
+            problems.push_back(describe(child.type) + " at offset " + std::to_string(child.offset) +
+                               " claims " + std::to_string(atomSize) + " bytes; its parent " +
+                               describe(node.type) + " has " + std::to_string(size - pos) + " left");
             return;
         }
         child.size = atomSize;
@@ -183,7 +183,8 @@ OSErr ReadAtomTree(const std::string& path, AtomTree& tree) {
         uint64_t bodyOffset = pos + atom.headerSize;
         if (atom.type == FourCC("moov")) {
             if (bodySize > kMaxMovieAtomSize) {
-                tree.problems.push_back("'moov' of " + std::to_string(atomSize) + " bytes is too large to read");
+                tree.problems.push_back("'moov' of " + std::to_string(atomSize) +
+                                        " bytes is too large to read");
             } else {
                 std::vector<uint8_t> body;
                 try {

@@ -13,10 +13,10 @@
 
 struct AtomNode {
     OSType type = 0;
-    uint64_t offset = 0;      // of the header, in the file
-    uint64_t size = 0;        // header included
-    uint32_t headerSize = 8;  // 16 for a 64-bit size
-    std::vector<uint8_t> payload;  // leaves (and non-'mdat' top-level atoms up to 1 MiB)
+    uint64_t offset = 0;          // of the header, in the file
+    uint64_t size = 0;            // header included
+    uint32_t headerSize = 8;      // 16 for a 64-bit size
+    std::vector<uint8_t> payload; // leaves (and non-'mdat' top-level atoms up to 1 MiB)
     std::vector<AtomNode> children;
 
     /// The index-th child of a type, or null.
@@ -28,7 +28,7 @@ struct AtomNode {
 
 struct AtomTree {
     uint64_t fileSize = 0;
-    std::vector<AtomNode> atoms;  // top level, in file order
+    std::vector<AtomNode> atoms; // top level, in file order
     std::vector<std::string> problems;
 
     const AtomNode* topLevel(OSType type) const;

@@ -22,7 +22,9 @@ public:
     void s16(int16_t v) { u16(uint16_t(v)); }
     void s32(int32_t v) { u32(uint32_t(v)); }
     void fourCC(OSType code) { u32(code); }
-    void versionAndFlags(uint8_t version, uint32_t flags) { u32((uint32_t(version) << 24) | (flags & 0xFFFFFF)); }
+    void versionAndFlags(uint8_t version, uint32_t flags) {
+        u32((uint32_t(version) << 24) | (flags & 0xFFFFFF));
+    }
     void bytes(const void* data, size_t count);
     void zeros(size_t count) { m_bytes.insert(m_bytes.end(), count, 0); }
     /// A Pascal string (length byte, then the text) in a field of fieldSize bytes (0: just its length);
@@ -40,6 +42,6 @@ public:
 
 private:
     std::vector<uint8_t> m_bytes;
-    std::vector<size_t> m_open;  // start offsets of atoms begun and not yet ended
+    std::vector<size_t> m_open; // start offsets of atoms begun and not yet ended
     bool m_overflowed = false;
 };

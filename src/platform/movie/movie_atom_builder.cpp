@@ -14,7 +14,9 @@ constexpr uint32_t kTrackInPreview = 0x4;
 constexpr uint16_t kGraphicsModeDitherCopy = 0x40;
 constexpr uint16_t kOpColorGrey = 0x8000;
 
-uint32_t clampU32(int64_t value) { return uint32_t(std::clamp<int64_t>(value, 0, 0xFFFFFFFFll)); }
+uint32_t clampU32(int64_t value) {
+    return uint32_t(std::clamp<int64_t>(value, 0, 0xFFFFFFFFll));
+}
 
 void writeMovieHeader(AtomWriter& out, const MovieRecord& movie) {
     int64_t duration = 0;
@@ -26,11 +28,11 @@ void writeMovieHeader(AtomWriter& out, const MovieRecord& movie) {
     out.u32(movie.creationTime);
     out.u32(uint32_t(movie.timeScale));
     out.u32(clampU32(duration));
-    out.u32(fixed1);   // preferred rate
-    out.u16(0x0100);   // preferred volume 1.0
+    out.u32(fixed1); // preferred rate
+    out.u16(0x0100); // preferred volume 1.0
     out.zeros(10);
     out.unityMatrix();
-    out.zeros(6 * 4);  // preview, poster, selection and current times
+    out.zeros(6 * 4); // preview, poster, selection and current times
     out.u32(movie.nextTrackID);
     out.end();
 }
@@ -45,8 +47,8 @@ void writeTrackHeader(AtomWriter& out, const MovieRecord& movie, const TrackReco
     out.u32(0);
     out.u32(clampU32(TrackDurationInMovieScale(track)));
     out.zeros(8);
-    out.s16(0);  // layer
-    out.s16(0);  // alternate group
+    out.s16(0); // layer
+    out.s16(0); // alternate group
     out.s16(track.volume);
     out.u16(0);
     out.unityMatrix();
@@ -89,9 +91,9 @@ void writeHandler(AtomWriter& out, OSType componentType, OSType subtype, const s
     out.versionAndFlags(0, 0);
     out.fourCC(componentType);
     out.fourCC(subtype);
-    out.u32(0);  // manufacturer
-    out.u32(0);  // flags
-    out.u32(0);  // flags mask
+    out.u32(0); // manufacturer
+    out.u32(0); // flags
+    out.u32(0); // flags mask
     out.pascalString(name);
     out.end();
 }
@@ -116,20 +118,20 @@ void writeMediaHeaderAtom(AtomWriter& out, const MediaRecord& media) {
     out.begin(FourCC("gmin"));
     out.versionAndFlags(0, 0);
     writeOpColor(out);
-    out.s16(0);  // balance
+    out.s16(0); // balance
     out.u16(0);
     out.end();
     out.begin(FourCC("tmcd"));
     out.begin(FourCC("tcmi"));
     out.versionAndFlags(0, 0);
-    out.u16(0);   // text font
-    out.u16(0);   // text face
-    out.u16(12);  // text size
+    out.u16(0);  // text font
+    out.u16(0);  // text face
+    out.u16(12); // text size
     out.u16(0);
-    out.u16(0);   // text colour: black
+    out.u16(0); // text colour: black
     out.u16(0);
     out.u16(0);
-    out.u16(0xFFFF);  // background: white
+    out.u16(0xFFFF); // background: white
     out.u16(0xFFFF);
     out.u16(0xFFFF);
     out.pascalString("Helvetica");
@@ -153,7 +155,7 @@ void writeDataInformation(AtomWriter& out, const MediaRecord& media, const std::
         for (const MediaDataRef& ref : media.dataRefs) {
             out.begin(rAliasType);
             if (ref.self) {
-                out.versionAndFlags(0, 1);  // the data is in the movie's own file
+                out.versionAndFlags(0, 1); // the data is in the movie's own file
             } else {
                 out.versionAndFlags(0, 0);
                 std::vector<uint8_t> record = MakeAliasRecord(ref.path, moviePath);
@@ -166,7 +168,8 @@ void writeDataInformation(AtomWriter& out, const MediaRecord& media, const std::
     out.end();
 }
 
-void writeMedia(AtomWriter& out, const MovieRecord& movie, const MediaRecord& media, const std::string& moviePath) {
+void writeMedia(AtomWriter& out, const MovieRecord& movie, const MediaRecord& media,
+                const std::string& moviePath) {
     out.begin(FourCC("mdia"));
     out.begin(FourCC("mdhd"));
     out.versionAndFlags(0, 0);
@@ -174,8 +177,8 @@ void writeMedia(AtomWriter& out, const MovieRecord& movie, const MediaRecord& me
     out.u32(movie.creationTime);
     out.u32(uint32_t(media.timeScale));
     out.u32(clampU32(int64_t(media.samples.duration())));
-    out.u16(0);  // language
-    out.u16(0);  // quality
+    out.u16(0); // language
+    out.u16(0); // quality
     out.end();
     bool video = media.type == VideoMediaType;
     writeHandler(out, FourCC("mhlr"), media.type, video ? "VideoHandler" : "TimeCodeHandler");

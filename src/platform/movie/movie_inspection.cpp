@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr size_t kProblemsPerKind = 20;  // then one line counting the rest
+constexpr size_t kProblemsPerKind = 20; // then one line counting the rest
 
 /// Collects problems of one kind, keeping the first few and counting the others.
 class ProblemList {
@@ -45,7 +45,8 @@ public:
             return found->second;
         std::optional<uint64_t> result;
         struct stat info {};
-        if (!path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && access(path.c_str(), R_OK) == 0)
+        if (!path.empty() && stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(path.c_str(), R_OK) == 0)
             result = uint64_t(info.st_size);
         m_sizes.emplace(path, result);
         return result;
@@ -168,8 +169,8 @@ void inspectTimecode(const MovieTrackInfo& track, const std::string& moviePath, 
     out.timecode = TimeCodeString(record, out.dropFrame);
 }
 
-void inspectVideo(const MovieTrackInfo& track, const std::string& moviePath, uint64_t fileSize, FileSizes& sizes,
-                  MovieInspection& out) {
+void inspectVideo(const MovieTrackInfo& track, const std::string& moviePath, uint64_t fileSize,
+                  FileSizes& sizes, MovieInspection& out) {
     std::vector<MovieSampleInfo> samples;
     std::string problem;
     if (!ExpandSamples(track, samples, problem)) {
@@ -193,8 +194,8 @@ void inspectVideo(const MovieTrackInfo& track, const std::string& moviePath, uin
         uint64_t end = sample.offset + sample.size;
         if (ref.selfContained) {
             if (end > fileSize)
-                sampleProblems.add(frame + " lies past the end of the movie file (" + std::to_string(end) + " > " +
-                                   std::to_string(fileSize) + ")");
+                sampleProblems.add(frame + " lies past the end of the movie file (" + std::to_string(end) +
+                                   " > " + std::to_string(fileSize) + ")");
             continue;
         }
         out.selfContained = false;

@@ -12,22 +12,22 @@
 #include <vector>
 
 struct ReferenceCheck {
-    uint32_t sample = 0;     // 1-based sample number in the video track
-    std::string path;        // the file the reference resolved to (the named path when missing)
+    uint32_t sample = 0; // 1-based sample number in the video track
+    std::string path;    // the file the reference resolved to (the named path when missing)
     uint64_t offset = 0;
     uint32_t size = 0;
-    bool present = false;    // the file exists and can be opened
-    bool ok = false;         // and holds offset + size bytes
+    bool present = false; // the file exists and can be opened
+    bool ok = false;      // and holds offset + size bytes
 };
 
 struct TrackSummary {
     uint32_t trackID = 0;
     OSType handlerType = 0;
-    OSType format = 0;       // first sample description's data format
-    int width = 0;           // from the description (video)
+    OSType format = 0; // first sample description's data format
+    int width = 0;     // from the description (video)
     int height = 0;
     TimeScale timeScale = 0;
-    uint32_t frameDuration = 0;  // the first sample's duration
+    uint32_t frameDuration = 0; // the first sample's duration
     bool uniformDuration = true;
     uint32_t samples = 0;
     uint64_t mediaDuration = 0;
@@ -37,9 +37,9 @@ struct TrackSummary {
 struct MovieInspection {
     MovieFileInfo file;
     std::vector<TrackSummary> tracks;
-    std::optional<TrackSummary> video;  // the first video track
-    bool selfContained = true;          // every video sample is in the movie's own file
-    std::optional<std::string> timecode;     // "hh:mm:ss:ff", ';' before the frames for drop frame
+    std::optional<TrackSummary> video;   // the first video track
+    bool selfContained = true;           // every video sample is in the movie's own file
+    std::optional<std::string> timecode; // "hh:mm:ss:ff", ';' before the frames for drop frame
     bool dropFrame = false;
     std::optional<TimeCodeDef> timecodeDef;
     std::optional<std::string> sourceName;

@@ -22,13 +22,13 @@ struct TrackEdit {
 
 struct MediaHandlerRecord {
     MediaRecord* media = nullptr;
-    int32_t timeCodeFlags = 0;  // display flags of the timecode handler
+    int32_t timeCodeFlags = 0; // display flags of the timecode handler
 };
 
 /// A data reference of a media: the movie's own file, or a file named by an alias.
 struct MediaDataRef {
     bool self = false;
-    std::string path;  // absolute, for an alias
+    std::string path; // absolute, for an alias
 };
 
 struct MediaRecord {
@@ -36,9 +36,9 @@ struct MediaRecord {
     OSType type = 0;
     TimeScale timeScale = 600;
     SampleTable samples;
-    std::vector<MediaDataRef> dataRefs;  // index i+1 in the file
+    std::vector<MediaDataRef> dataRefs; // index i+1 in the file
     std::unordered_map<std::string, short> dataRefIndexByPath;
-    short selfDataRef = 0;  // index of the movie's own file, 0 until a sample needs it
+    short selfDataRef = 0; // index of the movie's own file, 0 until a sample needs it
     MediaHandlerRecord handler;
     bool editing = false;
 };
@@ -64,14 +64,14 @@ struct MovieRecord {
     TimeScale timeScale = 600;
     std::vector<std::unique_ptr<TrackRecord>> tracks;
     uint32_t nextTrackID = 1;
-    uint32_t creationTime = 0;  // seconds since 1904-01-01
+    uint32_t creationTime = 0; // seconds since 1904-01-01
     std::shared_ptr<MovieStorage> storage;
-    DataHandlerRecord* dataHandler = nullptr;  // while the storage is open
+    DataHandlerRecord* dataHandler = nullptr; // while the storage is open
 };
 
 struct DataHandlerRecord {
     std::shared_ptr<MovieStorage> storage;
-    MovieRecord* movie = nullptr;  // null once the movie is disposed
+    MovieRecord* movie = nullptr; // null once the movie is disposed
     bool flushOnClose = false;
 };
 

@@ -5,16 +5,22 @@
 
 namespace {
 
-constexpr uint32_t kMaxExpandedSamples = 50'000'000;  // about 1 GB of sample entries
+constexpr uint32_t kMaxExpandedSamples = 50'000'000; // about 1 GB of sample entries
 
 /// Bounds-checked reads over one atom's payload; a read past the end sets `bad` and yields zeros.
 class PayloadReader {
 public:
     explicit PayloadReader(const std::vector<uint8_t>& bytes) : m_bytes(bytes) {}
     uint8_t u8() { return has(1) ? m_bytes[m_pos++] : 0; }
-    uint16_t u16() { return take<uint16_t>(2, [](const uint8_t* p) { return be::readU16(p); }); }
-    uint32_t u32() { return take<uint32_t>(4, [](const uint8_t* p) { return be::readU32(p); }); }
-    uint64_t u64() { return take<uint64_t>(8, [](const uint8_t* p) { return be::readU64(p); }); }
+    uint16_t u16() {
+        return take<uint16_t>(2, [](const uint8_t* p) { return be::readU16(p); });
+    }
+    uint32_t u32() {
+        return take<uint32_t>(4, [](const uint8_t* p) { return be::readU32(p); });
+    }
+    uint64_t u64() {
+        return take<uint64_t>(8, [](const uint8_t* p) { return be::readU64(p); });
+    }
     void skip(size_t n) { has(n) ? void(m_pos += n) : void(); }
     size_t remaining() const { return m_bytes.size() - m_pos; }
     size_t position() const { return m_pos; }
@@ -98,8 +104,8 @@ void readDataRefs(const AtomNode& dref, MovieTrackInfo& track, std::vector<std::
     size_t pos = 8;
     for (uint32_t i = 0; i < count; ++i) {
         if (pos + 12 > p.size()) {
-            problems.push_back(where(track, "dref") + " lists " + std::to_string(count) + " entries but holds " +
-                               std::to_string(i));
+            problems.push_back(where(track, "dref") + " lists " + std::to_string(count) +
+                               " entries but holds " + std::to_string(i));
             return;
         }
         uint32_t size = be::readU32(p.data(), pos);
@@ -128,13 +134,14 @@ void readDescriptions(const AtomNode& stsd, MovieTrackInfo& track, std::vector<s
     size_t pos = 8;
     for (uint32_t i = 0; i < count; ++i) {
         if (pos + 16 > p.size()) {
-            problems.push_back(where(track, "stsd") + " lists " + std::to_string(count) + " descriptions but holds " +
-                               std::to_string(i));
+            problems.push_back(where(track, "stsd") + " lists " + std::to_string(count) +
+                               " descriptions but holds " + std::to_string(i));
             return;
         }
         uint32_t size = be::readU32(p.data(), pos);
         if (size < 16 || size > p.size() - pos) {
-            problems.push_back(where(track, "stsd") + " description " + std::to_string(i + 1) + " has a bad size");
+            problems.push_back(where(track, "stsd") + " description " + std::to_string(i + 1) +
+                               " has a bad size");
             return;
         }
         MovieDescriptionInfo description;
@@ -298,7 +305,8 @@ bool ExpandSamples(const MovieTrackInfo& track, std::vector<MovieSampleInfo>& sa
     size_t runIndex = 0;
     for (size_t chunk = 0; chunk < track.chunkOffsets.size() && samples.size() < track.sampleCount; ++chunk) {
         uint32_t chunkNumber = uint32_t(chunk + 1);
-        while (runIndex + 1 < track.sampleToChunk.size() && track.sampleToChunk[runIndex + 1].firstChunk <= chunkNumber)
+        while (runIndex + 1 < track.sampleToChunk.size() &&
+               track.sampleToChunk[runIndex + 1].firstChunk <= chunkNumber)
             ++runIndex;
         if (track.sampleToChunk.empty() || track.sampleToChunk[runIndex].firstChunk > chunkNumber) {
             problem = name + "'stsc' does not cover chunk " + std::to_string(chunkNumber);
@@ -307,7 +315,8 @@ bool ExpandSamples(const MovieTrackInfo& track, std::vector<MovieSampleInfo>& sa
         const auto& run = track.sampleToChunk[runIndex];
         if (run.descriptionIndex == 0 || run.descriptionIndex > track.descriptions.size()) {
             problem = name + "chunk " + std::to_string(chunkNumber) + " names description " +
-                      std::to_string(run.descriptionIndex) + " of " + std::to_string(track.descriptions.size());
+                      std::to_string(run.descriptionIndex) + " of " +
+                      std::to_string(track.descriptions.size());
             return false;
         }
         uint64_t offset = track.chunkOffsets[chunk];

@@ -14,7 +14,7 @@
 struct MovieDataRefInfo {
     OSType type = 0;
     uint32_t flags = 0;
-    bool selfContained = false;  // flag 1: the data is in the movie's own file
+    bool selfContained = false; // flag 1: the data is in the movie's own file
     bool aliasParsed = false;
     AliasRecordInfo alias;
 };
@@ -22,47 +22,47 @@ struct MovieDataRefInfo {
 struct MovieDescriptionInfo {
     OSType format = 0;
     uint16_t dataRefIndex = 0;
-    std::vector<uint8_t> bytes;  // the whole entry, size field included
+    std::vector<uint8_t> bytes; // the whole entry, size field included
 };
 
 struct MovieEditInfo {
-    int64_t duration = 0;   // movie time scale
-    int64_t mediaTime = 0;  // media time scale, -1 for an empty edit
+    int64_t duration = 0;  // movie time scale
+    int64_t mediaTime = 0; // media time scale, -1 for an empty edit
     Fixed rate = 0;
 };
 
 struct MovieSampleInfo {
     uint64_t offset = 0;
     uint32_t size = 0;
-    uint32_t descriptionIndex = 0;  // 1-based
+    uint32_t descriptionIndex = 0; // 1-based
     uint32_t duration = 0;
 };
 
 struct MovieTrackInfo {
     uint32_t trackID = 0;
-    uint32_t headerFlags = 0;  // tkhd: 1 enabled, 2 in movie, 4 in preview
-    uint64_t duration = 0;     // movie time scale
+    uint32_t headerFlags = 0; // tkhd: 1 enabled, 2 in movie, 4 in preview
+    uint64_t duration = 0;    // movie time scale
     Fixed width = 0;
     Fixed height = 0;
     std::vector<MovieEditInfo> edits;
     std::vector<std::pair<OSType, std::vector<uint32_t>>> references;
-    OSType handlerType = 0;  // 'vide', 'tmcd', 'soun', ...
+    OSType handlerType = 0; // 'vide', 'tmcd', 'soun', ...
     TimeScale timeScale = 0;
     uint64_t mediaDuration = 0;
     std::vector<MovieDataRefInfo> dataRefs;
     std::vector<MovieDescriptionInfo> descriptions;
-    std::vector<std::pair<uint32_t, uint32_t>> timeToSample;  // (count, duration)
+    std::vector<std::pair<uint32_t, uint32_t>> timeToSample; // (count, duration)
     struct ChunkRun {
         uint32_t firstChunk;
         uint32_t samplesPerChunk;
         uint32_t descriptionIndex;
     };
     std::vector<ChunkRun> sampleToChunk;
-    uint32_t commonSampleSize = 0;  // stsz's uniform size, 0 when sizes are listed
+    uint32_t commonSampleSize = 0; // stsz's uniform size, 0 when sizes are listed
     uint32_t sampleCount = 0;
     std::vector<uint32_t> sampleSizes;
     std::vector<uint64_t> chunkOffsets;
-    bool chunkOffsets64 = false;  // 'co64'
+    bool chunkOffsets64 = false; // 'co64'
 
     bool enabled() const { return headerFlags & 1; }
 };
@@ -74,7 +74,7 @@ struct MovieFileInfo {
     uint64_t duration = 0;
     uint32_t nextTrackID = 0;
     std::vector<MovieTrackInfo> tracks;
-    std::vector<std::string> problems;  // the tree's and the tables'
+    std::vector<std::string> problems; // the tree's and the tables'
 };
 
 /// Reads the movie at path. noErr when the file could be read (what is wrong with it is in

@@ -13,7 +13,8 @@
 
 class MovieStorage {
 public:
-    static OSErr create(const std::string& destination, bool replaceExisting, std::unique_ptr<MovieStorage>& out,
+    static OSErr create(const std::string& destination, bool replaceExisting,
+                        std::unique_ptr<MovieStorage>& out,
                         StorageFile::TempKind kind = StorageFile::TempKind::Automatic);
 
     /// Appends sample bytes to the media data; fileOffset gets where they start in the file.
@@ -35,9 +36,9 @@ public:
     bool usesUnnamedTempFile() const { return m_file && m_file->isUnnamed(); }
     std::string tempPath() const { return m_file ? m_file->tempPath() : std::string(); }
 
-    static constexpr uint64_t kWideOffset = 20;   // after the 20-byte 'ftyp'
-    static constexpr uint64_t kMdatOffset = 28;   // after the 8-byte 'wide'
-    static constexpr uint64_t kDataStart = 36;    // first sample byte
+    static constexpr uint64_t kWideOffset = 20; // after the 20-byte 'ftyp'
+    static constexpr uint64_t kMdatOffset = 28; // after the 8-byte 'wide'
+    static constexpr uint64_t kDataStart = 36;  // first sample byte
     static constexpr size_t kBufferSize = size_t(1) << 20;
 
 private:
@@ -48,10 +49,10 @@ private:
 
     std::unique_ptr<StorageFile> m_file;
     std::string m_destination;
-    std::vector<uint8_t> m_buffer;    // small appends gather here before one write
+    std::vector<uint8_t> m_buffer; // small appends gather here before one write
     uint64_t m_bufferStart = kDataStart;
-    uint64_t m_dataEnd = kDataStart;  // end of the media data (buffer included)
-    uint64_t m_fileEnd = kDataStart;  // bytes the file holds on disk (the movie atom included)
+    uint64_t m_dataEnd = kDataStart; // end of the media data (buffer included)
+    uint64_t m_fileEnd = kDataStart; // bytes the file holds on disk (the movie atom included)
     bool m_movieAtomCurrent = false;
     OSErr m_status = noErr;
 };

@@ -41,22 +41,22 @@ using QTPathStyle = int32_t;
 
 constexpr OSType VideoMediaType = FourCC("vide");
 constexpr OSType TimeCodeMediaType = FourCC("tmcd");
-constexpr OSType rAliasType = FourCC("alis");        // the data reference type of a file
+constexpr OSType rAliasType = FourCC("alis"); // the data reference type of a file
 constexpr OSType kTrackReferenceTimeCode = FourCC("tmcd");
 
-constexpr QTPathStyle kQTNativeDefaultPathStyle = -1;  // POSIX paths here
+constexpr QTPathStyle kQTNativeDefaultPathStyle = -1; // POSIX paths here
 constexpr QTPathStyle kQTPOSIXPathStyle = 0;
 
 constexpr ScriptCode smSystemScript = -1;
 constexpr ScriptCode smCurrentScript = -2;
 
-constexpr int32_t createMovieFileDeleteCurFile = int32_t(0x80000000);  // replace an existing file
+constexpr int32_t createMovieFileDeleteCurFile = int32_t(0x80000000); // replace an existing file
 
-constexpr long movieTrackMediaType = 1 << 0;        // GetMovieIndTrackType: the type is a media type
-constexpr long movieTrackCharacteristic = 1 << 1;   // (not supported: paramErr)
-constexpr long movieTrackEnabledOnly = 1 << 2;      // count enabled tracks only
+constexpr long movieTrackMediaType = 1 << 0;      // GetMovieIndTrackType: the type is a media type
+constexpr long movieTrackCharacteristic = 1 << 1; // (not supported: paramErr)
+constexpr long movieTrackEnabledOnly = 1 << 2;    // count enabled tracks only
 
-constexpr short mediaSampleNotSync = 1 << 0;        // (not supported: every sample is a sync sample)
+constexpr short mediaSampleNotSync = 1 << 0; // (not supported: every sample is a sync sample)
 
 constexpr Fixed fixed1 = 0x00010000;
 
@@ -75,8 +75,8 @@ OSErr GetMoviesError();
 /// A data reference (type 'alis') to the file at a full path, which need not exist yet. A relative
 /// path is taken from the current directory. The caller disposes the handle (DisposeHandle).
 /// Path styles: kQTNativeDefaultPathStyle or kQTPOSIXPathStyle; flags must be 0.
-OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPathStyle pathStyle, uint32_t flags,
-                                             Handle* outDataRef, OSType* outDataRefType);
+OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPathStyle pathStyle,
+                                             uint32_t flags, Handle* outDataRef, OSType* outDataRefType);
 
 /// A new empty movie written into a new file at the data reference. Without
 /// createMovieFileDeleteCurFile an existing file there gives dupFNErr; with it, the existing file is
@@ -109,7 +109,7 @@ void DisposeMovie(Movie theMovie);
 
 // --- Tracks and media -----------------------------------------------------------------------------
 
-void SetMovieTimeScale(Movie theMovie, TimeScale timeScale);  // default 600
+void SetMovieTimeScale(Movie theMovie, TimeScale timeScale); // default 600
 TimeScale GetMovieTimeScale(Movie theMovie);
 /// The longest track's duration, in the movie's time scale.
 TimeValue GetMovieDuration(Movie theMovie);
@@ -132,7 +132,8 @@ OSErr AddTrackReference(Track theTrack, Track refTrack, OSType refType, long* ad
 /// The track's media: 'vide' or 'tmcd'. Without a data reference (null, 0) the samples of
 /// AddMediaSample are stored in the movie's own file. A given data reference is not supported
 /// (featureUnsupported). Null on failure (GetMoviesError).
-Media NewTrackMedia(Track theTrack, OSType mediaType, TimeScale timeScale, Handle dataRef, OSType dataRefType);
+Media NewTrackMedia(Track theTrack, OSType mediaType, TimeScale timeScale, Handle dataRef,
+                    OSType dataRefType);
 Media GetTrackMedia(Track theTrack);
 TimeScale GetMediaTimeScale(Media theMedia);
 /// Sum of the media's sample durations, in the media's time scale.
@@ -158,9 +159,9 @@ MediaHandler GetMediaHandler(Media theMedia);
 /// at inOffset into the movie's file, each lasting durationPerSample (media time scale), under the
 /// description (stored once per distinct description; its dataRefIndex is set to the movie file's own
 /// data reference). sampleTime (may be null) gets the media time of the first sample.
-OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size, TimeValue durationPerSample,
-                     SampleDescriptionHandle sampleDescriptionH, long numberOfSamples, short sampleFlags,
-                     TimeValue* sampleTime);
+OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size,
+                     TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
+                     long numberOfSamples, short sampleFlags, TimeValue* sampleTime);
 
 /// Adds a data reference (type 'alis') to the media; index gets its 1-based index, the existing index if
 /// an equal reference (same file) is already there. The index is 16 bits: at 32 767 references the call
@@ -169,6 +170,6 @@ OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataR
 
 /// Records numberOfSamples samples of size / numberOfSamples bytes each at dataOffset of the file named
 /// by the description's dataRefIndex (0 = the movie's own file), without copying anything.
-OSErr AddMediaSampleReference(Media theMedia, long dataOffset, unsigned long size, TimeValue durationPerSample,
-                              SampleDescriptionHandle sampleDescriptionH, long numberOfSamples, short sampleFlags,
-                              TimeValue* sampleTime);
+OSErr AddMediaSampleReference(Media theMedia, long dataOffset, unsigned long size,
+                              TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
+                              long numberOfSamples, short sampleFlags, TimeValue* sampleTime);

@@ -8,7 +8,7 @@
 
 namespace {
 
-constexpr size_t kDescriptionHeaderSize = 16;  // size, format, 6 reserved, dataRefIndex
+constexpr size_t kDescriptionHeaderSize = 16; // size, format, 6 reserved, dataRefIndex
 constexpr size_t kDataRefIndexOffset = 14;
 constexpr short kMaxDataRefs = 0x7FFF;
 
@@ -41,14 +41,16 @@ short selfDataRef(MediaRecord& media) {
 }
 
 /// Checks shared by both kinds of sample; sampleSize gets the size of one sample.
-OSErr checkSamples(const MediaRecord& media, unsigned long size, TimeValue durationPerSample, long numberOfSamples,
-                   short sampleFlags, uint32_t& sampleSize) {
-    if (numberOfSamples < 1 || size == 0 || durationPerSample <= 0 || size % (unsigned long)numberOfSamples != 0)
+OSErr checkSamples(const MediaRecord& media, unsigned long size, TimeValue durationPerSample,
+                   long numberOfSamples, short sampleFlags, uint32_t& sampleSize) {
+    if (numberOfSamples < 1 || size == 0 || durationPerSample <= 0 ||
+        size % (unsigned long)numberOfSamples != 0)
         return paramErr;
     if (sampleFlags != 0)
-        return featureUnsupported;  // every sample is a sync sample
+        return featureUnsupported; // every sample is a sync sample
     unsigned long each = size / (unsigned long)numberOfSamples;
-    if (each > 0xFFFFFFFFul || uint64_t(media.samples.sampleCount()) + uint64_t(numberOfSamples) > 0xFFFFFFFFull)
+    if (each > 0xFFFFFFFFul ||
+        uint64_t(media.samples.sampleCount()) + uint64_t(numberOfSamples) > 0xFFFFFFFFull)
         return paramErr;
     // Durations are 32-bit time values (GetMediaDuration).
     if (media.samples.duration() + uint64_t(numberOfSamples) * uint64_t(durationPerSample) >
@@ -65,15 +67,16 @@ OSErr storageStatus(const MediaRecord& media) {
 
 } // namespace
 
-OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size, TimeValue durationPerSample,
-                     SampleDescriptionHandle sampleDescriptionH, long numberOfSamples, short sampleFlags,
-                     TimeValue* sampleTime) {
+OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size,
+                     TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
+                     long numberOfSamples, short sampleFlags, TimeValue* sampleTime) {
     if (!theMedia)
         return invalidMedia;
     if (!dataIn || !sampleDescriptionH)
         return nilHandleErr;
     uint32_t sampleSize = 0;
-    if (OSErr err = checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
+    if (OSErr err =
+            checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
         err != noErr)
         return err;
     if (inOffset < 0 || uint64_t(inOffset) + size > uint64_t(GetHandleSize(dataIn)))
@@ -93,8 +96,8 @@ OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long
     if (sampleTime)
         *sampleTime = TimeValue(theMedia->samples.duration());
     uint32_t descriptionIndex = theMedia->samples.descriptionIndex(description.data(), description.size());
-    return theMedia->samples.addSamples(offset, sampleSize, uint32_t(numberOfSamples), uint32_t(durationPerSample),
-                                        descriptionIndex);
+    return theMedia->samples.addSamples(offset, sampleSize, uint32_t(numberOfSamples),
+                                        uint32_t(durationPerSample), descriptionIndex);
 }
 
 OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataRefType) {
@@ -127,15 +130,16 @@ OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataR
     return noErr;
 }
 
-OSErr AddMediaSampleReference(Media theMedia, long dataOffset, unsigned long size, TimeValue durationPerSample,
-                              SampleDescriptionHandle sampleDescriptionH, long numberOfSamples, short sampleFlags,
-                              TimeValue* sampleTime) {
+OSErr AddMediaSampleReference(Media theMedia, long dataOffset, unsigned long size,
+                              TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
+                              long numberOfSamples, short sampleFlags, TimeValue* sampleTime) {
     if (!theMedia)
         return invalidMedia;
     if (!sampleDescriptionH)
         return nilHandleErr;
     uint32_t sampleSize = 0;
-    if (OSErr err = checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
+    if (OSErr err =
+            checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
         err != noErr)
         return err;
     if (dataOffset < 0)

@@ -43,13 +43,13 @@ private:
         uint32_t descriptionIndex;
     };
 
-    std::deque<std::string> m_descriptions;  // stable addresses for the index's keys
+    std::deque<std::string> m_descriptions; // stable addresses for the index's keys
     std::unordered_map<std::string_view, uint32_t> m_descriptionIndex;
     std::vector<TimeToSample> m_timeToSample;
     std::vector<SampleToChunk> m_sampleToChunk;
     uint32_t m_commonSize = 0;
     bool m_sizesDiffer = false;
-    std::vector<uint32_t> m_sizes;  // filled only once sizes differ
+    std::vector<uint32_t> m_sizes; // filled only once sizes differ
     std::vector<uint64_t> m_chunkOffsets;
     uint64_t m_maxOffset = 0;
     uint64_t m_duration = 0;

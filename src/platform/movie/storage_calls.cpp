@@ -24,21 +24,30 @@ std::string pathOfDataRef(Handle dataRef, OSType dataRefType) {
 
 } // namespace
 
-void SetMoviesError(OSErr err) { t_moviesError = err; }
-OSErr GetMoviesError() { return t_moviesError; }
+void SetMoviesError(OSErr err) {
+    t_moviesError = err;
+}
+OSErr GetMoviesError() {
+    return t_moviesError;
+}
 
-OSErr EnterMovies() { return noErr; }
+OSErr EnterMovies() {
+    return noErr;
+}
 void ExitMovies() {}
 
-std::string DataRefPath(Handle dataRef, OSType dataRefType) { return pathOfDataRef(dataRef, dataRefType); }
+std::string DataRefPath(Handle dataRef, OSType dataRefType) {
+    return pathOfDataRef(dataRef, dataRefType);
+}
 
-OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPathStyle pathStyle, uint32_t flags,
-                                             Handle* outDataRef, OSType* outDataRefType) {
+OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPathStyle pathStyle,
+                                             uint32_t flags, Handle* outDataRef, OSType* outDataRefType) {
     if (!outDataRef || !outDataRefType)
         return paramErr;
     *outDataRef = nullptr;
     *outDataRefType = 0;
-    if (filePath.empty() || flags != 0 || (pathStyle != kQTNativeDefaultPathStyle && pathStyle != kQTPOSIXPathStyle))
+    if (filePath.empty() || flags != 0 ||
+        (pathStyle != kQTNativeDefaultPathStyle && pathStyle != kQTPOSIXPathStyle))
         return paramErr;
     std::error_code ec;
     std::filesystem::path path = std::filesystem::absolute(filePath, ec);

@@ -53,8 +53,8 @@ std::string hiddenTempName(const std::string& directory, const std::string& name
 
 } // namespace
 
-OSErr StorageFile::create(const std::string& destination, bool replaceExisting, std::unique_ptr<StorageFile>& out,
-                          TempKind kind) {
+OSErr StorageFile::create(const std::string& destination, bool replaceExisting,
+                          std::unique_ptr<StorageFile>& out, TempKind kind) {
     out.reset();
     std::filesystem::path path(destination);
     if (!path.is_absolute() || !path.has_filename())
@@ -107,7 +107,9 @@ OSErr StorageFile::create(const std::string& destination, bool replaceExisting, 
     return noErr;
 }
 
-StorageFile::~StorageFile() { discard(); }
+StorageFile::~StorageFile() {
+    discard();
+}
 
 OSErr StorageFile::writeAt(uint64_t offset, const void* data, size_t count) {
     if (m_fd < 0)
@@ -208,9 +210,9 @@ OSErr StorageFile::commitNamed() {
     m_fd = -1;
     if (close(fd) != 0 && errno != EINTR)
         return StatusFromErrno(errno);
-    int status = m_replaceExisting
-                     ? rename(m_tempPath.c_str(), m_destination.c_str())
-                     : renameat2(AT_FDCWD, m_tempPath.c_str(), AT_FDCWD, m_destination.c_str(), RENAME_NOREPLACE);
+    int status = m_replaceExisting ? rename(m_tempPath.c_str(), m_destination.c_str())
+                                   : renameat2(AT_FDCWD, m_tempPath.c_str(), AT_FDCWD, m_destination.c_str(),
+                                               RENAME_NOREPLACE);
     if (status != 0)
         return StatusFromErrno(errno);
     m_tempPath.clear();

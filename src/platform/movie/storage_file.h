@@ -23,8 +23,8 @@ public:
 
     /// Opens a temporary file for `destination` (an absolute path). Without replaceExisting an existing
     /// destination gives dupFNErr, now and again at commit.
-    static OSErr create(const std::string& destination, bool replaceExisting, std::unique_ptr<StorageFile>& out,
-                        TempKind kind = TempKind::Automatic);
+    static OSErr create(const std::string& destination, bool replaceExisting,
+                        std::unique_ptr<StorageFile>& out, TempKind kind = TempKind::Automatic);
     ~StorageFile();
     StorageFile(const StorageFile&) = delete;
     StorageFile& operator=(const StorageFile&) = delete;

@@ -12,7 +12,7 @@ namespace {
 
 using namespace TimeCodeDescriptionLayout;
 
-constexpr size_t kNameAtomHeader = 12;  // u32 size, 'name', u16 text length, u16 language
+constexpr size_t kNameAtomHeader = 12; // u32 size, 'name', u16 text length, u16 language
 
 /// Labels skipped at the start of each minute (except every tenth): 2 at 30 frames, 4 at 60.
 int64_t dropPerMinute(const TimeCodeDef& def) {
@@ -105,8 +105,8 @@ OSErr FrameNumberToTimeCode(const TimeCodeDef& def, int32_t frameNumber, TimeCod
 std::string TimeCodeString(const TimeCodeRecord& record, bool dropFrame) {
     char text[32];
     std::snprintf(text, sizeof text, "%s%02u:%02u:%02u%c%02u", (record.t.minutes & tctNegFlag) ? "-" : "",
-                  unsigned(record.t.hours), unsigned(record.t.minutes & ~tctNegFlag), unsigned(record.t.seconds),
-                  dropFrame ? ';' : ':', unsigned(record.t.frames));
+                  unsigned(record.t.hours), unsigned(record.t.minutes & ~tctNegFlag),
+                  unsigned(record.t.seconds), dropFrame ? ';' : ':', unsigned(record.t.frames));
     return text;
 }
 
@@ -145,7 +145,7 @@ OSErr TCSetSourceRef(MediaHandler mh, TimeCodeDescriptionHandle tcdH, UserData s
             name = &item->texts.front();
     }
     if (name && name->text.size() > 0xFFFF)
-        return paramErr;  // the text length is a 16-bit field
+        return paramErr; // the text length is a 16-bit field
 
     // The 'name' atom takes the place of the 4 zero bytes at kSourceRef.
     size_t newSize = name ? kSourceRef + kNameAtomHeader + name->text.size() : kSizeWithoutSource;
@@ -158,7 +158,7 @@ OSErr TCSetSourceRef(MediaHandler mh, TimeCodeDescriptionHandle tcdH, UserData s
         be::writeU32(out + kSourceRef, uint32_t(kNameAtomHeader + name->text.size()));
         be::writeU32(out + kSourceRef + 4, TCSourceRefNameType);
         be::writeU16(out + kSourceRef + 8, uint16_t(name->text.size()));
-        be::writeU16(out + kSourceRef + 10, 0);  // language: English
+        be::writeU16(out + kSourceRef + 10, 0); // language: English
         std::memcpy(out + kSourceRef + kNameAtomHeader, name->text.data(), name->text.size());
     } else {
         be::writeU32(out + kSourceRef, 0);
@@ -166,7 +166,8 @@ OSErr TCSetSourceRef(MediaHandler mh, TimeCodeDescriptionHandle tcdH, UserData s
     return noErr;
 }
 
-OSErr TCTimeCodeToFrameNumber(MediaHandler mh, TimeCodeDef* tcdef, TimeCodeRecord* tcrec, int32_t* frameNumber) {
+OSErr TCTimeCodeToFrameNumber(MediaHandler mh, TimeCodeDef* tcdef, TimeCodeRecord* tcrec,
+                              int32_t* frameNumber) {
     if (OSErr err = checkTimeCodeHandler(mh); err != noErr)
         return err;
     if (!tcdef || !tcrec || !frameNumber)
@@ -174,7 +175,8 @@ OSErr TCTimeCodeToFrameNumber(MediaHandler mh, TimeCodeDef* tcdef, TimeCodeRecor
     return TimeCodeToFrameNumber(*tcdef, *tcrec, *frameNumber);
 }
 
-OSErr TCFrameNumberToTimeCode(MediaHandler mh, int32_t frameNumber, TimeCodeDef* tcdef, TimeCodeRecord* tcrec) {
+OSErr TCFrameNumberToTimeCode(MediaHandler mh, int32_t frameNumber, TimeCodeDef* tcdef,
+                              TimeCodeRecord* tcrec) {
     if (OSErr err = checkTimeCodeHandler(mh); err != noErr)
         return err;
     if (!tcdef || !tcrec)

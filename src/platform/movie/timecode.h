@@ -18,8 +18,8 @@
 constexpr int32_t tcDropFrame = 1 << 0;
 constexpr int32_t tc24HourMax = 1 << 1;
 constexpr int32_t tcNegTimesOK = 1 << 2;
-constexpr int32_t tcdfShowTimeCode = 1 << 0;  // display flag of TCSetTimeCodeFlags
-constexpr uint8_t tctNegFlag = 0x80;           // in TimeCodeTime::minutes
+constexpr int32_t tcdfShowTimeCode = 1 << 0; // display flag of TCSetTimeCodeFlags
+constexpr uint8_t tctNegFlag = 0x80;         // in TimeCodeTime::minutes
 constexpr OSType TCSourceRefNameType = FourCC("name");
 
 struct TimeCodeDef {
@@ -44,12 +44,12 @@ union TimeCodeRecord {
 
 /// The timecode sample description ('tmcd'), big-endian, as laid out in a handle.
 namespace TimeCodeDescriptionLayout {
-constexpr size_t kDescSize = 0;        // u32: 38, or 34 + the source reference's size
-constexpr size_t kDataFormat = 4;      // 'tmcd'
-constexpr size_t kDataRefIndex = 14;   // u16
-constexpr size_t kFlags = 16;          // u32, 0
-constexpr size_t kTimeCodeDef = 20;    // 14 bytes: flags, fTimeScale, frameDuration, numFrames, padding
-constexpr size_t kSourceRef = 34;      // 4 zero bytes, or the 'name' atom that replaces them
+constexpr size_t kDescSize = 0;      // u32: 38, or 34 + the source reference's size
+constexpr size_t kDataFormat = 4;    // 'tmcd'
+constexpr size_t kDataRefIndex = 14; // u16
+constexpr size_t kFlags = 16;        // u32, 0
+constexpr size_t kTimeCodeDef = 20;  // 14 bytes: flags, fTimeScale, frameDuration, numFrames, padding
+constexpr size_t kSourceRef = 34;    // 4 zero bytes, or the 'name' atom that replaces them
 constexpr size_t kSizeWithoutSource = 38;
 constexpr size_t kTimeCodeDefSize = 14;
 } // namespace TimeCodeDescriptionLayout
@@ -82,5 +82,7 @@ OSErr TCGetTimeCodeFlags(MediaHandler mh, int32_t* flags);
 /// reference is cleared. paramErr for a description that is not a timecode description or a name of
 /// more than 65 535 bytes.
 OSErr TCSetSourceRef(MediaHandler mh, TimeCodeDescriptionHandle tcdH, UserData srefH);
-OSErr TCTimeCodeToFrameNumber(MediaHandler mh, TimeCodeDef* tcdef, TimeCodeRecord* tcrec, int32_t* frameNumber);
-OSErr TCFrameNumberToTimeCode(MediaHandler mh, int32_t frameNumber, TimeCodeDef* tcdef, TimeCodeRecord* tcrec);
+OSErr TCTimeCodeToFrameNumber(MediaHandler mh, TimeCodeDef* tcdef, TimeCodeRecord* tcrec,
+                              int32_t* frameNumber);
+OSErr TCFrameNumberToTimeCode(MediaHandler mh, int32_t frameNumber, TimeCodeDef* tcdef,
+                              TimeCodeRecord* tcrec);

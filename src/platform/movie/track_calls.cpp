@@ -35,7 +35,9 @@ void SetMovieTimeScale(Movie theMovie, TimeScale timeScale) {
     SetMoviesError(noErr);
 }
 
-TimeScale GetMovieTimeScale(Movie theMovie) { return theMovie ? theMovie->timeScale : 0; }
+TimeScale GetMovieTimeScale(Movie theMovie) {
+    return theMovie ? theMovie->timeScale : 0;
+}
 
 TimeValue GetMovieDuration(Movie theMovie) {
     if (!theMovie)
@@ -66,7 +68,9 @@ Track NewMovieTrack(Movie theMovie, Fixed width, Fixed height, int16_t trackVolu
     return theMovie->tracks.back().get();
 }
 
-long GetMovieTrackCount(Movie theMovie) { return theMovie ? long(theMovie->tracks.size()) : 0; }
+long GetMovieTrackCount(Movie theMovie) {
+    return theMovie ? long(theMovie->tracks.size()) : 0;
+}
 
 Track GetMovieIndTrack(Movie theMovie, long index) {
     if (!theMovie || index < 1 || index > long(theMovie->tracks.size())) {
@@ -111,7 +115,9 @@ void SetTrackEnabled(Track theTrack, bool isEnabled) {
     SetMoviesError(theTrack ? noErr : invalidTrack);
 }
 
-bool GetTrackEnabled(Track theTrack) { return theTrack && theTrack->enabled; }
+bool GetTrackEnabled(Track theTrack) {
+    return theTrack && theTrack->enabled;
+}
 
 OSErr AddTrackReference(Track theTrack, Track refTrack, OSType refType, long* addedIndex) {
     if (addedIndex)
@@ -138,12 +144,14 @@ OSErr AddTrackReference(Track theTrack, Track refTrack, OSType refType, long* ad
     return noErr;
 }
 
-Media NewTrackMedia(Track theTrack, OSType mediaType, TimeScale timeScale, Handle dataRef, OSType dataRefType) {
+Media NewTrackMedia(Track theTrack, OSType mediaType, TimeScale timeScale, Handle dataRef,
+                    OSType dataRefType) {
     if (!theTrack) {
         SetMoviesError(invalidTrack);
         return nullptr;
     }
-    if (theTrack->media || timeScale <= 0 || (mediaType != VideoMediaType && mediaType != TimeCodeMediaType)) {
+    if (theTrack->media || timeScale <= 0 ||
+        (mediaType != VideoMediaType && mediaType != TimeCodeMediaType)) {
         SetMoviesError(paramErr);
         return nullptr;
     }
@@ -163,20 +171,28 @@ Media NewTrackMedia(Track theTrack, OSType mediaType, TimeScale timeScale, Handl
     return theTrack->media.get();
 }
 
-Media GetTrackMedia(Track theTrack) { return theTrack ? theTrack->media.get() : nullptr; }
-TimeScale GetMediaTimeScale(Media theMedia) { return theMedia ? theMedia->timeScale : 0; }
+Media GetTrackMedia(Track theTrack) {
+    return theTrack ? theTrack->media.get() : nullptr;
+}
+TimeScale GetMediaTimeScale(Media theMedia) {
+    return theMedia ? theMedia->timeScale : 0;
+}
 
 TimeValue GetMediaDuration(Media theMedia) {
     return theMedia ? clampTimeValue(int64_t(theMedia->samples.duration())) : 0;
 }
 
-long GetMediaSampleCount(Media theMedia) { return theMedia ? long(theMedia->samples.sampleCount()) : 0; }
+long GetMediaSampleCount(Media theMedia) {
+    return theMedia ? long(theMedia->samples.sampleCount()) : 0;
+}
 
 long GetMediaSampleDescriptionCount(Media theMedia) {
     return theMedia ? long(theMedia->samples.descriptionCount()) : 0;
 }
 
-short GetMediaDataRefCount(Media theMedia) { return theMedia ? short(theMedia->dataRefs.size()) : 0; }
+short GetMediaDataRefCount(Media theMedia) {
+    return theMedia ? short(theMedia->dataRefs.size()) : 0;
+}
 
 OSErr BeginMediaEdits(Media theMedia) {
     if (!theMedia)
@@ -213,7 +229,7 @@ OSErr InsertMediaIntoTrack(Track theTrack, TimeValue trackStart, TimeValue media
     if (trackStart == -1)
         trackStart = TimeValue(std::min<int64_t>(trackEnd, std::numeric_limits<TimeValue>::max()));
     if (trackStart < trackEnd)
-        return invalidTime;  // inserting inside existing content is not supported
+        return invalidTime; // inserting inside existing content is not supported
     if (trackStart > trackEnd)
         theTrack->edits.push_back({-1, trackStart - trackEnd, theTrack->movie->timeScale});
     theTrack->edits.push_back({mediaTime, mediaDuration, media.timeScale});

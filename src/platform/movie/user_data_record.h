@@ -17,7 +17,7 @@ struct UserDataItem {
 };
 
 struct UserDataRecord {
-    std::vector<UserDataItem> items;  // in the order added
+    std::vector<UserDataItem> items; // in the order added
 };
 
 /// The index-th (1-based) item of a type, or null.
