@@ -151,9 +151,13 @@ OSErr StorageFile::sync() {
 OSErr StorageFile::linkUnnamed(const std::string& name) {
     // Linking an O_TMPFILE file through its /proc entry needs no privilege (unlike AT_EMPTY_PATH).
     std::string procPath = "/proc/self/fd/" + std::to_string(m_fd);
-    if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0)
-        return StatusFromErrno(errno);
-    return noErr;
+    if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return noErr;
+    int error = errno;
+    // Without /proc, a privileged process can still link the descriptor itself.
+    if (error == ENOENT && linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        return noErr;
+    return StatusFromErrno(error);
 }
 
 OSErr StorageFile::commit(bool flushOnCommit) {
