@@ -2,6 +2,7 @@
 // child process stands in for a full disk), failed renames and aborted storages leave no partial movie,
 // no temporary file, and any existing movie untouched.
 #include "movie/movie_fixtures.h"
+#include "platform/movie/movie_reader.h"
 #include "platform/movie/movie_storage.h"
 #include "support/test_support.h"
 
@@ -219,6 +220,56 @@ TEST(StorageFailure, NothingIsVisibleUnderTheDestinationUntilClosed) {
     HandleOwner desc = makeImageDescription(FourCC("R10k"), 2, 2, 1);
     EXPECT_EQ(AddMediaSample(media, data.get(), 0, 16, 20, desc.get(), 1, 0, nullptr), dataAlreadyClosed);
     DisposeMovie(movie);
+}
+
+} // namespace
+
+namespace {
+
+TEST(StorageHeader, FollowsChangesAfterAddMovieToStorage) {
+    testsupport::TempDir dir;
+    auto start = [&](const std::string& name, DataHandler& dh, Movie& movie, Media& media) {
+        Handle dataRef = nullptr;
+        OSType type = 0;
+        ASSERT_EQ(QTNewDataReferenceFromFullPathCFString(dir.file(name), kQTNativeDefaultPathStyle, 0,
+                                                         &dataRef, &type),
+                  noErr);
+        ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, 0, &dh, &movie), noErr);
+        DisposeHandle(dataRef);
+        Track track = NewMovieTrack(movie, FixRatio(2, 1), FixRatio(2, 1), 0);
+        media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);
+    };
+    HandleOwner desc = makeImageDescription(FourCC("R10k"), 2, 2, 1);
+    HandleOwner data(NewHandleClear(16));
+
+    // A sample added after the header was written: the header is written again at the close.
+    DataHandler dh = nullptr;
+    Movie movie = nullptr;
+    Media media = nullptr;
+    start("later.mov", dh, movie, media);
+    ASSERT_EQ(AddMediaSample(media, data.get(), 0, 16, 20, desc.get(), 1, 0, nullptr), noErr);
+    ASSERT_EQ(AddMovieToStorage(movie, dh), noErr);
+    ASSERT_EQ(AddMediaSample(media, data.get(), 0, 16, 20, desc.get(), 1, 0, nullptr), noErr);
+    ASSERT_EQ(CloseMovieStorage(dh), noErr);
+    DisposeMovie(movie);
+    MovieFileInfo info;
+    ASSERT_EQ(ReadMovieFile(dir.file("later.mov"), info), noErr);
+    EXPECT_TRUE(info.problems.empty());
+    EXPECT_EQ(info.tracks.at(0).sampleCount, 2u);
+    EXPECT_EQ(info.tree.topLevel(FourCC("mdat"))->size, 8u + 32);
+
+    // A movie disposed after its header was written can still be closed ...
+    start("kept.mov", dh, movie, media);
+    ASSERT_EQ(AddMovieToStorage(movie, dh), noErr);
+    DisposeMovie(movie);
+    EXPECT_EQ(CloseMovieStorage(dh), noErr);
+    EXPECT_TRUE(fs::exists(dir.file("kept.mov")));
+    // ... but not one disposed before: there is no header to write.
+    start("lost.mov", dh, movie, media);
+    ASSERT_EQ(AddMediaSample(media, data.get(), 0, 16, 20, desc.get(), 1, 0, nullptr), noErr);
+    DisposeMovie(movie);
+    EXPECT_EQ(CloseMovieStorage(dh), invalidMovie);
+    EXPECT_EQ(listing(dir.path()), (std::vector<std::string>{"kept.mov", "later.mov"}));
 }
 
 } // namespace
