@@ -43,16 +43,16 @@ std::vector<uint8_t> fileBytes(const std::string& path, uint64_t offset, size_t 
 
 TEST(AtomTree, SelfContainedMovieWithTimecode) {
     testsupport::TempDir dir;
-    MovieSpec spec;
-    spec.path = dir.file("movie.mov");
-    spec.frames = 4;
-    spec.startTimecode = timecode(1, 0, 0, 0);
-    spec.sourceName = "REEL_7";
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
-    const uint32_t frameBytes = uint32_t(spec.width * spec.height * 4);
+    MoviePlan plan;
+    plan.path = dir.file("movie.mov");
+    plan.frames = 4;
+    plan.startTimecode = timecode(1, 0, 0, 0);
+    plan.sourceName = "REEL_7";
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
+    const uint32_t frameBytes = uint32_t(plan.width * plan.height * 4);
 
     MovieFileInfo info;
-    ASSERT_EQ(ReadMovieFile(spec.path, info), noErr);
+    ASSERT_EQ(ReadMovieFile(plan.path, info), noErr);
     EXPECT_TRUE(info.problems.empty()) << info.problems.front();
     const AtomTree& tree = info.tree;
     ASSERT_EQ(tree.atoms.size(), 4u);
@@ -83,8 +83,8 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     EXPECT_EQ(u32At(tkhd, 0), 0x7u);  // version 0, enabled | in movie | in preview
     EXPECT_EQ(u32At(tkhd, 12), 1u);   // track ID
     EXPECT_EQ(u32At(tkhd, 20), 500u); // duration
-    EXPECT_EQ(u32At(tkhd, 76), uint32_t(spec.width) << 16);
-    EXPECT_EQ(u32At(tkhd, 80), uint32_t(spec.height) << 16);
+    EXPECT_EQ(u32At(tkhd, 76), uint32_t(plan.width) << 16);
+    EXPECT_EQ(u32At(tkhd, 80), uint32_t(plan.height) << 16);
     const AtomNode* elst = video->find("edts/elst");
     EXPECT_EQ(u32At(elst, 4), 1u);
     EXPECT_EQ(u32At(elst, 8), 500u);
@@ -110,7 +110,7 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
 
     const MovieTrackInfo& v = info.tracks[0];
     ASSERT_EQ(v.descriptions.size(), 1u);
-    HandleOwner given = makeImageDescription(spec.codec, spec.width, spec.height, uint16_t(spec.frames));
+    HandleOwner given = makeImageDescription(plan.codec, plan.width, plan.height, uint16_t(plan.frames));
     std::vector<uint8_t> expected(*given.get(), *given.get() + 86);
     expected[15] = 1; // dataRefIndex: the movie's own file
     EXPECT_EQ(v.descriptions[0].bytes, expected);
@@ -125,15 +125,15 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     ASSERT_EQ(v.chunkOffsets.size(), 4u);
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(v.chunkOffsets[size_t(i)], 36u + uint64_t(i) * frameBytes);
-        EXPECT_EQ(fileBytes(spec.path, v.chunkOffsets[size_t(i)], frameBytes),
-                  framePixels(spec.width, spec.height, i))
+        EXPECT_EQ(fileBytes(plan.path, v.chunkOffsets[size_t(i)], frameBytes),
+                  framePixels(plan.width, plan.height, i))
             << "frame " << i;
     }
 
     // Timecode track: disabled, 20 pixels high, its description with the name atom in place.
     const AtomNode* tcTrack = moov.child(FourCC("trak"), 1);
     EXPECT_EQ(u32At(tcTrack->child(FourCC("tkhd")), 0), 0x6u);
-    EXPECT_EQ(u32At(tcTrack->child(FourCC("tkhd")), 76), uint32_t(spec.width) << 16);
+    EXPECT_EQ(u32At(tcTrack->child(FourCC("tkhd")), 76), uint32_t(plan.width) << 16);
     EXPECT_EQ(u32At(tcTrack->child(FourCC("tkhd")), 80), 20u << 16);
     EXPECT_EQ(u32At(tcTrack->find("mdia/hdlr"), 8), FourCC("tmcd"));
     EXPECT_NE(tcTrack->find("mdia/minf/gmhd/gmin"), nullptr);
@@ -159,22 +159,22 @@ TEST(AtomTree, SelfContainedMovieWithTimecode) {
     EXPECT_EQ(t.commonSampleSize, 4u);
     ASSERT_EQ(t.chunkOffsets.size(), 1u);
     EXPECT_EQ(t.chunkOffsets[0], 36u + 4 * frameBytes);
-    EXPECT_EQ(fileBytes(spec.path, t.chunkOffsets[0], 4),
+    EXPECT_EQ(fileBytes(plan.path, t.chunkOffsets[0], 4),
               (std::vector<uint8_t>{0x00, 0x01, 0x51, 0x80})); // 86400
 }
 
 TEST(AtomTree, ReferenceMovieKeepsOneDataReferenceAndDescriptionPerFrame) {
     testsupport::TempDir dir;
     std::filesystem::create_directories(dir.path() / "frames");
-    MovieSpec spec;
-    spec.frames = 3;
-    spec.path = dir.file("ref.mov");
-    spec.referenceFiles = writeFrameFiles(dir.file("frames"), spec, 2048);
-    spec.referenceOffsets = {2048, 2048, 2048};
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
+    MoviePlan plan;
+    plan.frames = 3;
+    plan.path = dir.file("ref.mov");
+    plan.referenceFiles = writeFrameFiles(dir.file("frames"), plan, 2048);
+    plan.referenceOffsets = {2048, 2048, 2048};
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
 
     MovieFileInfo info;
-    ASSERT_EQ(ReadMovieFile(spec.path, info), noErr);
+    ASSERT_EQ(ReadMovieFile(plan.path, info), noErr);
     EXPECT_TRUE(info.problems.empty());
     EXPECT_EQ(info.tree.topLevel(FourCC("mdat"))->size, 8u); // no pixel data copied
     ASSERT_EQ(info.tracks.size(), 1u);
@@ -188,8 +188,8 @@ TEST(AtomTree, ReferenceMovieKeepsOneDataReferenceAndDescriptionPerFrame) {
         EXPECT_EQ(ref.flags, 0u);
         ASSERT_TRUE(ref.aliasParsed);
         EXPECT_EQ(ref.alias.version, 2);
-        EXPECT_EQ(ref.alias.posixPath, spec.referenceFiles[i]);
-        EXPECT_EQ(ref.alias.fileName, std::filesystem::path(spec.referenceFiles[i]).filename().string());
+        EXPECT_EQ(ref.alias.posixPath, plan.referenceFiles[i]);
+        EXPECT_EQ(ref.alias.fileName, std::filesystem::path(plan.referenceFiles[i]).filename().string());
         EXPECT_EQ(ref.alias.parentDirectoryName, "frames");
         EXPECT_EQ(ref.alias.nlvlFrom, 1);
         EXPECT_EQ(ref.alias.nlvlTo, 2);
@@ -198,7 +198,7 @@ TEST(AtomTree, ReferenceMovieKeepsOneDataReferenceAndDescriptionPerFrame) {
         EXPECT_EQ(v.sampleToChunk[i].descriptionIndex, i + 1);
         EXPECT_EQ(v.chunkOffsets[i], 2048u);
     }
-    EXPECT_EQ(v.commonSampleSize, uint32_t(spec.width * spec.height * 4));
+    EXPECT_EQ(v.commonSampleSize, uint32_t(plan.width * plan.height * 4));
 }
 
 TEST(AtomTree, EqualDescriptionsAreStoredOnceAndChangesStartNewChunkRuns) {

@@ -48,25 +48,25 @@ TEST_P(IndependentReaders, ReadTheFramesRateAndTimecode) {
     REQUIRE_PROGRAM("mediainfo");
     const Rate& rate = GetParam();
     testsupport::TempDir dir;
-    MovieSpec spec;
-    spec.path = dir.file("movie.mov");
-    spec.width = 40;
-    spec.height = 22;
-    spec.frames = 5;
-    spec.timeScale = rate.timeScale;
-    spec.frameDuration = rate.frameDuration;
-    spec.dropFrame = rate.dropFrame;
-    spec.codec = rate.dropFrame ? FourCC("R10g") : FourCC("R10k");
-    spec.startTimecode = timecode(1, 0, 0, 0);
-    spec.sourceName = "A001_C002";
-    WriteResult written = writeMovie(spec);
+    MoviePlan plan;
+    plan.path = dir.file("movie.mov");
+    plan.width = 40;
+    plan.height = 22;
+    plan.frames = 5;
+    plan.timeScale = rate.timeScale;
+    plan.frameDuration = rate.frameDuration;
+    plan.dropFrame = rate.dropFrame;
+    plan.codec = rate.dropFrame ? FourCC("R10g") : FourCC("R10k");
+    plan.startTimecode = timecode(1, 0, 0, 0);
+    plan.sourceName = "A001_C002";
+    WriteResult written = writeMovie(plan);
     ASSERT_EQ(written.firstError, noErr) << written.failingCall;
 
     std::string tc = rate.dropFrame ? "01:00:00;00" : "01:00:00:00"; // ';' before the frames: drop frame
     expectLines(
-        probeStreams(spec.path),
+        probeStreams(plan.path),
         {"streams.stream.0.codec_name=\"r10k\"",
-         "streams.stream.0.codec_tag_string=" + inQuotes(FourCCString(spec.codec)),
+         "streams.stream.0.codec_tag_string=" + inQuotes(FourCCString(plan.codec)),
          "streams.stream.0.width=40", "streams.stream.0.height=22",
          "streams.stream.0.sample_aspect_ratio=\"N/A\"",
          "streams.stream.0.r_frame_rate=" + inQuotes(rate.probedRate), "streams.stream.0.nb_frames=\"5\"",
@@ -75,15 +75,15 @@ TEST_P(IndependentReaders, ReadTheFramesRateAndTimecode) {
          "streams.stream.1.tags.reel_name=\"A001_C002\""});
 
     std::string planes = dir.file("expected.raw");
-    writeExpectedPlanes(planes, spec);
-    std::string expected = expectedMd5(planes, spec);
+    writeExpectedPlanes(planes, plan);
+    std::string expected = expectedMd5(planes, plan);
     ASSERT_NE(expected.find("MD5="), std::string::npos);
-    EXPECT_EQ(decodedMd5(spec.path), expected);
+    EXPECT_EQ(decodedMd5(plan.path), expected);
 
     EXPECT_EQ(mediaInfo("Video;%Format%|%Width%|%Height%|%FrameCount%\\n\nOther;%Type%|%Format%|"
                         "%TimeCode_FirstFrame%|%Title%",
-                        spec.path),
-              FourCCString(spec.codec) + "|40|22|5\nTime code|QuickTime TC|" + tc + "|A001_C002\n");
+                        plan.path),
+              FourCCString(plan.codec) + "|40|22|5\nTime code|QuickTime TC|" + tc + "|A001_C002\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, IndependentReaders, ::testing::ValuesIn(testRates()),
@@ -98,10 +98,10 @@ INSTANTIATE_TEST_SUITE_P(Rates, IndependentReaders, ::testing::ValuesIn(testRate
 TEST(IndependentReaders, MovieWithoutTimecodeHasOnlyTheVideoStream) {
     REQUIRE_PROGRAM("ffprobe");
     testsupport::TempDir dir;
-    MovieSpec spec;
-    spec.path = dir.file("plain.mov");
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
-    std::string streams = probeStreams(spec.path);
+    MoviePlan plan;
+    plan.path = dir.file("plain.mov");
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
+    std::string streams = probeStreams(plan.path);
     expectLines(streams, {"streams.stream.0.nb_read_frames=\"3\""});
     EXPECT_EQ(streams.find("streams.stream.1"), std::string::npos) << streams;
 }
@@ -112,19 +112,19 @@ TEST(IndependentReaders, ResolveTheFramesOfAReferenceMovie) {
     testsupport::TempDir dir;
     std::filesystem::create_directories(dir.path() / "shots");
     std::filesystem::create_directories(dir.path() / "movies");
-    MovieSpec spec;
-    spec.frames = 4;
-    spec.path = dir.file("movies/ref.mov");
-    spec.referenceFiles = writeFrameFiles(dir.file("shots"), spec, 2048);
-    spec.referenceOffsets.assign(4, 2048);
-    spec.startTimecode = timecode(0, 59, 59, 20);
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
+    MoviePlan plan;
+    plan.frames = 4;
+    plan.path = dir.file("movies/ref.mov");
+    plan.referenceFiles = writeFrameFiles(dir.file("shots"), plan, 2048);
+    plan.referenceOffsets.assign(4, 2048);
+    plan.startTimecode = timecode(0, 59, 59, 20);
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
 
-    expectLines(probeStreams(spec.path), {"streams.stream.0.codec_name=\"r10k\"", "streams.stream.0.width=48",
+    expectLines(probeStreams(plan.path), {"streams.stream.0.codec_name=\"r10k\"", "streams.stream.0.width=48",
                                           "streams.stream.0.height=32", "streams.stream.0.nb_frames=\"4\"",
                                           "streams.stream.0.tags.timecode=\"00:59:59:20\""});
     // ffmpeg parses every alias: one level up from the movie's directory, then shots/NAME ...
-    std::string debug = runShell("ffprobe -v debug '" + spec.path + "' 2>&1").out;
+    std::string debug = runShell("ffprobe -v debug '" + plan.path + "' 2>&1").out;
     for (int i = 1; i <= 4; ++i) {
         std::string name = "frame_000" + std::to_string(i) + ".raw";
         EXPECT_NE(debug.find("] path " + dir.file("shots/" + name) + "\n"), std::string::npos) << name;
@@ -132,25 +132,25 @@ TEST(IndependentReaders, ResolveTheFramesOfAReferenceMovie) {
     }
     EXPECT_NE(debug.find("] nlvl from 2, nlvl to 2\n"), std::string::npos);
     // ... and MediaInfo names the first one by its parent directory and file name.
-    EXPECT_EQ(mediaInfo("Video;%Source%", spec.path), "shots/frame_0001.raw\n");
+    EXPECT_EQ(mediaInfo("Video;%Source%", plan.path), "shots/frame_0001.raw\n");
 }
 
 TEST(IndependentReaders, DecodeTheReferencedPixels) {
     REQUIRE_PROGRAM("ffmpeg");
     // ffmpeg opens one file per track, so a one-frame reference movie is what it can decode exactly.
     testsupport::TempDir dir;
-    MovieSpec spec;
-    spec.frames = 1;
-    spec.path = dir.file("one.mov");
-    spec.referenceFiles = writeFrameFiles(dir.path().string(), spec, 1664);
-    spec.referenceOffsets = {1664};
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
+    MoviePlan plan;
+    plan.frames = 1;
+    plan.path = dir.file("one.mov");
+    plan.referenceFiles = writeFrameFiles(dir.path().string(), plan, 1664);
+    plan.referenceOffsets = {1664};
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
     std::string planes = dir.file("expected.raw");
-    writeExpectedPlanes(planes, spec);
-    std::string decoded = runShell("ffmpeg -v error -nostdin -enable_drefs 1 -i '" + spec.path +
+    writeExpectedPlanes(planes, plan);
+    std::string decoded = runShell("ffmpeg -v error -nostdin -enable_drefs 1 -i '" + plan.path +
                                    "' -map 0:v:0 -pix_fmt gbrp10le -f md5 -")
                               .out;
-    EXPECT_EQ(decoded, expectedMd5(planes, spec));
+    EXPECT_EQ(decoded, expectedMd5(planes, plan));
 }
 
 } // namespace

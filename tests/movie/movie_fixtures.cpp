@@ -81,18 +81,18 @@ struct Recorder {
     }
 };
 
-void addVideoSamples(Recorder& rec, Media media, const MovieSpec& spec, DataHandler dh) {
-    bool reference = !spec.referenceFiles.empty();
+void addVideoSamples(Recorder& rec, Media media, const MoviePlan& plan, DataHandler dh) {
+    bool reference = !plan.referenceFiles.empty();
     HandleOwner desc =
-        makeImageDescription(spec.codec, spec.width, spec.height, uint16_t(reference ? 1 : spec.frames));
+        makeImageDescription(plan.codec, plan.width, plan.height, uint16_t(reference ? 1 : plan.frames));
     if (!reference && rec.check(BeginMediaEdits(media), "BeginMediaEdits") != noErr)
         return;
-    HandleOwner frame(NewHandleClear(Size(spec.width) * spec.height * 4));
-    for (int i = 0; i < spec.frames; ++i) {
+    HandleOwner frame(NewHandleClear(Size(plan.width) * plan.height * 4));
+    for (int i = 0; i < plan.frames; ++i) {
         if (reference) {
             Handle dataRef = nullptr;
             OSType dataRefType = 0;
-            if (rec.check(QTNewDataReferenceFromFullPathCFString(spec.referenceFiles[size_t(i)],
+            if (rec.check(QTNewDataReferenceFromFullPathCFString(plan.referenceFiles[size_t(i)],
                                                                  kQTNativeDefaultPathStyle, 0, &dataRef,
                                                                  &dataRefType),
                           "QTNewDataReferenceFromFullPathCFString") != noErr)
@@ -103,21 +103,21 @@ void addVideoSamples(Recorder& rec, Media media, const MovieSpec& spec, DataHand
                 return;
             be::writeU16(reinterpret_cast<uint8_t*>(*desc.get()) + 14, uint16_t(index));
             TimeValue sampleTime = 0;
-            if (rec.check(AddMediaSampleReference(media, spec.referenceOffsets[size_t(i)],
-                                                  (unsigned long)(spec.width * spec.height * 4),
-                                                  spec.frameDuration, desc.get(), 1, 0, &sampleTime),
+            if (rec.check(AddMediaSampleReference(media, plan.referenceOffsets[size_t(i)],
+                                                  (unsigned long)(plan.width * plan.height * 4),
+                                                  plan.frameDuration, desc.get(), 1, 0, &sampleTime),
                           "AddMediaSampleReference") != noErr)
                 return;
         } else {
-            std::vector<uint8_t> pixels = framePixels(spec.width, spec.height, i);
+            std::vector<uint8_t> pixels = framePixels(plan.width, plan.height, i);
             std::memcpy(*frame.get(), pixels.data(), pixels.size());
             TimeValue sampleTime = 0;
             if (rec.check(AddMediaSample(media, frame.get(), 0, (unsigned long)pixels.size(),
-                                         spec.frameDuration, desc.get(), 1, 0, &sampleTime),
+                                         plan.frameDuration, desc.get(), 1, 0, &sampleTime),
                           "AddMediaSample") != noErr)
                 break;
-            if (spec.gapBytes && i + 1 == spec.gapAfterFrames &&
-                rec.check(AddMovieStorageGap(dh, spec.gapBytes), "AddMovieStorageGap") != noErr)
+            if (plan.gapBytes && i + 1 == plan.gapAfterFrames &&
+                rec.check(AddMovieStorageGap(dh, plan.gapBytes), "AddMovieStorageGap") != noErr)
                 break;
         }
     }
@@ -125,11 +125,11 @@ void addVideoSamples(Recorder& rec, Media media, const MovieSpec& spec, DataHand
         rec.check(EndMediaEdits(media), "EndMediaEdits");
 }
 
-void addTimecodeTrack(Recorder& rec, Movie movie, const MovieSpec& spec) {
-    Track track = NewMovieTrack(movie, FixRatio(spec.width, 1), 0x00140000, 0);
+void addTimecodeTrack(Recorder& rec, Movie movie, const MoviePlan& plan) {
+    Track track = NewMovieTrack(movie, FixRatio(plan.width, 1), 0x00140000, 0);
     if (!track)
         return void(rec.check(GetMoviesError(), "NewMovieTrack"));
-    Media media = NewTrackMedia(track, TimeCodeMediaType, spec.timeScale, nullptr, 0);
+    Media media = NewTrackMedia(track, TimeCodeMediaType, plan.timeScale, nullptr, 0);
     if (!media)
         return void(rec.check(GetMoviesError(), "NewTrackMedia"));
     MediaHandler handler = GetMediaHandler(media);
@@ -137,21 +137,21 @@ void addTimecodeTrack(Recorder& rec, Movie movie, const MovieSpec& spec) {
         return void(rec.check(GetMoviesError(), "GetMediaHandler"));
 
     TimeCodeDef def;
-    def.flags = tc24HourMax | (spec.dropFrame ? tcDropFrame : 0);
-    def.fTimeScale = spec.timeScale;
-    def.frameDuration = spec.frameDuration;
-    def.numFrames = uint8_t(float(spec.timeScale) / float(spec.frameDuration) + 0.5f);
-    TimeCodeRecord record = *spec.startTimecode;
+    def.flags = tc24HourMax | (plan.dropFrame ? tcDropFrame : 0);
+    def.fTimeScale = plan.timeScale;
+    def.frameDuration = plan.frameDuration;
+    def.numFrames = uint8_t(float(plan.timeScale) / float(plan.frameDuration) + 0.5f);
+    TimeCodeRecord record = *plan.startTimecode;
     TimeValue duration = GetMovieDuration(movie);
     SetTrackEnabled(track, false);
     rec.check(TCSetTimeCodeFlags(handler, 0, tcdfShowTimeCode), "TCSetTimeCodeFlags");
     if (rec.check(BeginMediaEdits(media), "BeginMediaEdits") == noErr) {
         HandleOwner desc = makeTimeCodeDescription(def);
-        if (!spec.sourceName.empty()) {
+        if (!plan.sourceName.empty()) {
             UserData userData = nullptr;
             rec.check(NewUserData(&userData), "NewUserData");
             Handle text = nullptr;
-            rec.check(PtrToHand(spec.sourceName.data(), &text, Size(spec.sourceName.size())), "PtrToHand");
+            rec.check(PtrToHand(plan.sourceName.data(), &text, Size(plan.sourceName.size())), "PtrToHand");
             rec.check(AddUserDataText(userData, text, TCSourceRefNameType, 1, 0), "AddUserDataText");
             rec.check(TCSetSourceRef(handler, desc.get(), userData), "TCSetSourceRef");
             DisposeHandle(text);
@@ -173,11 +173,11 @@ void addTimecodeTrack(Recorder& rec, Movie movie, const MovieSpec& spec) {
 
 } // namespace
 
-WriteResult writeMovie(const MovieSpec& spec) {
+WriteResult writeMovie(const MoviePlan& plan) {
     Recorder rec;
     Handle dataRef = nullptr;
     OSType dataRefType = 0;
-    if (rec.check(QTNewDataReferenceFromFullPathCFString(spec.path, kQTNativeDefaultPathStyle, 0, &dataRef,
+    if (rec.check(QTNewDataReferenceFromFullPathCFString(plan.path, kQTNativeDefaultPathStyle, 0, &dataRef,
                                                          &dataRefType),
                   "QTNewDataReferenceFromFullPathCFString") != noErr)
         return rec.result;
@@ -185,16 +185,16 @@ WriteResult writeMovie(const MovieSpec& spec) {
     DataHandler dh = nullptr;
     Movie movie = nullptr;
     if (rec.check(CreateMovieStorage(dataRef, dataRefType, FourCC("TVOD"), smCurrentScript,
-                                     spec.replaceExisting ? createMovieFileDeleteCurFile : 0, &dh, &movie),
+                                     plan.replaceExisting ? createMovieFileDeleteCurFile : 0, &dh, &movie),
                   "CreateMovieStorage") != noErr)
         return rec.result;
-    SetMovieTimeScale(movie, spec.timeScale);
-    Track track = NewMovieTrack(movie, FixRatio(spec.width, 1), FixRatio(spec.height, 1), 0);
-    Media media = NewTrackMedia(track, VideoMediaType, spec.timeScale, nullptr, 0);
-    addVideoSamples(rec, media, spec, dh);
+    SetMovieTimeScale(movie, plan.timeScale);
+    Track track = NewMovieTrack(movie, FixRatio(plan.width, 1), FixRatio(plan.height, 1), 0);
+    Media media = NewTrackMedia(track, VideoMediaType, plan.timeScale, nullptr, 0);
+    addVideoSamples(rec, media, plan, dh);
     rec.check(InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), fixed1), "InsertMediaIntoTrack");
-    if (spec.startTimecode)
-        addTimecodeTrack(rec, movie, spec);
+    if (plan.startTimecode)
+        addTimecodeTrack(rec, movie, plan);
     rec.check(AddMovieToStorage(movie, dh), "AddMovieToStorage");
     rec.result.closeStatus = CloseMovieStorage(dh);
     rec.check(rec.result.closeStatus, "CloseMovieStorage");
@@ -202,15 +202,15 @@ WriteResult writeMovie(const MovieSpec& spec) {
     return rec.result;
 }
 
-std::vector<std::string> writeFrameFiles(const std::string& directory, const MovieSpec& spec,
+std::vector<std::string> writeFrameFiles(const std::string& directory, const MoviePlan& plan,
                                          long headerBytes) {
     std::vector<std::string> paths;
-    for (int i = 0; i < spec.frames; ++i) {
+    for (int i = 0; i < plan.frames; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "frame_%04d.raw", i + 1);
         std::string path = directory + "/" + name;
         std::vector<uint8_t> bytes(size_t(headerBytes), 0xEE);
-        std::vector<uint8_t> pixels = framePixels(spec.width, spec.height, i);
+        std::vector<uint8_t> pixels = framePixels(plan.width, plan.height, i);
         bytes.insert(bytes.end(), pixels.begin(), pixels.end());
         testsupport::writeFile(path, bytes);
         paths.push_back(path);
@@ -218,12 +218,12 @@ std::vector<std::string> writeFrameFiles(const std::string& directory, const Mov
     return paths;
 }
 
-void writeExpectedPlanes(const std::string& path, const MovieSpec& spec) {
+void writeExpectedPlanes(const std::string& path, const MoviePlan& plan) {
     std::ofstream out(path, std::ios::binary);
-    size_t pixels = size_t(spec.width) * spec.height;
+    size_t pixels = size_t(plan.width) * plan.height;
     std::vector<uint8_t> planes(pixels * 6);
-    for (int i = 0; i < spec.frames; ++i) {
-        std::vector<uint8_t> words = framePixels(spec.width, spec.height, i);
+    for (int i = 0; i < plan.frames; ++i) {
+        std::vector<uint8_t> words = framePixels(plan.width, plan.height, i);
         for (size_t p = 0; p < pixels; ++p) {
             uint32_t word = be::readU32(words.data() + p * 4);
             uint16_t components[3] = {uint16_t((word >> 12) & 0x3FF), uint16_t((word >> 2) & 0x3FF),
@@ -243,9 +243,9 @@ std::string decodedMd5(const std::string& moviePath) {
         .out;
 }
 
-std::string expectedMd5(const std::string& planesPath, const MovieSpec& spec) {
+std::string expectedMd5(const std::string& planesPath, const MoviePlan& plan) {
     return testsupport::runShell("ffmpeg -v error -nostdin -f rawvideo -pix_fmt gbrp10le -s " +
-                                 std::to_string(spec.width) + "x" + std::to_string(spec.height) + " -i '" +
+                                 std::to_string(plan.width) + "x" + std::to_string(plan.height) + " -i '" +
                                  planesPath + "' -pix_fmt gbrp10le -f md5 -")
         .out;
 }

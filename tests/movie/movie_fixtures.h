@@ -34,7 +34,7 @@ HandleOwner makeImageDescription(OSType codec, int width, int height, uint16_t f
 /// The 38-byte timecode description the export builds (dataRefIndex 0, no source reference).
 HandleOwner makeTimeCodeDescription(const TimeCodeDef& def);
 
-struct MovieSpec {
+struct MoviePlan {
     std::string path;
     OSType codec = FourCC("R10k");
     int width = 48;
@@ -62,19 +62,19 @@ struct WriteResult {
 
 /// Writes the movie as the export does: storage, video track and media, samples, insertion, the
 /// timecode track with its source name and the video track's reference, header, close.
-WriteResult writeMovie(const MovieSpec& spec);
+WriteResult writeMovie(const MoviePlan& plan);
 
 /// Writes frame files for a reference movie: `headerBytes` of filler, then the frame's pixel words.
-std::vector<std::string> writeFrameFiles(const std::string& directory, const MovieSpec& spec,
+std::vector<std::string> writeFrameFiles(const std::string& directory, const MoviePlan& plan,
                                          long headerBytes);
 
 /// The frames as ffmpeg decodes R10k into gbrp10le (G, B, R planes of 16-bit little-endian values),
 /// written to a file for `ffmpeg -f rawvideo`.
-void writeExpectedPlanes(const std::string& path, const MovieSpec& spec);
+void writeExpectedPlanes(const std::string& path, const MoviePlan& plan);
 
 /// ffmpeg's md5 of the movie's decoded video, and of the expected planes.
 std::string decodedMd5(const std::string& moviePath);
-std::string expectedMd5(const std::string& planesPath, const MovieSpec& spec);
+std::string expectedMd5(const std::string& planesPath, const MoviePlan& plan);
 
 TimeCodeRecord timecode(int hours, int minutes, int seconds, int frames);
 

@@ -62,40 +62,40 @@ WriteResult inChildWithFileSizeLimit(rlim_t limit, const std::function<WriteResu
     return result;
 }
 
-MovieSpec bigFrames(const std::string& path) {
-    MovieSpec spec;
-    spec.path = path;
-    spec.width = 256;
-    spec.height = 256; // 256 KiB per frame
-    spec.frames = 20;
-    spec.startTimecode = timecode(1, 0, 0, 0);
-    return spec;
+MoviePlan bigFrames(const std::string& path) {
+    MoviePlan plan;
+    plan.path = path;
+    plan.width = 256;
+    plan.height = 256; // 256 KiB per frame
+    plan.frames = 20;
+    plan.startTimecode = timecode(1, 0, 0, 0);
+    return plan;
 }
 
 TEST(StorageFailure, FullDiskPartWayKeepsTheExistingMovieAndLeavesNoTemporaryFile) {
     testsupport::TempDir dir;
-    MovieSpec spec = bigFrames(dir.file("shot.mov"));
-    testsupport::writeFile(spec.path, {'o', 'l', 'd'});
+    MoviePlan plan = bigFrames(dir.file("shot.mov"));
+    testsupport::writeFile(plan.path, {'o', 'l', 'd'});
 
-    WriteResult result = inChildWithFileSizeLimit(2u << 20, [&] { return writeMovie(spec); });
+    WriteResult result = inChildWithFileSizeLimit(2u << 20, [&] { return writeMovie(plan); });
     EXPECT_EQ(result.firstError, dskFulErr);
     EXPECT_EQ(result.failingCall, "AddMediaSample");
     EXPECT_EQ(result.closeStatus, dskFulErr);
-    EXPECT_EQ(testsupport::readFile(spec.path), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(testsupport::readFile(plan.path), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(listing(dir.path()), std::vector<std::string>{"shot.mov"});
 
     // Without a movie there before, nothing at all is left.
-    fs::remove(spec.path);
-    result = inChildWithFileSizeLimit(2u << 20, [&] { return writeMovie(spec); });
+    fs::remove(plan.path);
+    result = inChildWithFileSizeLimit(2u << 20, [&] { return writeMovie(plan); });
     EXPECT_EQ(result.closeStatus, dskFulErr);
     EXPECT_TRUE(listing(dir.path()).empty());
 
     // The same movie within the limit is written whole and replaces the old one.
-    testsupport::writeFile(spec.path, {'o', 'l', 'd'});
-    spec.frames = 4;
-    result = inChildWithFileSizeLimit(2u << 20, [&] { return writeMovie(spec); });
+    testsupport::writeFile(plan.path, {'o', 'l', 'd'});
+    plan.frames = 4;
+    result = inChildWithFileSizeLimit(2u << 20, [&] { return writeMovie(plan); });
     EXPECT_EQ(result.firstError, noErr) << result.failingCall;
-    EXPECT_GT(fs::file_size(spec.path), 4u * 256 * 256 * 4);
+    EXPECT_GT(fs::file_size(plan.path), 4u * 256 * 256 * 4);
 }
 
 TEST(StorageFailure, NamedTemporaryFileIsRemovedAtTheFailure) {
@@ -197,22 +197,22 @@ TEST(StorageFailure, AFileAppearingMeanwhileIsNotReplacedWithoutTheDeleteFlag) {
 
 TEST(StorageFailure, NothingIsVisibleUnderTheDestinationUntilClosed) {
     testsupport::TempDir dir;
-    MovieSpec spec;
-    spec.path = dir.file("late.mov");
+    MoviePlan plan;
+    plan.path = dir.file("late.mov");
     Handle dataRef = nullptr;
     OSType type = 0;
     ASSERT_EQ(
-        QTNewDataReferenceFromFullPathCFString(spec.path, kQTNativeDefaultPathStyle, 0, &dataRef, &type),
+        QTNewDataReferenceFromFullPathCFString(plan.path, kQTNativeDefaultPathStyle, 0, &dataRef, &type),
         noErr);
     HandleOwner owner(dataRef);
     DataHandler dh = nullptr;
     Movie movie = nullptr;
     ASSERT_EQ(CreateMovieStorage(dataRef, type, FourCC("TVOD"), smCurrentScript, 0, &dh, &movie), noErr);
-    EXPECT_FALSE(fs::exists(spec.path));
+    EXPECT_FALSE(fs::exists(plan.path));
     ASSERT_EQ(AddMovieToStorage(movie, dh), noErr);
-    EXPECT_FALSE(fs::exists(spec.path));
+    EXPECT_FALSE(fs::exists(plan.path));
     EXPECT_EQ(CloseMovieStorage(dh), noErr);
-    EXPECT_TRUE(fs::exists(spec.path));
+    EXPECT_TRUE(fs::exists(plan.path));
     // The movie outlives its storage; its samples have nowhere to go now.
     Track track = NewMovieTrack(movie, FixRatio(2, 1), FixRatio(2, 1), 0);
     Media media = NewTrackMedia(track, VideoMediaType, 600, nullptr, 0);

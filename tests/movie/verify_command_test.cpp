@@ -98,45 +98,45 @@ TEST(VerifyCommand, ShowsDropFrameTimecodeOfFfmpegMovies) {
 TEST(VerifyCommand, ChecksEveryReferencedFrameFile) {
     testsupport::TempDir dir;
     fs::create_directories(dir.path() / "project/shots");
-    MovieSpec spec;
-    spec.frames = 4;
-    spec.path = dir.file("project/ref.mov");
-    spec.referenceFiles = writeFrameFiles(dir.file("project/shots"), spec, 2048);
-    spec.referenceOffsets.assign(4, 2048);
-    spec.startTimecode = timecode(1, 0, 0, 0);
-    spec.sourceName = "Shot \"A\"";
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
+    MoviePlan plan;
+    plan.frames = 4;
+    plan.path = dir.file("project/ref.mov");
+    plan.referenceFiles = writeFrameFiles(dir.file("project/shots"), plan, 2048);
+    plan.referenceOffsets.assign(4, 2048);
+    plan.startTimecode = timecode(1, 0, 0, 0);
+    plan.sourceName = "Shot \"A\"";
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
 
-    testsupport::CommandResult json = runCli({"verify", "--json", spec.path});
+    testsupport::CommandResult json = runCli({"verify", "--json", plan.path});
     EXPECT_EQ(json.exitStatus, 0) << json.out;
     EXPECT_TRUE(contains(json.out, R"("self_contained":false,"timecode":"01:00:00:00","drop_frame":false,)"
                                    R"("source_name":"Shot \"A\"","references":[{"path":")" +
-                                       spec.referenceFiles[0] + R"(","offset":2048,"size":6144,"ok":true},)"))
+                                       plan.referenceFiles[0] + R"(","offset":2048,"size":6144,"ok":true},)"))
         << json.out;
 
     // One frame gone, one cut short: both are named, and the movie is not sound.
-    fs::remove(spec.referenceFiles[1]);
-    fs::resize_file(spec.referenceFiles[3], 2048 + 100);
-    json = runCli({"verify", "--json", spec.path});
+    fs::remove(plan.referenceFiles[1]);
+    fs::resize_file(plan.referenceFiles[3], 2048 + 100);
+    json = runCli({"verify", "--json", plan.path});
     EXPECT_EQ(json.exitStatus, 1);
-    EXPECT_TRUE(contains(json.out, spec.referenceFiles[1] + R"(","offset":2048,"size":6144,"ok":false})"));
-    EXPECT_TRUE(contains(json.out, "frame 2: " + spec.referenceFiles[1] + " is missing")) << json.out;
-    EXPECT_TRUE(contains(json.out, "frame 4: " + spec.referenceFiles[3] + " holds 2148 bytes")) << json.out;
-    testsupport::CommandResult text = runCli({"verify", spec.path});
+    EXPECT_TRUE(contains(json.out, plan.referenceFiles[1] + R"(","offset":2048,"size":6144,"ok":false})"));
+    EXPECT_TRUE(contains(json.out, "frame 2: " + plan.referenceFiles[1] + " is missing")) << json.out;
+    EXPECT_TRUE(contains(json.out, "frame 4: " + plan.referenceFiles[3] + " holds 2148 bytes")) << json.out;
+    testsupport::CommandResult text = runCli({"verify", plan.path});
     EXPECT_EQ(text.exitStatus, 1);
-    EXPECT_TRUE(contains(text.out, "frame 2: " + spec.referenceFiles[1] + " at 2048, 6144 bytes: missing"));
+    EXPECT_TRUE(contains(text.out, "frame 2: " + plan.referenceFiles[1] + " at 2048, 6144 bytes: missing"));
     EXPECT_TRUE(contains(text.out, "file too short"));
 }
 
 TEST(VerifyCommand, FindsFramesMovedAlongWithTheMovie) {
     testsupport::TempDir dir;
     fs::create_directories(dir.path() / "before/shots");
-    MovieSpec spec;
-    spec.frames = 2;
-    spec.path = dir.file("before/ref.mov");
-    spec.referenceFiles = writeFrameFiles(dir.file("before/shots"), spec, 512);
-    spec.referenceOffsets.assign(2, 512);
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
+    MoviePlan plan;
+    plan.frames = 2;
+    plan.path = dir.file("before/ref.mov");
+    plan.referenceFiles = writeFrameFiles(dir.file("before/shots"), plan, 512);
+    plan.referenceOffsets.assign(2, 512);
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
     fs::rename(dir.path() / "before", dir.path() / "after");
     testsupport::CommandResult json = runCli({"verify", "--json", dir.file("after/ref.mov")});
     EXPECT_EQ(json.exitStatus, 0) << json.out;
@@ -145,30 +145,30 @@ TEST(VerifyCommand, FindsFramesMovedAlongWithTheMovie) {
 
 TEST(VerifyCommand, DamagedMoviesAreNotSound) {
     testsupport::TempDir dir;
-    MovieSpec spec;
-    spec.path = dir.file("movie.mov");
-    ASSERT_EQ(writeMovie(spec).firstError, noErr);
-    EXPECT_EQ(runCli({"verify", spec.path}).exitStatus, 0);
+    MoviePlan plan;
+    plan.path = dir.file("movie.mov");
+    ASSERT_EQ(writeMovie(plan).firstError, noErr);
+    EXPECT_EQ(runCli({"verify", plan.path}).exitStatus, 0);
 
     // A chunk offset moved past the end of the file.
     MovieFileInfo info;
-    ASSERT_EQ(ReadMovieFile(spec.path, info), noErr);
+    ASSERT_EQ(ReadMovieFile(plan.path, info), noErr);
     const AtomNode* stco = info.tree.topLevel(FourCC("moov"))->find("trak/mdia/minf/stbl/stco");
     ASSERT_NE(stco, nullptr);
     {
-        std::fstream file(spec.path, std::ios::in | std::ios::out | std::ios::binary);
+        std::fstream file(plan.path, std::ios::in | std::ios::out | std::ios::binary);
         file.seekp(std::streamoff(stco->offset + 8 + 8));
         uint8_t far[4];
         be::writeU32(far, 0x7FFFFFF0);
         file.write(reinterpret_cast<const char*>(far), 4);
     }
-    testsupport::CommandResult result = runCli({"verify", "--json", spec.path});
+    testsupport::CommandResult result = runCli({"verify", "--json", plan.path});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(contains(result.out, "frame 1 lies past the end of the movie file")) << result.out;
 
     // A movie cut off before its header, and a file that is no movie at all.
-    fs::resize_file(spec.path, 1000);
-    result = runCli({"verify", spec.path});
+    fs::resize_file(plan.path, 1000);
+    result = runCli({"verify", plan.path});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_TRUE(contains(result.out, "'mdat' at offset 28 claims")) << result.out;
     EXPECT_TRUE(contains(result.out, "no 'moov' atom")) << result.out;
