@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
+    {"verify", runVerifyCommand, "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
 };
 
 void printUsage(FILE* out) {
