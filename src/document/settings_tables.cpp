@@ -44,13 +44,21 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 
 } // namespace
 
-FrameRateSettings frameRateSettingsForTag(int32_t tag) { return rowForTag(tag).settings; }
+FrameRateSettings frameRateSettingsForTag(int32_t tag) {
+    return rowForTag(tag).settings;
+}
 
-OSType codecTypeForTag(int32_t tag) { return tag == kCodecR10gTag ? kCodecR10g : kCodecR10k; }
+OSType codecTypeForTag(int32_t tag) {
+    return tag == kCodecR10gTag ? kCodecR10g : kCodecR10k;
+}
 
-std::string_view frameRateName(int32_t tag) { return rowForTag(tag).name; }
+std::string_view frameRateName(int32_t tag) {
+    return rowForTag(tag).name;
+}
 
-std::string_view codecName(int32_t tag) { return tag == kCodecR10gTag ? "R10g" : "R10k"; }
+std::string_view codecName(int32_t tag) {
+    return tag == kCodecR10gTag ? "R10g" : "R10k";
+}
 
 std::optional<int32_t> parseFrameRate(std::string_view text) {
     if (text.size() == 1 && text[0] >= '0' && text[0] < '0' + kFrameRateTagCount)

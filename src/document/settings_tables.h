@@ -28,20 +28,20 @@
 namespace settings {
 
 struct FrameRateSettings {
-    int32_t movieTimescale;  // time units per second of the movie
-    int32_t frameDuration;   // one frame, in those units
-    Fixed frameRate;         // movieTimescale / frameDuration in 16.16, truncated
-    bool tcDropFrame;        // the timecode counts drop-frame
+    int32_t movieTimescale; // time units per second of the movie
+    int32_t frameDuration;  // one frame, in those units
+    Fixed frameRate;        // movieTimescale / frameDuration in 16.16, truncated
+    bool tcDropFrame;       // the timecode counts drop-frame
 };
 
-constexpr int32_t kFrameRateTagCount = 9;  // tags 0 to 8
+constexpr int32_t kFrameRateTagCount = 9; // tags 0 to 8
 constexpr int32_t kDropFrameTag = 3;
 constexpr int32_t kCodecR10kTag = 0;
 constexpr int32_t kCodecR10gTag = 1;
 constexpr int32_t kCodecTagCount = 2;
 
-constexpr OSType kCodecR10k = FourCC("R10k");  // 0x5231306B
-constexpr OSType kCodecR10g = FourCC("R10g");  // 0x52313067
+constexpr OSType kCodecR10k = FourCC("R10k"); // 0x5231306B
+constexpr OSType kCodecR10g = FourCC("R10g"); // 0x52313067
 
 /// The row of a frame-rate tag; a tag outside 0-8 gives the row of tag 0 (23.976).
 FrameRateSettings frameRateSettingsForTag(int32_t tag);

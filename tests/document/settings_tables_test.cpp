@@ -61,8 +61,8 @@ TEST(SettingsTables, OutOfRangeFrameRateTagsGiveTheFirstRow) {
 }
 
 TEST(SettingsTables, CodecTags) {
-    EXPECT_EQ(codecTypeForTag(0), 0x5231306Bu);  // 'R10k'
-    EXPECT_EQ(codecTypeForTag(1), 0x52313067u);  // 'R10g'
+    EXPECT_EQ(codecTypeForTag(0), 0x5231306Bu); // 'R10k'
+    EXPECT_EQ(codecTypeForTag(1), 0x52313067u); // 'R10g'
     for (int32_t tag : {-1, 2, 9, INT32_MIN, INT32_MAX})
         EXPECT_EQ(codecTypeForTag(tag), kCodecR10k) << tag;
     EXPECT_EQ(codecName(0), "R10k");
@@ -79,7 +79,8 @@ TEST(SettingsTables, CommandLineRateNames) {
     // Two-digit names are rates, never tags: "24" is 24 fps (tag 1), not tag 24.
     EXPECT_EQ(parseFrameRate("24"), std::optional<int32_t>(1));
     EXPECT_EQ(parseFrameRate("60"), std::optional<int32_t>(8));
-    for (const char* bad : {"", "9", "-1", "08", " 24", "24 ", "29.970", "29.97 df", "23.98", "24fps", "59.94df"})
+    for (const char* bad :
+         {"", "9", "-1", "08", " 24", "24 ", "29.970", "29.97 df", "23.98", "24fps", "59.94df"})
         EXPECT_EQ(parseFrameRate(bad), std::nullopt) << '"' << bad << '"';
 }
 
