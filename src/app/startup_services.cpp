@@ -1,8 +1,8 @@
 #include "app/startup_services.h"
 
-OSErr enterMovieToolbox() {
-    return noErr;
-}
+#include "platform/movie/movies.h"
+
+OSErr enterMovieToolbox() { return EnterMovies(); }
 
 std::unique_ptr<VideoOutController> makeVideoOutController(OSType, OSType, OSType) {
     return nullptr;
