@@ -9,3 +9,4 @@ using Arguments = std::vector<std::string>;
 
 int runInfoCommand(const Arguments& args);
 int runModesCommand(const Arguments& args);
+int runVerifyCommand(const Arguments& args);

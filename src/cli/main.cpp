@@ -15,7 +15,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
-    {"modes", runModesCommand, "modes [--json]                the video output device and its display modes"},
+    {"modes", runModesCommand, "modes [--json] [--for FILE]    the output device's display modes, the one chosen for FILE"},
+    {"verify", runVerifyCommand, "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
 };
 
 void printUsage(FILE* out) {

@@ -131,18 +131,15 @@ OSErr FrameFile::readFrameToBuffer(Handle frameBuffer) {
         return eofErr;
     }
     HandleLockScope lock(frameBuffer);
-    // Read aside first, so that a short read leaves the caller's block as it was.
-    std::unique_ptr<uint8_t[]> data = newReadBuffer(n);
-    if (!data) {
-        NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
-        return memFullErr;
-    }
-    size_t got = m_fileHandle->readDataAtOffset(uint64_t(m_dataOffset), data.get(), size_t(n));
+    // The size check above means the whole frame is there, so read straight into the caller's block:
+    // an export copies every frame through it and an extra copy or allocation per frame would cost a
+    // good share of the throughput. A short read now means the file shrank under us; the status says so
+    // and every caller stops on it, so the partly filled block is never used.
+    size_t got = m_fileHandle->readDataAtOffset(uint64_t(m_dataOffset), *frameBuffer, size_t(n));
     if (int64_t(got) != n) {
         NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
         return eofErr;
     }
-    std::memcpy(*frameBuffer, data.get(), size_t(n));
     return noErr;
 }
 

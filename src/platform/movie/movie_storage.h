@@ -1,0 +1,58 @@
+// The layout of a movie file on its StorageFile: 'ftyp', 'wide', 'mdat' (the copied samples, appended
+// as they come), then 'moov'. When the media data passes 4 GiB the 'wide' and 'mdat' headers become one
+// 64-bit 'mdat' header in the same 16 bytes, so no sample moves. The first failure of the file is kept:
+// the temporary file is discarded at once and every later call returns that status.
+#pragma once
+
+#include "platform/movie/storage_file.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class MovieStorage {
+public:
+    static OSErr create(const std::string& destination, bool replaceExisting,
+                        std::unique_ptr<MovieStorage>& out,
+                        StorageFile::TempKind kind = StorageFile::TempKind::Automatic);
+
+    /// Appends sample bytes to the media data; fileOffset gets where they start in the file.
+    OSErr appendData(const void* data, uint64_t size, uint64_t& fileOffset);
+    /// Leaves a hole of that many bytes in the media data.
+    OSErr addGap(uint64_t size);
+    /// Writes (or rewrites) the movie atom after the media data.
+    OSErr writeMovieAtom(const std::vector<uint8_t>& movieAtom);
+    /// Completes the headers and gives the file its name. Needs a current movie atom (invalidMovie).
+    OSErr finish(bool flushOnCommit);
+    /// Discards the temporary file.
+    void abort();
+
+    /// noErr while usable; the first failure, or dataAlreadyClosed once finished or aborted.
+    OSErr status() const { return m_status; }
+    /// True once a movie atom was written and no sample data has been added after it.
+    bool movieAtomCurrent() const { return m_movieAtomCurrent; }
+    const std::string& destination() const { return m_destination; }
+    bool usesUnnamedTempFile() const { return m_file && m_file->isUnnamed(); }
+    std::string tempPath() const { return m_file ? m_file->tempPath() : std::string(); }
+
+    static constexpr uint64_t kWideOffset = 20; // after the 20-byte 'ftyp'
+    static constexpr uint64_t kMdatOffset = 28; // after the 8-byte 'wide'
+    static constexpr uint64_t kDataStart = 36;  // first sample byte
+    static constexpr size_t kBufferSize = size_t(1) << 20;
+
+private:
+    MovieStorage() = default;
+    OSErr flushBuffer();
+    OSErr fail(OSErr err);
+    OSErr writeMediaDataHeader();
+
+    std::unique_ptr<StorageFile> m_file;
+    std::string m_destination;
+    std::vector<uint8_t> m_buffer; // small appends gather here before one write
+    uint64_t m_bufferStart = kDataStart;
+    uint64_t m_dataEnd = kDataStart; // end of the media data (buffer included)
+    uint64_t m_fileEnd = kDataStart; // bytes the file holds on disk (the movie atom included)
+    bool m_movieAtomCurrent = false;
+    OSErr m_status = noErr;
+};

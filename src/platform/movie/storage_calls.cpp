@@ -1,0 +1,158 @@
+// Start-up, data references to paths, and the movie storage calls.
+#include "platform/movie/alias_record.h"
+#include "platform/movie/movie_model.h"
+
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+thread_local OSErr t_moviesError = noErr;
+
+constexpr uint32_t kSecondsFrom1904To1970 = 2082844800u;
+
+/// The absolute path an alias data reference handle names, or empty.
+std::string pathOfDataRef(Handle dataRef, OSType dataRefType) {
+    if (!dataRef || dataRefType != rAliasType)
+        return {};
+    AliasRecordInfo info;
+    if (!ParseAliasRecord(reinterpret_cast<const uint8_t*>(*dataRef), size_t(GetHandleSize(dataRef)), info))
+        return {};
+    return AliasAbsolutePath(info);
+}
+
+} // namespace
+
+void SetMoviesError(OSErr err) {
+    t_moviesError = err;
+}
+OSErr GetMoviesError() {
+    return t_moviesError;
+}
+
+OSErr EnterMovies() {
+    return noErr;
+}
+void ExitMovies() {}
+
+std::string DataRefPath(Handle dataRef, OSType dataRefType) {
+    return pathOfDataRef(dataRef, dataRefType);
+}
+
+OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPathStyle pathStyle,
+                                             uint32_t flags, Handle* outDataRef, OSType* outDataRefType) {
+    if (!outDataRef || !outDataRefType)
+        return paramErr;
+    *outDataRef = nullptr;
+    *outDataRefType = 0;
+    if (filePath.empty() || flags != 0 ||
+        (pathStyle != kQTNativeDefaultPathStyle && pathStyle != kQTPOSIXPathStyle))
+        return paramErr;
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::absolute(filePath, ec);
+    if (ec)
+        return paramErr;
+    path = path.lexically_normal();
+    if (!path.has_filename())
+        return paramErr;
+    std::vector<uint8_t> record = MakeAliasRecord(path.string());
+    if (record.empty())
+        return paramErr;
+    Handle h = nullptr;
+    if (OSErr err = PtrToHand(record.data(), &h, Size(record.size())); err != noErr)
+        return err;
+    *outDataRef = h;
+    *outDataRefType = rAliasType;
+    return noErr;
+}
+
+OSErr CreateMovieStorage(Handle dataRef, OSType dataRefType, OSType /*creator*/, ScriptCode /*scriptTag*/,
+                         int32_t createMovieFileFlags, DataHandler* outDataHandler, Movie* newMovie) {
+    if (outDataHandler)
+        *outDataHandler = nullptr;
+    if (newMovie)
+        *newMovie = nullptr;
+    if (!outDataHandler || !newMovie || (createMovieFileFlags & ~createMovieFileDeleteCurFile) != 0)
+        return paramErr;
+    std::string path = pathOfDataRef(dataRef, dataRefType);
+    if (path.empty())
+        return invalidDataRef;
+
+    std::unique_ptr<MovieStorage> storage;
+    bool replace = (createMovieFileFlags & createMovieFileDeleteCurFile) != 0;
+    if (OSErr err = MovieStorage::create(path, replace, storage); err != noErr)
+        return err;
+
+    auto movie = new MovieRecord;
+    movie->creationTime = uint32_t(std::time(nullptr)) + kSecondsFrom1904To1970;
+    movie->storage = std::move(storage);
+    auto handler = new DataHandlerRecord;
+    handler->storage = movie->storage;
+    handler->movie = movie;
+    movie->dataHandler = handler;
+    *outDataHandler = handler;
+    *newMovie = movie;
+    return noErr;
+}
+
+OSErr AddMovieToStorage(Movie theMovie, DataHandler dh) {
+    if (!theMovie)
+        return invalidMovie;
+    if (!dh || dh->movie != theMovie)
+        return paramErr;
+    if (OSErr err = dh->storage->status(); err != noErr)
+        return err;
+    std::vector<uint8_t> atom = BuildMovieAtom(*theMovie, dh->storage->destination());
+    if (atom.empty())
+        return invalidMovie;
+    return dh->storage->writeMovieAtom(atom);
+}
+
+OSErr CloseMovieStorage(DataHandler dh) {
+    if (!dh)
+        return paramErr;
+    OSErr err = dh->storage->status();
+    // A movie changed after AddMovieToStorage (or never added) gets its header now.
+    if (err == noErr && dh->movie && !dh->storage->movieAtomCurrent())
+        err = AddMovieToStorage(dh->movie, dh);
+    if (err == noErr)
+        err = dh->storage->finish(dh->flushOnClose);
+    else
+        dh->storage->abort();
+    if (dh->movie)
+        dh->movie->dataHandler = nullptr;
+    delete dh;
+    return err;
+}
+
+OSErr AbortMovieStorage(DataHandler dh) {
+    if (!dh)
+        return paramErr;
+    dh->storage->abort();
+    if (dh->movie)
+        dh->movie->dataHandler = nullptr;
+    delete dh;
+    return noErr;
+}
+
+OSErr SetMovieStorageFlushOnClose(DataHandler dh, bool flush) {
+    if (!dh)
+        return paramErr;
+    dh->flushOnClose = flush;
+    return noErr;
+}
+
+OSErr AddMovieStorageGap(DataHandler dh, uint64_t byteCount) {
+    if (!dh)
+        return paramErr;
+    return dh->storage->addGap(byteCount);
+}
+
+void DisposeMovie(Movie theMovie) {
+    if (!theMovie)
+        return;
+    if (theMovie->dataHandler)
+        theMovie->dataHandler->movie = nullptr;
+    delete theMovie;
+}

@@ -1,0 +1,235 @@
+#include "platform/movie/storage_file.h"
+
+#include "platform/movie/movie_errors.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+OSErr StatusFromErrno(int error) {
+    switch (error) {
+    case 0:
+        return noErr;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return dskFulErr;
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return wrPermErr;
+    case ENOENT:
+    case ENOTDIR:
+        return dirNFErr;
+    case EEXIST:
+        return dupFNErr;
+    case ENOMEM:
+        return memFullErr;
+    default:
+        return ioErr;
+    }
+}
+
+namespace {
+
+std::string randomSuffix() {
+    static constexpr char kAlphabet[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    std::random_device device;
+    std::uniform_int_distribution<size_t> pick(0, sizeof kAlphabet - 2);
+    std::string suffix(8, 'x');
+    for (char& c : suffix)
+        c = kAlphabet[pick(device)];
+    return suffix;
+}
+
+std::string hiddenTempName(const std::string& directory, const std::string& name) {
+    return directory + "/." + name + "." + randomSuffix() + ".part";
+}
+
+} // namespace
+
+OSErr StorageFile::create(const std::string& destination, bool replaceExisting,
+                          std::unique_ptr<StorageFile>& out, TempKind kind) {
+    out.reset();
+    std::filesystem::path path(destination);
+    if (!path.is_absolute() || !path.has_filename())
+        return paramErr;
+    // An absolute path always has a parent ("/" at least).
+    const std::string directory = path.parent_path().string();
+
+    struct stat info {};
+    if (stat(directory.c_str(), &info) != 0)
+        return StatusFromErrno(errno);
+    if (!S_ISDIR(info.st_mode))
+        return dirNFErr;
+    if (lstat(destination.c_str(), &info) == 0) {
+        // A directory can never be replaced by a movie; another file only when asked to.
+        if (S_ISDIR(info.st_mode) || !replaceExisting)
+            return dupFNErr;
+    }
+
+    std::unique_ptr<StorageFile> file(new StorageFile);
+    file->m_destination = destination;
+    file->m_directory = directory;
+    file->m_replaceExisting = replaceExisting;
+
+    if (kind != TempKind::Named) {
+        file->m_fd = open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
+        if (file->m_fd >= 0) {
+            file->m_unnamed = true;
+        } else {
+            int error = errno;
+            bool unsupported = error == EOPNOTSUPP || error == EISDIR || error == EINVAL;
+            if (kind == TempKind::Unnamed || !unsupported)
+                return StatusFromErrno(error);
+        }
+    }
+    if (file->m_fd < 0) {
+        std::string name = path.filename().string();
+        for (int attempt = 0; attempt < 100 && file->m_fd < 0; ++attempt) {
+            std::string candidate = hiddenTempName(directory, name);
+            // Mode 0666 with the process's umask, as for any new file; O_EXCL never reuses a file.
+            file->m_fd = open(candidate.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
+            if (file->m_fd >= 0)
+                file->m_tempPath = candidate;
+            else if (errno != EEXIST)
+                return StatusFromErrno(errno);
+        }
+        if (file->m_fd < 0)
+            return dupFNErr;
+    }
+    out = std::move(file);
+    return noErr;
+}
+
+StorageFile::~StorageFile() {
+    discard();
+}
+
+OSErr StorageFile::writeAt(uint64_t offset, const void* data, size_t count) {
+    if (m_fd < 0)
+        return dataAlreadyClosed;
+    const auto* p = static_cast<const char*>(data);
+    while (count > 0) {
+        size_t slice = std::min(count, kSliceSize);
+        ssize_t written = pwrite(m_fd, p, slice, off_t(offset));
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return StatusFromErrno(errno);
+        }
+        if (written == 0)
+            return ioErr;
+        p += written;
+        offset += uint64_t(written);
+        count -= size_t(written);
+    }
+    return noErr;
+}
+
+OSErr StorageFile::truncate(uint64_t size) {
+    if (m_fd < 0)
+        return dataAlreadyClosed;
+    if (ftruncate(m_fd, off_t(size)) != 0)
+        return StatusFromErrno(errno);
+    return noErr;
+}
+
+OSErr StorageFile::sync() {
+    if (m_fd < 0)
+        return dataAlreadyClosed;
+    if (fsync(m_fd) != 0)
+        return StatusFromErrno(errno);
+    return noErr;
+}
+
+OSErr StorageFile::linkUnnamed(const std::string& name) {
+    // Linking an O_TMPFILE file through its /proc entry needs no privilege (unlike AT_EMPTY_PATH).
+    std::string procPath = "/proc/self/fd/" + std::to_string(m_fd);
+    if (linkat(AT_FDCWD, procPath.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0)
+        return noErr;
+    int error = errno;
+    // Without /proc, a privileged process can still link the descriptor itself.
+    if (error == ENOENT && linkat(m_fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH) == 0)
+        return noErr;
+    return StatusFromErrno(error);
+}
+
+OSErr StorageFile::commit(bool flushOnCommit) {
+    if (m_fd < 0)
+        return dataAlreadyClosed;
+    OSErr err = flushOnCommit ? sync() : noErr;
+    if (err == noErr)
+        err = m_unnamed ? commitUnnamed() : commitNamed();
+    if (err != noErr) {
+        discard();
+        return err;
+    }
+    if (flushOnCommit) {
+        int dirFd = open(m_directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (dirFd >= 0) {
+            fsync(dirFd);
+            close(dirFd);
+        }
+    }
+    return noErr;
+}
+
+OSErr StorageFile::commitUnnamed() {
+    OSErr err;
+    if (!m_replaceExisting) {
+        // Linking straight to the destination fails if a file appeared there meanwhile.
+        err = linkUnnamed(m_destination);
+    } else {
+        // A link cannot replace a file: link under a hidden name, then rename that over the destination.
+        std::string name;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            name = hiddenTempName(m_directory, std::filesystem::path(m_destination).filename().string());
+            err = linkUnnamed(name);
+            if (err != dupFNErr)
+                break;
+        }
+        if (err != noErr)
+            return err;
+        m_tempPath = name;
+        if (rename(name.c_str(), m_destination.c_str()) != 0)
+            return StatusFromErrno(errno);
+    }
+    if (err == noErr) {
+        m_tempPath.clear();
+        close(m_fd);
+        m_fd = -1;
+    }
+    return err;
+}
+
+OSErr StorageFile::commitNamed() {
+    // Close first: a delayed write error must be seen before the file takes the destination's name.
+    int fd = m_fd;
+    m_fd = -1;
+    if (close(fd) != 0 && errno != EINTR)
+        return StatusFromErrno(errno);
+    int status = m_replaceExisting ? rename(m_tempPath.c_str(), m_destination.c_str())
+                                   : renameat2(AT_FDCWD, m_tempPath.c_str(), AT_FDCWD, m_destination.c_str(),
+                                               RENAME_NOREPLACE);
+    if (status != 0)
+        return StatusFromErrno(errno);
+    m_tempPath.clear();
+    return noErr;
+}
+
+void StorageFile::discard() {
+    if (m_fd >= 0) {
+        close(m_fd);
+        m_fd = -1;
+    }
+    if (!m_tempPath.empty()) {
+        unlink(m_tempPath.c_str());
+        m_tempPath.clear();
+    }
+}
