@@ -1,16 +1,34 @@
-// reelmaker modes [--json]: the output device and its display modes, as the "Display" menu offers them.
+// reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]: the output device and its display
+// modes, as the "Display" menu offers them, and the mode chosen for a frame file's pictures.
 #include "cli/commands.h"
+#include "cli/frame_report.h"
 #include "cli/json.h"
+
+#include "document/settings_tables.h"
 
 #include "platform/component/software_output_device.h"
 #include "videoout/my_video_out.h"
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace {
 
-const char kUsage[] = "usage: reelmaker modes [--json]\n";
+const char kUsage[] = "usage: reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]\n"
+                      "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60 "
+                      "(default 23.976)\n"
+                      "  C: R10k or R10g (default R10k)\n";
+
+// The picture the mode is chosen for.
+struct Picture {
+    std::string path;
+    int64_t width = 0;
+    int64_t height = 0;
+    int32_t rateTag = 0;
+    int32_t codecTag = 0;
+    int32_t chosen = 0;
+};
 
 // Device text is raw bytes: printable ASCII as it is, anything else as \xNN.
 std::string printable(const std::string& raw) {
@@ -35,7 +53,7 @@ double rateValue(Fixed rate) {
     return double(rate) / 65536.0;
 }
 
-void writeJson(const MyVideoOut& videoOut) {
+void writeJson(const MyVideoOut& videoOut, const std::optional<Picture>& picture) {
     JsonWriter json;
     json.beginObject();
     json.field("device", printable(videoOut.componentName()));
@@ -57,12 +75,13 @@ void writeJson(const MyVideoOut& videoOut) {
         json.endObject();
     }
     json.endArray();
-    json.key("chosen").null();
+    json.key("chosen");
+    picture ? json.value(picture->chosen) : json.null();
     json.endObject();
     std::printf("%s\n", json.str().c_str());
 }
 
-void writeText(const MyVideoOut& videoOut) {
+void writeText(const MyVideoOut& videoOut, const std::optional<Picture>& picture) {
     std::printf("device  %s\n", printable(videoOut.componentName()).c_str());
     std::printf("%5s  %-26s %-12s %8s  %-5s %s\n", "mode", "name", "size", "rate", "pixel", "decompressors");
     int index = 0;
@@ -79,22 +98,72 @@ void writeText(const MyVideoOut& videoOut) {
         std::printf("%5d  %-26s %-12s %8.3f  %-5s %s\n", ++index, printable(mode.name).c_str(), size.c_str(),
                     rateValue(mode.refreshRate), codeText(mode.pixelType).c_str(), decompressors.c_str());
     }
+    if (picture) {
+        const DisplayModeRecord& mode = videoOut.displayModes()[size_t(picture->chosen - 1)];
+        std::printf("chosen  %d  %s  for %lld x %lld '%s' at %s\n", picture->chosen,
+                    printable(mode.name).c_str(), (long long)picture->width, (long long)picture->height,
+                    std::string(settings::codecName(picture->codecTag)).c_str(),
+                    std::string(settings::frameRateName(picture->rateTag)).c_str());
+    }
+}
+
+int usageError(const std::string& problem) {
+    std::fprintf(stderr, "reelmaker modes: %s\n%s", problem.c_str(), kUsage);
+    return 2;
 }
 
 } // namespace
 
 int runModesCommand(const Arguments& args) {
     bool json = false;
-    for (const std::string& arg : args) {
+    std::optional<std::string> forPath;
+    std::optional<std::string> rateText, codecText;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (arg == "--json") {
             json = true;
         } else if (arg == "-h" || arg == "--help") {
             std::printf("%s", kUsage);
             return 0;
+        } else if (arg == "--for" || arg == "--rate" || arg == "--codec") {
+            if (i + 1 >= args.size())
+                return usageError(arg + " needs a value");
+            std::optional<std::string>& target = arg == "--for"    ? forPath
+                                                 : arg == "--rate" ? rateText
+                                                                   : codecText;
+            target = args[++i];
         } else {
-            std::fprintf(stderr, "reelmaker modes: unexpected argument '%s'\n%s", arg.c_str(), kUsage);
-            return 2;
+            return usageError("unexpected argument '" + arg + "'");
         }
+    }
+    std::optional<Picture> picture;
+    if (forPath) {
+        picture = Picture{*forPath};
+        if (rateText) {
+            std::optional<int32_t> tag = settings::parseFrameRate(*rateText);
+            if (!tag)
+                return usageError("unknown frame rate '" + *rateText + "'");
+            picture->rateTag = *tag;
+        }
+        if (codecText) {
+            std::optional<int32_t> tag = settings::parseCodec(*codecText);
+            if (!tag)
+                return usageError("unknown codec '" + *codecText + "'");
+            picture->codecTag = *tag;
+        }
+    } else if (rateText || codecText) {
+        return usageError("--rate and --codec go with --for");
+    }
+
+    if (picture) {
+        FrameReport report = reportFrameFile(picture->path);
+        if (!report.fileOK || !report.width || !report.height) {
+            std::fprintf(stderr, "reelmaker modes: %s: not a usable frame file (%s)\n",
+                         printable(picture->path).c_str(), report.problem.value_or("unknown kind").c_str());
+            return 1;
+        }
+        picture->width = *report.width;
+        picture->height = *report.height;
     }
 
     // The registry goes last: the controller closes its instance in it.
@@ -106,9 +175,14 @@ int runModesCommand(const Arguments& args) {
         std::fprintf(stderr, "reelmaker modes: no usable output device\n");
         return 1;
     }
+    if (picture) {
+        picture->chosen = videoOut->ChooseBestDisplayModeForFormat(
+            settings::codecTypeForTag(picture->codecTag), uint32_t(picture->width), uint32_t(picture->height),
+            settings::frameRateSettingsForTag(picture->rateTag).frameRate);
+    }
     if (json)
-        writeJson(*videoOut);
+        writeJson(*videoOut, picture);
     else
-        writeText(*videoOut);
+        writeText(*videoOut, picture);
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "support/frame_writer.h"
 #include "support/json_reader.h"
 #include "support/test_support.h"
 
@@ -50,4 +51,46 @@ TEST(ModesCommand, TextAndUsage) {
     EXPECT_EQ(runCli({"modes", "--yaml"}).exitStatus, 2);
     EXPECT_EQ(runCli({"modes", "extra"}).exitStatus, 2);
     EXPECT_EQ(runCli({"modes", "--help"}).exitStatus, 0);
+}
+
+TEST(ModesCommand, ForAFrameFileChoosesItsMode) {
+    TempDir dir;
+    FrameSpec hd;
+    hd.width = 1920;
+    hd.height = 1080;
+    writeFrameFile(dir.file("hd_0001.dpx"), hd);
+    FrameSpec sd;
+    sd.kind = FrameKind::cineon;
+    sd.width = 720;
+    sd.height = 480;
+    writeFrameFile(dir.file("sd_0001.cin"), sd);
+
+    auto chosen = [&](const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"modes", "--json"};
+        args.insert(args.end(), extra.begin(), extra.end());
+        CommandResult run = runCli(args);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        std::optional<JsonValue> parsed = parseJson(run.out);
+        return parsed && !(*parsed)["chosen"].isNull() ? int((*parsed)["chosen"].number) : -1;
+    };
+    EXPECT_EQ(chosen({"--for", dir.file("hd_0001.dpx")}), 7); // 23.976 and R10k by default
+    EXPECT_EQ(chosen({"--for", dir.file("hd_0001.dpx"), "--rate", "24"}), 8);
+    EXPECT_EQ(chosen({"--rate", "1", "--codec", "r10g", "--for", dir.file("hd_0001.dpx")}), 8);
+    EXPECT_EQ(chosen({"--for", dir.file("hd_0001.dpx"), "--rate", "29.97df"}), 10);
+    EXPECT_EQ(chosen({"--for", dir.file("sd_0001.cin"), "--rate", "29.97"}), 1);
+    EXPECT_EQ(chosen({"--for", dir.file("sd_0001.cin"), "--rate", "25"}), 1); // nothing fits: mode 1
+
+    CommandResult text = runCli({"modes", "--for", dir.file("hd_0001.dpx"), "--rate", "60"});
+    EXPECT_EQ(text.exitStatus, 0);
+    EXPECT_NE(text.out.find("chosen  14  1080p 1920 x 1080 60  for 1920 x 1080 'R10k' at 60\n"),
+              std::string::npos)
+        << text.out;
+
+    writeFile(dir.file("junk.dpx"), {1, 2, 3, 4, 5});
+    EXPECT_EQ(runCli({"modes", "--for", dir.file("junk.dpx")}).exitStatus, 1);
+    EXPECT_EQ(runCli({"modes", "--for", dir.file("missing.dpx")}).exitStatus, 1);
+    EXPECT_EQ(runCli({"modes", "--for", dir.file("hd_0001.dpx"), "--rate", "29.970"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"modes", "--for", dir.file("hd_0001.dpx"), "--codec", "v210"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"modes", "--rate", "24"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"modes", "--for"}).exitStatus, 2);
 }
