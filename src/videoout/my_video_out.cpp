@@ -53,7 +53,7 @@ OSErr MyVideoOut::initVideoOut() {
     m_videoOutComp = FindNextComponent(nullptr, &looking);
     if (!m_videoOutComp) {
         logComponentError("Error: could not find QuickTime VideoOut component %c%c%c%c/%c%c%c%c/%c%c%c%c\n");
-        return kVideoOutNotFoundErr;
+        return badComponentType;
     }
 
     m_videoOutInstance = nullptr;

@@ -34,11 +34,6 @@
 #include <span>
 #include <string>
 
-/// Status of a start while no component instance is open.
-constexpr OSErr kVideoOutNotOpenErr = -3000;
-/// Status of initVideoOut when no component matches.
-constexpr OSErr kVideoOutNotFoundErr = -2005;
-
 class MyVideoOut : public fw::MenuDelegate, public std::enable_shared_from_this<MyVideoOut> {
 public:
     /// Makes the controller and opens the device (initVideoOut); null only when the controller

@@ -19,7 +19,7 @@ const unsigned char kClientName[] = {6, 'T', 'a', 'v', 'o', 'T', 'V'};
 
 OSErr MyVideoOut::StartVideoOutForFrame(Ptr frame, Handle desc, OSType format, Fixed fps, int32_t mode) {
     if (!m_videoOutInstance)
-        return kVideoOutNotOpenErr;
+        return invalidComponentID;
     if (!enabled())
         return noErr;
     if (!m_bVideoOutputInUse) {
@@ -33,7 +33,7 @@ OSErr MyVideoOut::StartVideoOutForFrame(Ptr frame, Handle desc, OSType format, F
 OSErr MyVideoOut::StartVideoOut() {
     // After a failed start closed the instance, the menus' restarts find no device either.
     if (!m_videoOutInstance)
-        return kVideoOutNotOpenErr;
+        return invalidComponentID;
     QTVideoOutputSetClientName(m_videoOutInstance, kClientName);
     QTVideoOutputSetDisplayMode(m_videoOutInstance, m_displayMode);
 
