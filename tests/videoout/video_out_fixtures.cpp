@@ -52,7 +52,7 @@ ComponentResult ScriptedDevice::setDisplayMode(ComponentInstance self, long disp
 
 ComponentResult ScriptedDevice::begin(ComponentInstance self) {
     calls.push_back("begin");
-    return beginStatus != noErr ? beginStatus : SoftwareOutputDevice::begin(self);
+    return SoftwareOutputDevice::begin(self);
 }
 
 ComponentResult ScriptedDevice::end(ComponentInstance self) {

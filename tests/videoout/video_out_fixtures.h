@@ -28,7 +28,6 @@ public:
     bool openWithoutInstance = false;
     ComponentResult listStatus = noErr;
     bool noList = false;
-    ComponentResult beginStatus = noErr;
     ComponentResult gWorldStatus = noErr;
     bool hasSoundSelector = true;
     bool hasTimeCodeSelector = true;
