@@ -8,3 +8,4 @@
 using Arguments = std::vector<std::string>;
 
 int runInfoCommand(const Arguments& args);
+int runScanCommand(const Arguments& args);

@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
+    {"scan", runScanCommand, "scan [--json] FILE             the sequence that opening FILE finds"},
 };
 
 void printUsage(FILE* out) {
