@@ -26,24 +26,30 @@ void logUnknownID(const std::string& path, uint32_t id) {
 
 std::shared_ptr<FrameFile> DPXMovieFile::openFileAtPath(const std::string& path, int32_t& fileCode) {
     fileCode = kFileCodeUnknown;
-    // One open, read and close for the ID; only when that fails is the file system asked whether
-    // anything is there at all, to tell a missing file from an unreadable one.
-    uint32_t id = 0;
-    if (readFrameFileID(path, id) != 0) {
+    // Opened first; only when that fails is the file system asked whether anything is there at
+    // all, to tell a missing file from one that can't be read (or is a directory).
+    std::unique_ptr<ReadableFile> file = ReadableFile::fileHandleForReadingAtPath(path);
+    if (!file) {
         if (!sizeOfFileAtPath(path))
             NSLog("Can't find file at path: %s\n", path.c_str());
         else
             NSLog("Error: couldn't open file %s\n", path.c_str());
         return nullptr;
     }
+    uint8_t first[4];
+    size_t got = file->readDataAtOffset(0, first, sizeof first);
+    uint32_t id = frameFileIDOfBytes(first, got);
 
+    // The reader takes over the open file instead of opening the path again: a scan then costs
+    // one open per entry, and the header read is that of the very file identified. It closes the
+    // file with closeFile() or when it is released.
     std::shared_ptr<FrameFile> reader;
     switch (frameFileCodeOfID(id)) {
     case kFileCodeDPX:
-        reader = MyDPXFile::initWithPath(path);
+        reader = MyDPXFile::initWithPath(path, std::move(file));
         break;
     case kFileCodeCineon:
-        reader = MyCineonFile::initWithPath(path);
+        reader = MyCineonFile::initWithPath(path, std::move(file));
         break;
     case kFileCodeUnknown:
         logUnknownID(path, id);
