@@ -10,3 +10,4 @@ using Arguments = std::vector<std::string>;
 int runInfoCommand(const Arguments& args);
 int runModesCommand(const Arguments& args);
 int runVerifyCommand(const Arguments& args);
+int runScanCommand(const Arguments& args);

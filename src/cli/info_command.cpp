@@ -1,5 +1,6 @@
 // reelmaker info [--json] FILE...: what the frame readers make of each file.
 #include "cli/commands.h"
+#include "cli/display_text.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
 
@@ -10,53 +11,6 @@
 namespace {
 
 const char kUsage[] = "usage: reelmaker info [--json] FILE...\n";
-
-bool isValidUtf8(const std::string& text) {
-    size_t i = 0;
-    while (i < text.size()) {
-        unsigned char c = text[i];
-        size_t extra = c < 0x80 ? 0 : (c >> 5) == 0x6 ? 1 : (c >> 4) == 0xE ? 2 : (c >> 3) == 0x1E ? 3 : 4;
-        if (extra == 4 || i + extra >= text.size() + (extra == 0))
-            return false;
-        for (size_t k = 1; k <= extra; ++k)
-            if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2)
-                return false;
-        i += extra + 1;
-    }
-    return true;
-}
-
-// Stored names are 8-bit text of unknown encoding: UTF-8 passes as it is, anything else is taken
-// as Latin-1, so the JSON stays valid and every byte can be recovered.
-std::string jsonText(const std::string& raw) {
-    if (isValidUtf8(raw))
-        return raw;
-    std::string out;
-    for (unsigned char c : raw) {
-        if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// For the terminal: printable ASCII as it is, other bytes and the backslash as \xNN.
-std::string printable(const std::string& raw) {
-    std::string out;
-    for (unsigned char c : raw) {
-        if (c >= 32 && c < 127 && c != '\\') {
-            out += char(c);
-        } else {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02x", c);
-            out += code;
-        }
-    }
-    return out;
-}
 
 template <typename T>
 JsonWriter& optionalField(JsonWriter& json, const char* key, const std::optional<T>& value) {

@@ -17,6 +17,7 @@ const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
     {"modes", runModesCommand, "modes [--json] [--for FILE]    the output device's display modes, the one chosen for FILE"},
     {"verify", runVerifyCommand, "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
+    {"scan", runScanCommand, "scan [--json] FILE             the sequence that opening FILE finds"},
 };
 
 void printUsage(FILE* out) {

@@ -18,6 +18,13 @@ std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path
     return reader;
 }
 
+std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path, std::unique_ptr<ReadableFile> openFile) {
+    std::shared_ptr<MyCineonFile> reader(new (std::nothrow) MyCineonFile());
+    if (reader)
+        reader->openAtPath(path, std::move(openFile));
+    return reader;
+}
+
 std::optional<FrameLayout> MyCineonFile::declaredLayout() const {
     if (!hasHeader())
         return std::nullopt;

@@ -19,6 +19,9 @@ public:
     /// As MyDPXFile::initWithPath, logging "Error: couldn't open Cineon file ..." where the DPX
     /// reader names a dpx file.
     static std::shared_ptr<MyCineonFile> initWithPath(const std::string& path);
+    /// The same over a file the caller has already opened at `path` (see MyDPXFile).
+    static std::shared_ptr<MyCineonFile> initWithPath(const std::string& path,
+                                                      std::unique_ptr<ReadableFile> openFile);
 
     std::optional<FrameLayout> declaredLayout() const override;
 

@@ -36,11 +36,25 @@ void FrameFile::openAtPath(const std::string& path) {
         return;
     }
     m_fileSize = *size;
-    m_fileHandle = ReadableFile::fileHandleForReadingAtPath(path);
-    if (!m_fileHandle) {
+    std::unique_ptr<ReadableFile> file = ReadableFile::fileHandleForReadingAtPath(path);
+    if (!file) {
         NSLog("Error: couldn't open %s file %s\n", m_format.kindName, path.c_str());
         return;
     }
+    readOpenFile(path, std::move(file));
+}
+
+void FrameFile::openAtPath(const std::string& path, std::unique_ptr<ReadableFile> openFile) {
+    if (!openFile) {
+        openAtPath(path);
+        return;
+    }
+    m_fileSize = openFile->sizeWhenOpened();
+    readOpenFile(path, std::move(openFile));
+}
+
+void FrameFile::readOpenFile(const std::string& path, std::unique_ptr<ReadableFile> file) {
+    m_fileHandle = std::move(file);
     if (m_fileSize <= kHeaderSize) {
         // The file stays open: the reader answers its queries as one without a header.
         NSLog("Error: couldn't open %s file %s\n", m_format.kindName, path.c_str());

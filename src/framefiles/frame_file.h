@@ -100,6 +100,9 @@ protected:
     /// Construction: finds, sizes and opens the file, reads the header and checks its magic number,
     /// logging each problem. Whatever happens, the reader is left usable for its queries.
     void openAtPath(const std::string& path);
+    /// The same over a file that the caller has already opened at `path` (the identification's,
+    /// so that a scan opens each file once); a null `openFile` opens the path as above.
+    void openAtPath(const std::string& path, std::unique_ptr<ReadableFile> openFile);
     /// Reads the header through readHeaderFields() (extractDPXHeader / extractCineonHeader).
     virtual void extractHeader() = 0;
     /// The shared header extraction: the 2048 header bytes, frame width, height and data offset,
@@ -111,6 +114,8 @@ protected:
     const std::vector<uint8_t>& headerData() const { return m_headerData; }
 
 private:
+    /// Construction from the open file on: the size test, the header and its magic number.
+    void readOpenFile(const std::string& path, std::unique_ptr<ReadableFile> file);
     /// True when n bytes from the data offset lie inside the file.
     bool frameInsideFile(int64_t byteCount) const;
 

@@ -22,10 +22,9 @@ std::unique_ptr<ReadableFile> ReadableFile::fileHandleForReadingAtPath(const std
         ::close(fd);
         return nullptr;
     }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags >= 0)
-        ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    return std::unique_ptr<ReadableFile>(new ReadableFile(fd));
+    // O_NONBLOCK stays set: it has no effect on a regular file, and clearing it would cost two
+    // more system calls per file in a directory scan.
+    return std::unique_ptr<ReadableFile>(new ReadableFile(fd, uint64_t(info.st_size)));
 }
 
 ReadableFile::~ReadableFile() {

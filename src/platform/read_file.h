@@ -19,6 +19,9 @@ public:
     /// regular file (a directory or a device yields no bytes to read as a frame).
     static std::unique_ptr<ReadableFile> fileHandleForReadingAtPath(const std::string& path);
 
+    /// The file's size in bytes when it was opened.
+    uint64_t sizeWhenOpened() const { return m_sizeWhenOpened; }
+
     ~ReadableFile();
     ReadableFile(const ReadableFile&) = delete;
     ReadableFile& operator=(const ReadableFile&) = delete;
@@ -31,6 +34,7 @@ public:
     size_t readDataAtOffset(uint64_t offset, void* buffer, size_t length);
 
 private:
-    explicit ReadableFile(int fd) : m_fd(fd) {}
+    ReadableFile(int fd, uint64_t size) : m_fd(fd), m_sizeWhenOpened(size) {}
     int m_fd;
+    uint64_t m_sizeWhenOpened;
 };

@@ -27,13 +27,21 @@ uint32_t utf16Key(char32_t cp) {
 std::string readDigitRun(std::string_view text, size_t& offset) {
     std::string digits;
     while (offset < text.size()) {
-        const Utf8Char c = decodeUtf8At(text, offset);
-        const int value = decimalDigitValue(c.codePoint);
+        const unsigned char byte = static_cast<unsigned char>(text[offset]);
+        int value;
+        size_t length = 1;
+        if (byte < 0x80) { // ASCII needs no decoding
+            value = byte >= '0' && byte <= '9' ? byte - '0' : -1;
+        } else {
+            const Utf8Char c = decodeUtf8At(text, offset);
+            value = decimalDigitValue(c.codePoint);
+            length = c.byteLength;
+        }
         if (value < 0)
             break;
         if (!(digits.empty() && value == 0))
             digits += char('0' + value);
-        offset += c.byteLength;
+        offset += length;
     }
     return digits;
 }
@@ -76,9 +84,44 @@ bool hasLiteralPrefix(std::string_view text, std::string_view prefix) {
     return true;
 }
 
+/// Where two strings can start being compared token by token without changing the result: the
+/// end of their common bytes, moved back to just after its last ASCII non-digit. That byte is a
+/// whole character in both strings and ends any token before it, so everything in front of it is
+/// the same tokens in both. The names of one sequence share long prefixes: this skips them
+/// without decoding.
+size_t sameTokensPrefix(std::string_view a, std::string_view b) {
+    size_t common = 0;
+    const size_t shorter = a.size() < b.size() ? a.size() : b.size();
+    while (common < shorter && a[common] == b[common])
+        ++common;
+    while (common > 0) {
+        const unsigned char c = static_cast<unsigned char>(a[common - 1]);
+        if (c < 0x80 && !(c >= '0' && c <= '9'))
+            break;
+        --common;
+    }
+    return common;
+}
+
 Comparison compareNumeric(std::string_view a, std::string_view b) {
-    size_t i = 0, j = 0;
+    size_t i = sameTokensPrefix(a, b), j = i;
     while (i < a.size() && j < b.size()) {
+        const unsigned char byteA = static_cast<unsigned char>(a[i]);
+        const unsigned char byteB = static_cast<unsigned char>(b[j]);
+        if (byteA < 0x80 && byteB < 0x80) {
+            // Two ASCII characters: their code units are their bytes.
+            const bool digitA = byteA >= '0' && byteA <= '9';
+            const bool digitB = byteB >= '0' && byteB <= '9';
+            if (!(digitA && digitB)) {
+                const int keyA = digitA ? '0' : byteA;
+                const int keyB = digitB ? '0' : byteB;
+                if (keyA != keyB)
+                    return sign(keyA - keyB);
+                ++i;
+                ++j;
+                continue;
+            }
+        }
         const Utf8Char ca = decodeUtf8At(a, i);
         const Utf8Char cb = decodeUtf8At(b, j);
         const bool digitA = isDecimalDigit(ca.codePoint);

@@ -1,0 +1,14 @@
+// How the commands show raw 8-bit text (file names, stored names) whose encoding is unknown.
+#pragma once
+
+#include <string>
+
+/// True when the bytes are well-formed UTF-8.
+bool isValidUtf8(const std::string& text);
+
+/// For JSON: UTF-8 passes as it is, anything else is taken as Latin-1, so the JSON stays valid and
+/// every byte can be recovered.
+std::string jsonText(const std::string& raw);
+
+/// For the terminal: printable ASCII as it is, other bytes and the backslash as \xNN.
+std::string printable(const std::string& raw);

@@ -1,0 +1,38 @@
+// What the scan command tells about an opened sequence beyond the document's own state: the
+// entries with the base name that were left out and why, breaks in the numbering, and frames whose
+// size or pixel data offset differ from the opened file's.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+class DPXMovieFile;
+
+struct LeftOutEntry {
+    std::string name;
+    std::string reason; // "directory", "unknown kind: ...", "refused by the reader: ...", "unreadable: ..."
+};
+
+struct DifferingFrame {
+    std::string name;
+    int64_t width = 0;
+    int64_t height = 0;
+    int64_t dataOffset = 0;
+};
+
+struct SequenceReport {
+    std::vector<LeftOutEntry> leftOut;                           // in numeric order
+    std::vector<std::pair<std::string, std::string>> numberingGaps; // [after, before]
+    std::vector<DifferingFrame> differingFrames;
+};
+
+/// The frame number at the end of a name less its extension, with the text before it:
+/// "shot_0005.dpx" gives 5 and "shot_". False when the name ends in no digits (or too many).
+bool trailingFrameNumber(const std::string& name, uint64_t& number, std::string& stem);
+
+/// Looks at the directory of a successfully opened document again. Every entry with the base name
+/// is reopened to learn its details; the readers' log lines of this second look are kept quiet,
+/// since the document's scan has logged them already.
+SequenceReport reportSequence(const DPXMovieFile& document);

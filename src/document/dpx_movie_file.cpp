@@ -1,0 +1,102 @@
+// The document's life: made, given its path, opened, showing its current frame, torn down.
+#include "document/dpx_movie_file.h"
+
+#include "framefiles/dpx_file.h"
+#include "framefiles/frame_file_code.h"
+#include "platform/framework/path_ops.h"
+
+std::shared_ptr<DPXMovieFile> DPXMovieFile::create() {
+    return std::shared_ptr<DPXMovieFile>(new DPXMovieFile());
+}
+
+DPXMovieFile::DPXMovieFile() = default;
+
+DPXMovieFile::~DPXMovieFile() {
+    // The pictures show the preview buffer in place: let go of them before the buffer is freed.
+    m_image.reset();
+    m_currentFile.reset();
+    m_frameBuffArray[0] = nullptr;
+    m_frameBuffer.reset();
+}
+
+bool DPXMovieFile::readFromFile(const std::string& path, const std::string& type) {
+    (void)type;
+    m_fileString = path;
+    return true;
+}
+
+bool DPXMovieFile::openSequence() {
+    if (!m_fileString)
+        return false;
+    const std::string path = *m_fileString;
+
+    int32_t code = 0;
+    std::shared_ptr<FrameFile> reader = openFileAtPath(path, code);
+    m_currentFileCode = code;
+    if (!reader || code == kFileCodeUnknown) {
+        m_currentFileCode = kFileCodeUnknown;
+        return false;
+    }
+
+    NSSize size = reader->frameSize();
+    m_frameWidth = int32_t(size.width);
+    m_frameHeight = int32_t(size.height);
+    // fileOK() bounds each side by 2048, so the product fits easily.
+    m_frameBuffer.reset(NewPtr(Size(m_frameWidth) * m_frameHeight * 4));
+    m_frameBuffArray[0] = m_frameBuffer.get();
+
+    int32_t count = countFramesInPath(path);
+    // The opened file must be among the frames found; it isn't when the directory can't be
+    // listed or the file went away meanwhile. Without it there is no valid current frame.
+    if (count < 1 || m_fileList[size_t(m_lastSlider)] != fw::lastPathComponent(path)) {
+        clearSequenceState();
+        return false;
+    }
+    m_inFrame = 0;
+    m_outFrame = count;
+    m_frameCount = count;
+
+    if (m_currentFileCode == kFileCodeDPX) {
+        if (auto dpx = std::dynamic_pointer_cast<MyDPXFile>(reader))
+            m_startTimecode = dpx->timecode();
+    }
+    setFile(std::move(reader));
+    return true;
+}
+
+void DPXMovieFile::clearSequenceState() {
+    m_directoryPath.clear();
+    m_fileBaseName.clear();
+    m_fileList.clear();
+    m_frameCount = 0;
+    m_lastSlider = 0;
+    m_inFrame = 0;
+    m_outFrame = 0;
+    m_currentFileCode = kFileCodeUnknown;
+    m_frameWidth = 0;
+    m_frameHeight = 0;
+    m_frameBuffArray[0] = nullptr;
+    m_frameBuffer.reset();
+    m_startTimecode = kNoStartTimecode;
+}
+
+void DPXMovieFile::setFile(std::shared_ptr<FrameFile> reader) {
+    m_currentFile = std::move(reader);
+    m_image = m_currentFile ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
+    setDescriptionText();
+    startVideoOut();
+}
+
+void DPXMovieFile::setDescriptionText() {
+    // Filled in with the window: the description of the sequence and its range.
+}
+
+void DPXMovieFile::startVideoOut() {
+    // Filled in with the video output preview: sends the current frame to the device.
+}
+
+std::string DPXMovieFile::pathOfFrame(int32_t index) const {
+    if (index < 0 || size_t(index) >= m_fileList.size())
+        return {};
+    return fw::stringByAppendingPathComponent(m_directoryPath, m_fileList[size_t(index)]);
+}

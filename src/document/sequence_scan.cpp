@@ -1,0 +1,46 @@
+// Finding the sequence of the opened file in its directory (countFramesInPath).
+#include "document/dpx_movie_file.h"
+
+#include "platform/directory_contents.h"
+#include "platform/framework/path_ops.h"
+#include "platform/framework/string_compare.h"
+#include "platform/framework/unicode_text.h"
+#include "platform/log.h"
+
+#include <algorithm>
+#include <cstring>
+
+int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
+    std::string name = fw::stringByDeletingPathExtension(fw::lastPathComponent(path));
+    m_directoryPath = fw::stringByDeletingLastPathComponent(path);
+    m_fileBaseName = fw::deletingTrailingDecimalDigits(name);
+
+    m_fileList.clear();
+    int error = 0;
+    std::optional<std::vector<std::string>> entries = directoryContentsAtPath(m_directoryPath, &error);
+    if (!entries) {
+        NSLog("Error: couldn't read directory %s (%s)\n", m_directoryPath.c_str(), std::strerror(error));
+        entries.emplace();
+    }
+    m_fileList.reserve(entries->size());
+    for (std::string& entry : *entries) {
+        // Only a name with the base name as its prefix is opened; the extension is never looked at.
+        if (!fw::hasLiteralPrefix(entry, m_fileBaseName))
+            continue;
+        int32_t code = 0;
+        std::shared_ptr<FrameFile> reader = openFileAtPath(fw::stringByAppendingPathComponent(m_directoryPath, entry), code);
+        if (reader) {
+            reader->closeFile();
+            if (code != 0)
+                m_fileList.push_back(std::move(entry));
+        }
+    }
+    // Sorted once, after the scan: the names compare by their numbers, then by their bytes, so the
+    // order is the same on every run whatever order the directory lists them in.
+    std::sort(m_fileList.begin(), m_fileList.end(), fw::numericLess);
+
+    std::string openedName = fw::lastPathComponent(path);
+    auto opened = std::find(m_fileList.begin(), m_fileList.end(), openedName);
+    m_lastSlider = opened == m_fileList.end() ? 0 : int32_t(opened - m_fileList.begin());
+    return int32_t(m_fileList.size());
+}

@@ -1,0 +1,154 @@
+// reelmaker scan: the sequence that opening a file finds, what is left out, gaps and odd frames.
+#include "support/frame_writer.h"
+#include "support/json_reader.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace testsupport;
+using Names = std::vector<std::string>;
+
+namespace {
+
+JsonValue scanJson(const std::string& path, CommandResult* result = nullptr) {
+    CommandResult run = runCli({"scan", "--json", path});
+    if (result)
+        *result = run;
+    std::optional<JsonValue> parsed = parseJson(run.out);
+    EXPECT_TRUE(parsed) << "not JSON: " << run.out << run.err;
+    return parsed.value_or(JsonValue{});
+}
+
+Names texts(const JsonValue& array) {
+    Names out;
+    for (const JsonValue& item : array.items)
+        out.push_back(item.text);
+    return out;
+}
+
+size_t occurrences(const std::string& text, const std::string& part) {
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
+// shot_0001..0003, 0005 and 0009 are frames (0002 of another size, 0003 with its pixels further
+// on); 0004 is byte-swapped, 0006 a bare header, 0007 a directory and 0008 a text file.
+void writeMixedSequence(const TempDir& dir) {
+    FrameSpec spec;
+    spec.timecode = timecodeWord(1, 0, 0, 0);
+    for (const char* name : {"shot_0001.dpx", "shot_0005.dpx", "shot_0009.dpx"})
+        writeFrameFile(dir.file(name), spec);
+    FrameSpec larger = spec;
+    larger.width = 6;
+    writeFrameFile(dir.file("shot_0002.dpx"), larger);
+    FrameSpec later = spec;
+    later.dataOffset = 4096;
+    writeFrameFile(dir.file("shot_0003.dpx"), later);
+    FrameSpec swapped;
+    swapped.littleEndian = true;
+    writeFrameFile(dir.file("shot_0004.dpx"), swapped);
+    FrameSpec headerOnly;
+    headerOnly.fileSize = 2048;
+    writeFrameFile(dir.file("shot_0006.dpx"), headerOnly);
+    std::filesystem::create_directory(dir.file("shot_0007"));
+    writeFile(dir.file("shot_0008.txt"), {'n', 'o', 't', 'e'});
+    writeFile(dir.file("take_0001.dpx"), {'n', 'o', 't', 'e'}); // another base: never opened
+}
+
+} // namespace
+
+TEST(ScanCommand, JsonGivesTheSequenceWhatIsLeftOutGapsAndDifferingFrames) {
+    TempDir dir;
+    writeMixedSequence(dir);
+    CommandResult run;
+    JsonValue scan = scanJson(dir.file("shot_0005.dpx"), &run);
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_EQ(scan.keys, (Names{"directory", "base_name", "frames", "current_index", "width", "height", "timecode",
+                                "left_out", "numbering_gaps", "differing_frames"}));
+    EXPECT_EQ(scan["directory"].text, dir.path().string());
+    EXPECT_EQ(scan["base_name"].text, "shot_");
+    EXPECT_EQ(texts(scan["frames"]), (Names{"shot_0001.dpx", "shot_0002.dpx", "shot_0003.dpx", "shot_0005.dpx",
+                                            "shot_0009.dpx"}));
+    EXPECT_EQ(scan["current_index"].number, 3);
+    EXPECT_EQ(scan["width"].number, 4);
+    EXPECT_EQ(scan["height"].number, 2);
+    EXPECT_EQ(scan["timecode"].text, "01:00:00:00");
+
+    const JsonValue& leftOut = scan["left_out"];
+    ASSERT_EQ(leftOut.items.size(), 4u);
+    EXPECT_EQ(leftOut[0].keys, (Names{"name", "reason"}));
+    EXPECT_EQ(leftOut[0]["name"].text, "shot_0004.dpx");
+    EXPECT_EQ(leftOut[0]["reason"].text, "unknown kind: unknown ID 'XPDS' (0x58504453)");
+    EXPECT_EQ(leftOut[1]["name"].text, "shot_0006.dpx");
+    EXPECT_EQ(leftOut[1]["reason"].text, "refused by the reader: file of 2048 bytes or less: no header read");
+    EXPECT_EQ(leftOut[2]["name"].text, "shot_0007");
+    EXPECT_EQ(leftOut[2]["reason"].text, "directory");
+    EXPECT_EQ(leftOut[3]["name"].text, "shot_0008.txt");
+    EXPECT_EQ(leftOut[3]["reason"].text, "unknown kind: unknown ID 'note' (0x6e6f7465)");
+
+    const JsonValue& gaps = scan["numbering_gaps"];
+    ASSERT_EQ(gaps.items.size(), 2u);
+    EXPECT_EQ(texts(gaps[0]), (Names{"shot_0003.dpx", "shot_0005.dpx"}));
+    EXPECT_EQ(texts(gaps[1]), (Names{"shot_0005.dpx", "shot_0009.dpx"}));
+    EXPECT_EQ(texts(scan["differing_frames"]), (Names{"shot_0002.dpx", "shot_0003.dpx"}));
+
+    // The scan's own log lines appear once each: the second look at the entries is quiet.
+    EXPECT_EQ(occurrences(run.err, "Can't identify file " + dir.file("shot_0004.dpx")), 1u);
+    EXPECT_EQ(occurrences(run.err, "Error: couldn't open dpx file " + dir.file("shot_0006.dpx")), 1u);
+    EXPECT_EQ(occurrences(run.err, "Error: couldn't open file " + dir.file("shot_0007")), 1u);
+    EXPECT_EQ(occurrences(run.err, "take_0001"), 0u);
+}
+
+TEST(ScanCommand, TextListsTheFramesAndMarksTheOpenedOne) {
+    TempDir dir;
+    writeMixedSequence(dir);
+    CommandResult run = runCli({"scan", dir.file("shot_0002.dpx")});
+    EXPECT_EQ(run.exitStatus, 0);
+    EXPECT_NE(run.out.find("base name   \"shot_\"\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("frame       6 x 2\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("timecode    01:00:00:00\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("       1  shot_0002.dpx  (opened)\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  shot_0007: directory\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("  after shot_0005.dpx, before shot_0009.dpx\n"), std::string::npos) << run.out;
+    // Seen from the 6-pixel frame, the 4-pixel ones differ.
+    EXPECT_NE(run.out.find("  shot_0001.dpx: 4 x 2, data offset 2048\n"), std::string::npos) << run.out;
+}
+
+TEST(ScanCommand, CineonHasNoTimecodeAndARelativeNameScansTheCurrentDirectory) {
+    TempDir dir;
+    FrameSpec cineon;
+    cineon.kind = FrameKind::cineon;
+    writeFrameFile(dir.file("c_1.cin"), cineon);
+    writeFrameFile(dir.file("c_2.cin"), cineon);
+    JsonValue scan = scanJson(dir.file("c_2.cin"));
+    EXPECT_TRUE(scan["timecode"].isNull());
+    EXPECT_EQ(scan["current_index"].number, 1);
+
+    CommandResult run = runShell("cd '" + dir.path().string() + "' && '" + REELMAKER_CLI_PATH + "' scan --json c_1.cin");
+    EXPECT_EQ(run.exitStatus, 0) << run.err;
+    std::optional<JsonValue> relative = parseJson(run.out);
+    ASSERT_TRUE(relative) << run.out;
+    EXPECT_EQ((*relative)["directory"].text, "");
+    EXPECT_EQ(texts((*relative)["frames"]), (Names{"c_1.cin", "c_2.cin"}));
+}
+
+TEST(ScanCommand, FailedOpeningAndUsageErrors) {
+    TempDir dir;
+    FrameSpec swapped;
+    swapped.littleEndian = true;
+    writeFrameFile(dir.file("le.dpx"), swapped);
+    for (const Names& args : {Names{"scan", dir.file("le.dpx")}, Names{"scan", "--json", dir.file("gone.dpx")}}) {
+        CommandResult run = runCli(args);
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_EQ(run.out, "");
+        EXPECT_NE(run.err.find("Error: couldn't open file\n"), std::string::npos) << run.err;
+    }
+    EXPECT_EQ(runCli({"scan"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"scan", "--json"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"scan", dir.file("le.dpx"), dir.file("le.dpx")}).exitStatus, 2);
+    EXPECT_EQ(runCli({"scan", "--frames", dir.file("le.dpx")}).exitStatus, 2);
+}

@@ -1,0 +1,154 @@
+// The shared corpus's sequence tables through `reelmaker scan --json`: the real files of
+// sequences.tsv and the sequences make_sequences.sh writes list as SEQUENCES.tsv says.
+#include "support/json_reader.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+using namespace testsupport;
+
+namespace {
+
+using Row = std::map<std::string, std::string>;
+
+std::vector<std::string> split(const std::string& text, const std::string& separator) {
+    std::vector<std::string> parts;
+    if (text.empty() || text == "-")
+        return parts;
+    for (size_t start = 0;;) {
+        size_t end = text.find(separator, start);
+        parts.push_back(text.substr(start, end - start));
+        if (end == std::string::npos)
+            return parts;
+        start = end + separator.size();
+    }
+}
+
+std::vector<Row> readTable(const std::filesystem::path& file) {
+    std::ifstream in(file);
+    std::string line;
+    std::vector<std::string> columns;
+    std::vector<Row> rows;
+    while (std::getline(in, line)) {
+        std::vector<std::string> cells = split(line, "\t");
+        if (columns.empty()) {
+            columns = cells;
+            continue;
+        }
+        Row row;
+        for (size_t i = 0; i < columns.size(); ++i)
+            row[columns[i]] = i < cells.size() ? cells[i] : "";
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+// The table's left_out reasons against the command's categories.
+std::string reasonCategory(const std::string& reason) {
+    if (reason.rfind("directory", 0) == 0)
+        return "directory";
+    if (reason.rfind("unknown ID", 0) == 0 || reason.rfind("shorter than 4 bytes", 0) == 0 ||
+        reason.rfind("unknown kind", 0) == 0)
+        return "unknown";
+    if (reason.rfind("refused", 0) == 0)
+        return "refused";
+    return reason;
+}
+
+// Each generated run is uniform (one size, one offset); only dpx_gm_gappy has holes, after 0004
+// and 0008 (0005, 0009 and 0010 are missing).
+void checkGeneratedRun(const Row& row, const JsonValue& got) {
+    EXPECT_TRUE(got["differing_frames"].items.empty());
+    std::vector<std::string> gaps;
+    for (const JsonValue& gap : got["numbering_gaps"].items)
+        gaps.push_back(gap[0].text + " " + gap[1].text);
+    if (row.at("directory") == "dpx_gm_gappy")
+        EXPECT_EQ(gaps, (std::vector<std::string>{"shot_0004.dpx shot_0006.dpx", "shot_0008.dpx shot_0011.dpx"}));
+    else
+        EXPECT_TRUE(gaps.empty());
+}
+
+void checkRows(const std::filesystem::path& base, const std::vector<Row>& rows, bool generated = false) {
+    ASSERT_FALSE(rows.empty());
+    for (const Row& row : rows) {
+        std::filesystem::path file = base / row.at("directory") / row.at("opened");
+        SCOPED_TRACE(file.string());
+        CommandResult run = runCli({"scan", "--json", file.string()});
+        if (row.at("opens") != "true") {
+            EXPECT_EQ(run.exitStatus, 1) << run.out;
+            continue;
+        }
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        std::optional<JsonValue> scan = parseJson(run.out);
+        ASSERT_TRUE(scan) << run.out;
+        const JsonValue& got = *scan;
+        EXPECT_EQ('"' + got["base_name"].text + '"', row.at("base"));
+        std::vector<std::string> frames;
+        for (const JsonValue& name : got["frames"].items)
+            frames.push_back(name.text);
+        EXPECT_EQ(frames, split(row.at("sequence"), " "));
+        EXPECT_EQ(std::to_string(frames.size()), row.at("count"));
+        EXPECT_EQ(std::to_string(int(got["current_index"].number)), row.at("index"));
+        EXPECT_EQ(std::to_string(int(got["width"].number)) + "x" + std::to_string(int(got["height"].number)),
+                  row.at("frame_size"));
+        if (row.at("start_timecode").rfind("none", 0) == 0)
+            EXPECT_TRUE(got["timecode"].isNull()) << got["timecode"].text;
+        else
+            EXPECT_EQ(got["timecode"].text, row.at("start_timecode"));
+
+        std::map<std::string, std::string> wantLeftOut, gotLeftOut;
+        for (const std::string& entry : split(row.at("left_out"), "; ")) {
+            size_t colon = entry.find(": ");
+            wantLeftOut[entry.substr(0, colon)] = reasonCategory(entry.substr(colon + 2));
+        }
+        for (const JsonValue& entry : got["left_out"].items)
+            gotLeftOut[entry["name"].text] = reasonCategory(entry["reason"].text);
+        EXPECT_EQ(gotLeftOut, wantLeftOut);
+        if (generated)
+            checkGeneratedRun(row, got);
+    }
+}
+
+} // namespace
+
+TEST(SequenceCorpus, RealFilesOpenAsSequencesTsvSays) {
+    REQUIRE_SHARED_DIR();
+    std::filesystem::path samples = sharedDir() / "samples";
+    checkRows(samples, readTable(samples / "sequences.tsv"));
+}
+
+class GeneratedSequences : public ::testing::Test {
+protected:
+    // make_sequences.sh writes about 80 MB in 20 s: once for the whole suite.
+    static void SetUpTestSuite() {
+        if (sharedDir().empty() || !haveProgram("ffmpeg") || !haveProgram("python3"))
+            return;
+        s_dir = std::make_unique<TempDir>();
+        CommandResult made = runProgram(
+            {"bash", (sharedDir() / "samples" / "make_sequences.sh").string(), s_dir->path().string()});
+        s_status = made.exitStatus;
+        s_output = made.err;
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    static std::unique_ptr<TempDir> s_dir;
+    static int s_status;
+    static std::string s_output;
+};
+
+std::unique_ptr<TempDir> GeneratedSequences::s_dir;
+int GeneratedSequences::s_status = -1;
+std::string GeneratedSequences::s_output;
+
+TEST_F(GeneratedSequences, ListAsTheirManifestSays) {
+    REQUIRE_SHARED_DIR();
+    REQUIRE_PROGRAM("ffmpeg");
+    REQUIRE_PROGRAM("python3");
+    ASSERT_EQ(s_status, 0) << s_output;
+    checkRows(s_dir->path(), readTable(s_dir->path() / "SEQUENCES.tsv"), true);
+}
