@@ -124,7 +124,8 @@ int main() {
     removeFrames(dir);
 
     if (headers != size_t(kFrames) || count != kFrames) {
-        std::fprintf(stderr, "scan_bench: expected %d frames, the floor read %zu headers and the scan found %d\n",
+        std::fprintf(stderr,
+                     "scan_bench: expected %d frames, the floor read %zu headers and the scan found %d\n",
                      kFrames, headers, count);
         return 1;
     }

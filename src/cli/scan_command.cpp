@@ -35,7 +35,10 @@ void writeJson(const DPXMovieFile& document, const SequenceReport& report) {
     json.field("timecode", startTimecodeText(document));
     json.key("left_out").beginArray();
     for (const LeftOutEntry& entry : report.leftOut)
-        json.beginObject().field("name", jsonText(entry.name)).field("reason", jsonText(entry.reason)).endObject();
+        json.beginObject()
+            .field("name", jsonText(entry.name))
+            .field("reason", jsonText(entry.reason))
+            .endObject();
     json.endArray();
     json.key("numbering_gaps").beginArray();
     for (const auto& [after, before] : report.numberingGaps)

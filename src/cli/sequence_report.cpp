@@ -38,8 +38,8 @@ void findNumberingGaps(const std::vector<std::string>& names, SequenceReport& re
     for (size_t i = 1; i < names.size(); ++i) {
         uint64_t before = 0, after = 0;
         std::string stemBefore, stemAfter;
-        if (trailingFrameNumber(names[i - 1], before, stemBefore) && trailingFrameNumber(names[i], after, stemAfter) &&
-            stemBefore == stemAfter && after > before + 1)
+        if (trailingFrameNumber(names[i - 1], before, stemBefore) &&
+            trailingFrameNumber(names[i], after, stemAfter) && stemBefore == stemAfter && after > before + 1)
             report.numberingGaps.emplace_back(names[i - 1], names[i]);
     }
 }
@@ -71,7 +71,8 @@ SequenceReport reportSequence(const DPXMovieFile& document) {
     LogCapture quiet(false);
     int64_t dataOffset = document.currentFile() ? document.currentFile()->dataOffset() : 0;
     for (const std::string& name : frames) {
-        FrameReport frame = reportFrameFile(fw::stringByAppendingPathComponent(document.directoryPath(), name));
+        FrameReport frame =
+            reportFrameFile(fw::stringByAppendingPathComponent(document.directoryPath(), name));
         if (!frame.width || !frame.height || !frame.dataOffset)
             continue;
         if (*frame.width != document.frameWidth() || *frame.height != document.frameHeight() ||
@@ -79,7 +80,8 @@ SequenceReport reportSequence(const DPXMovieFile& document) {
             report.differingFrames.push_back({name, *frame.width, *frame.height, *frame.dataOffset});
     }
 
-    std::vector<std::string> entries = directoryContentsAtPath(document.directoryPath()).value_or(std::vector<std::string>{});
+    std::vector<std::string> entries =
+        directoryContentsAtPath(document.directoryPath()).value_or(std::vector<std::string>{});
     std::sort(entries.begin(), entries.end(), fw::numericLess);
     for (const std::string& entry : entries) {
         if (!fw::hasLiteralPrefix(entry, document.fileBaseName()) ||

@@ -23,7 +23,7 @@ struct DifferingFrame {
 };
 
 struct SequenceReport {
-    std::vector<LeftOutEntry> leftOut;                           // in numeric order
+    std::vector<LeftOutEntry> leftOut;                              // in numeric order
     std::vector<std::pair<std::string, std::string>> numberingGaps; // [after, before]
     std::vector<DifferingFrame> differingFrames;
 };

@@ -18,8 +18,8 @@ void logUnknownID(const std::string& path, uint32_t id) {
         c[2] = char('0' + id / 10 % 10);
         c[3] = char('0' + id % 10);
     }
-    NSLog("Can't identify file %s - contains unknown ID: '%c%c%c%c' (0x%08x)\n", path.c_str(), c[0], c[1], c[2],
-          c[3], id);
+    NSLog("Can't identify file %s - contains unknown ID: '%c%c%c%c' (0x%08x)\n", path.c_str(), c[0], c[1],
+          c[2], c[3], id);
 }
 
 } // namespace

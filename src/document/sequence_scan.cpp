@@ -28,7 +28,8 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
         if (!fw::hasLiteralPrefix(entry, m_fileBaseName))
             continue;
         int32_t code = 0;
-        std::shared_ptr<FrameFile> reader = openFileAtPath(fw::stringByAppendingPathComponent(m_directoryPath, entry), code);
+        std::shared_ptr<FrameFile> reader =
+            openFileAtPath(fw::stringByAppendingPathComponent(m_directoryPath, entry), code);
         if (reader) {
             reader->closeFile();
             if (code != 0)

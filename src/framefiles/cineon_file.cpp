@@ -18,7 +18,8 @@ std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path
     return reader;
 }
 
-std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path, std::unique_ptr<ReadableFile> openFile) {
+std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path,
+                                                         std::unique_ptr<ReadableFile> openFile) {
     std::shared_ptr<MyCineonFile> reader(new (std::nothrow) MyCineonFile());
     if (reader)
         reader->openAtPath(path, std::move(openFile));

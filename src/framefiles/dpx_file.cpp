@@ -24,7 +24,8 @@ std::shared_ptr<MyDPXFile> MyDPXFile::initWithPath(const std::string& path) {
     return reader;
 }
 
-std::shared_ptr<MyDPXFile> MyDPXFile::initWithPath(const std::string& path, std::unique_ptr<ReadableFile> openFile) {
+std::shared_ptr<MyDPXFile> MyDPXFile::initWithPath(const std::string& path,
+                                                   std::unique_ptr<ReadableFile> openFile) {
     std::shared_ptr<MyDPXFile> reader(new (std::nothrow) MyDPXFile());
     if (reader)
         reader->openAtPath(path, std::move(openFile));

@@ -64,10 +64,8 @@ TEST(Identification, UnknownIDsLogOneLineWithTheirCharacters) {
         const char* name;
         std::string shown;
     } cases[] = {
-        {"le.dpx", "'XPDS' (0x58504453)"},
-        {"le.cin", "'\xD7\x5F\x2A\x80' (0xd75f2a80)"},
-        {"short", "'  00' (0x00000000)"},
-        {"empty", "'  00' (0x00000000)"},
+        {"le.dpx", "'XPDS' (0x58504453)"}, {"le.cin", "'\xD7\x5F\x2A\x80' (0xd75f2a80)"},
+        {"short", "'  00' (0x00000000)"},  {"empty", "'  00' (0x00000000)"},
         {"five", "'  05' (0x00000005)"},
     };
     for (const Case& c : cases) {
@@ -102,7 +100,8 @@ TEST(Identification, MissingFilesAndDirectoriesAreTold) {
         ::chmod(dir.file("locked.dpx").c_str(), 0);
         log.clear();
         EXPECT_EQ(identify(dir.file("locked.dpx"), code), nullptr);
-        EXPECT_EQ(log.messages(), std::vector<std::string>{"Error: couldn't open file " + dir.file("locked.dpx") + "\n"});
+        EXPECT_EQ(log.messages(),
+                  std::vector<std::string>{"Error: couldn't open file " + dir.file("locked.dpx") + "\n"});
     }
 }
 
@@ -121,7 +120,8 @@ TEST(Identification, ARefusingReaderGivesNothingAndOnlyItsOwnComplaint) {
     int32_t code;
     EXPECT_EQ(identify(dir.file("h.dpx"), code), nullptr);
     EXPECT_EQ(code, 0);
-    EXPECT_EQ(log.messages(), std::vector<std::string>{"Error: couldn't open dpx file " + dir.file("h.dpx") + "\n"});
+    EXPECT_EQ(log.messages(),
+              std::vector<std::string>{"Error: couldn't open dpx file " + dir.file("h.dpx") + "\n"});
     log.clear();
     EXPECT_EQ(identify(dir.file("small.dpx"), code), nullptr);
     EXPECT_EQ(code, 0);

@@ -67,12 +67,12 @@ TEST(ScanCommand, JsonGivesTheSequenceWhatIsLeftOutGapsAndDifferingFrames) {
     CommandResult run;
     JsonValue scan = scanJson(dir.file("shot_0005.dpx"), &run);
     EXPECT_EQ(run.exitStatus, 0);
-    EXPECT_EQ(scan.keys, (Names{"directory", "base_name", "frames", "current_index", "width", "height", "timecode",
-                                "left_out", "numbering_gaps", "differing_frames"}));
+    EXPECT_EQ(scan.keys, (Names{"directory", "base_name", "frames", "current_index", "width", "height",
+                                "timecode", "left_out", "numbering_gaps", "differing_frames"}));
     EXPECT_EQ(scan["directory"].text, dir.path().string());
     EXPECT_EQ(scan["base_name"].text, "shot_");
-    EXPECT_EQ(texts(scan["frames"]), (Names{"shot_0001.dpx", "shot_0002.dpx", "shot_0003.dpx", "shot_0005.dpx",
-                                            "shot_0009.dpx"}));
+    EXPECT_EQ(texts(scan["frames"]),
+              (Names{"shot_0001.dpx", "shot_0002.dpx", "shot_0003.dpx", "shot_0005.dpx", "shot_0009.dpx"}));
     EXPECT_EQ(scan["current_index"].number, 3);
     EXPECT_EQ(scan["width"].number, 4);
     EXPECT_EQ(scan["height"].number, 2);
@@ -128,7 +128,8 @@ TEST(ScanCommand, CineonHasNoTimecodeAndARelativeNameScansTheCurrentDirectory) {
     EXPECT_TRUE(scan["timecode"].isNull());
     EXPECT_EQ(scan["current_index"].number, 1);
 
-    CommandResult run = runShell("cd '" + dir.path().string() + "' && '" + REELMAKER_CLI_PATH + "' scan --json c_1.cin");
+    CommandResult run =
+        runShell("cd '" + dir.path().string() + "' && '" + REELMAKER_CLI_PATH + "' scan --json c_1.cin");
     EXPECT_EQ(run.exitStatus, 0) << run.err;
     std::optional<JsonValue> relative = parseJson(run.out);
     ASSERT_TRUE(relative) << run.out;
@@ -141,7 +142,8 @@ TEST(ScanCommand, FailedOpeningAndUsageErrors) {
     FrameSpec swapped;
     swapped.littleEndian = true;
     writeFrameFile(dir.file("le.dpx"), swapped);
-    for (const Names& args : {Names{"scan", dir.file("le.dpx")}, Names{"scan", "--json", dir.file("gone.dpx")}}) {
+    for (const Names& args :
+         {Names{"scan", dir.file("le.dpx")}, Names{"scan", "--json", dir.file("gone.dpx")}}) {
         CommandResult run = runCli(args);
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(run.out, "");

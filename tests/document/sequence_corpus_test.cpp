@@ -68,7 +68,8 @@ void checkGeneratedRun(const Row& row, const JsonValue& got) {
     for (const JsonValue& gap : got["numbering_gaps"].items)
         gaps.push_back(gap[0].text + " " + gap[1].text);
     if (row.at("directory") == "dpx_gm_gappy")
-        EXPECT_EQ(gaps, (std::vector<std::string>{"shot_0004.dpx shot_0006.dpx", "shot_0008.dpx shot_0011.dpx"}));
+        EXPECT_EQ(gaps,
+                  (std::vector<std::string>{"shot_0004.dpx shot_0006.dpx", "shot_0008.dpx shot_0011.dpx"}));
     else
         EXPECT_TRUE(gaps.empty());
 }

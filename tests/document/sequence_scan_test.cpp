@@ -61,7 +61,7 @@ TEST(SequenceScan, BaseNameIsTheNameLessExtensionAndTrailingDigits) {
         {"frame.dpx", "frame"},
         {"A001C003_0001.dpx", "A001C003_"},
         {"take\xD9\xA3.dpx", "take"}, // Arabic-Indic three is a decimal digit
-        {".0001", "."},                // a leading dot begins no extension
+        {".0001", "."},               // a leading dot begins no extension
     };
     for (const Case& c : cases) {
         TempDir dir;
@@ -105,8 +105,9 @@ TEST(SequenceScan, FindsTheNumberedFramesAndLeavesOutOtherFilesWithOneLineEach) 
     EXPECT_EQ(document->pathOfFrame(9), dir.file("shot_0010.dpx"));
     Names logged = log.messages();
     std::sort(logged.begin(), logged.end());
-    EXPECT_EQ(logged, (Names{unknownIDLine(dir.file("shot_0003.tif"), std::string("'II*\0' (0x49492a00)", 19)),
-                             unknownIDLine(dir.file("shot_notes.txt"), "'note' (0x6e6f7465)")}));
+    EXPECT_EQ(logged,
+              (Names{unknownIDLine(dir.file("shot_0003.tif"), std::string("'II*\0' (0x49492a00)", 19)),
+                     unknownIDLine(dir.file("shot_notes.txt"), "'note' (0x6e6f7465)")}));
 
     std::shared_ptr<DPXMovieFile> fifth = openDocument(dir.file("shot_0005.dpx"));
     EXPECT_EQ(fifth->fileList(), frames);
@@ -307,7 +308,8 @@ TEST(SequenceScan, OpeningDrawsThePreviewOfTheOpenedFrameIntoTheBuffer) {
     ASSERT_NE(document->frameBuffer(), nullptr);
     EXPECT_EQ(GetPtrSize(document->frameBuffer()), 2 * 1 * 4);
     ASSERT_NE(document->previewImage(), nullptr);
-    EXPECT_EQ(document->previewImage()->bitmap()->bitmapData(), reinterpret_cast<uint8_t*>(document->frameBuffer()));
+    EXPECT_EQ(document->previewImage()->bitmap()->bitmapData(),
+              reinterpret_cast<uint8_t*>(document->frameBuffer()));
     auto bytes = [&] {
         const auto* p = reinterpret_cast<const uint8_t*>(document->frameBuffer());
         return std::vector<uint8_t>(p, p + 8);

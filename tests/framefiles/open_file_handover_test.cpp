@@ -21,8 +21,8 @@ TEST(OpenFileHandover, ReaderOverAnOpenFileMatchesTheOneThatOpensThePath) {
     spec.timecode = timecodeWord(1, 2, 3, 4);
     writeFrameFile(dir.file("a.dpx"), spec);
     std::shared_ptr<MyDPXFile> byPath = MyDPXFile::initWithPath(dir.file("a.dpx"));
-    std::shared_ptr<MyDPXFile> byFile =
-        MyDPXFile::initWithPath(dir.file("a.dpx"), ReadableFile::fileHandleForReadingAtPath(dir.file("a.dpx")));
+    std::shared_ptr<MyDPXFile> byFile = MyDPXFile::initWithPath(
+        dir.file("a.dpx"), ReadableFile::fileHandleForReadingAtPath(dir.file("a.dpx")));
     ASSERT_TRUE(byFile && byFile->fileOK());
     EXPECT_EQ(byFile->fileSize(), byPath->fileSize());
     EXPECT_EQ(byFile->frameSize(), byPath->frameSize());
@@ -35,10 +35,11 @@ TEST(OpenFileHandover, ReaderOverAnOpenFileMatchesTheOneThatOpensThePath) {
     cineon.fileSize = 2048;
     writeFrameFile(dir.file("h.cin"), cineon);
     log.clear();
-    EXPECT_FALSE(
-        MyCineonFile::initWithPath(dir.file("h.cin"), ReadableFile::fileHandleForReadingAtPath(dir.file("h.cin")))
-            ->fileOK());
+    EXPECT_FALSE(MyCineonFile::initWithPath(dir.file("h.cin"),
+                                            ReadableFile::fileHandleForReadingAtPath(dir.file("h.cin")))
+                     ->fileOK());
     EXPECT_FALSE(MyDPXFile::initWithPath(dir.file("gone.dpx"), nullptr)->fileOK());
-    EXPECT_EQ(log.messages(), (std::vector<std::string>{"Error: couldn't open Cineon file " + dir.file("h.cin") + "\n",
-                                                        "Error: file " + dir.file("gone.dpx") + " doesn't exist!?\n"}));
+    EXPECT_EQ(log.messages(),
+              (std::vector<std::string>{"Error: couldn't open Cineon file " + dir.file("h.cin") + "\n",
+                                        "Error: file " + dir.file("gone.dpx") + " doesn't exist!?\n"}));
 }
