@@ -17,6 +17,7 @@
 #include "framefiles/frame_file.h"
 #include "platform/memory.h"
 #include "platform/picture.h"
+#include "platform/types.h"
 
 #include <atomic>
 #include <cstdint>
@@ -104,6 +105,22 @@ public:
     /// gave no preview.
     const std::shared_ptr<NSImage>& previewImage() const { return m_image; }
 
+    // The movie settings: the frame-rate and codec popups and the source ID field set them; the
+    // export and the video output read them.
+
+    /// Time units per second of the movie (2997 until the window's set-up reads the defaults).
+    int32_t movieTimescale() const { return m_movieTimescale; }
+    /// Duration of one frame in those units.
+    int32_t frameDuration() const { return m_frameDuration; }
+    /// The frame rate in 16.16 fixed point, as handed to the video output.
+    Fixed frameRate() const { return m_frameRate; }
+    /// Whether the timecode counts drop frame.
+    bool tcDropFrame() const { return m_tcDropFrame; }
+    /// Codec of the movie's video samples ('R10k' or 'R10g').
+    OSType codecType() const { return m_codecType; }
+    /// The source name recorded with the movie's timecode.
+    const std::string& sourceID() const { return m_sourceID; }
+
 protected:
     DPXMovieFile();
 
@@ -128,6 +145,14 @@ private:
     // readers' imageWithFrameBuffer() takes.
     Ptr m_frameBuffArray[1] = {nullptr};
     uint32_t m_startTimecode = kNoStartTimecode;
+
+    // Movie settings, with the values a new document starts with.
+    int32_t m_movieTimescale = 2997;
+    int32_t m_frameDuration = 100;
+    Fixed m_frameRate = 0;
+    bool m_tcDropFrame = false;
+    OSType m_codecType = FourCC("R10g");
+    std::string m_sourceID;
     // Declared after the buffer, so that they are released before it is freed: the readers'
     // pictures show the buffer in place.
     std::shared_ptr<FrameFile> m_currentFile;
