@@ -14,8 +14,10 @@
 // Main thread only, except openFileAtPath(), which touches no document state.
 #pragma once
 
+#include "export/export_settings.h"
 #include "framefiles/frame_file.h"
 #include "platform/memory.h"
+#include "platform/movie/movies.h"
 #include "platform/picture.h"
 #include "platform/types.h"
 
@@ -121,6 +123,52 @@ public:
     /// The source name recorded with the movie's timecode.
     const std::string& sourceID() const { return m_sourceID; }
 
+    // ---- Export -------------------------------------------------------------------------------
+    // Translating the range into a movie on a worker thread. The worker works from a copy of the
+    // settings (ExportSettings) and shares with the main thread only the atomic fields below.
+
+    /// Copies the settings an export of the current range into `saveName` works from.
+    ExportSettings exportSettingsFor(const std::string& saveName, bool makeReferenceMovie) const;
+
+    /// The worker's writing of the movie, from m_exportSettings: creates the storage and the video
+    /// track, fills the media (copied or referenced samples), adds the timecode track, writes the
+    /// header and closes the file, recording in exportOutcome() what it wrote and why it stopped.
+    /// Logs "Could not create file for movie! (1|2) error %d" when the file can't be made. Returns
+    /// the first failure's status (0 when every frame was written).
+    OSErr saveMovie();
+    /// Runs saveMovie on the calling thread with these settings (tests, benchmarks): the worker's
+    /// work without the threads.
+    OSErr saveMovieWithSettings(const ExportSettings& settings);
+
+    /// Self-contained samples: each frame of the range read through one frame block and copied
+    /// into the movie. Stops at the first frame that is missing, unreadable, or of another size
+    /// than the document's. Returns the status of the stop (0 after the whole range).
+    OSErr addVideoFramesToMedia(Media media);
+    /// Reference samples: one data reference per frame file and a sample at its pixel data; sets
+    /// m_bReferenceFramesDiffer when a frame's size or data offset differs from the in point's.
+    OSErr addVideoReferencesToMedia(Media media);
+    /// One copied sample of `size` bytes from `buffer` lasting one frame. (`frame` is not used.)
+    OSErr addFrame(int32_t frame, Media media, Handle buffer, int32_t size, ImageDescriptionHandle imageDesc);
+    /// The 86-byte image description of the frames under the document's codec and frame size
+    /// (frame count: 1 for a reference movie, else the frames of the last export); null when memory
+    /// is short. The caller disposes it.
+    ImageDescriptionHandle makeVideoImageDescription();
+    /// The disabled timecode track starting at the opened file's timecode, named with the source
+    /// ID, referred to by the video track; nothing without a timecode. Returns AddTrackReference's
+    /// status (0 when no track is made).
+    OSErr addTimecodeTrackToMovie(Movie movie);
+
+    /// True from the confirmation of an export until its worker has finished.
+    bool isConverting() const { return m_bConverting.load(std::memory_order_acquire); }
+    /// Index of the frame being written; frames written so far are currentFrame() - the in point.
+    int32_t currentFrame() const { return m_currentFrame.load(); }
+    int32_t totalFrames() const { return m_totalFrames.load(); }
+    bool referenceFramesDiffer() const { return m_bReferenceFramesDiffer.load(); }
+    /// The settings of the running or last export.
+    const ExportSettings& exportSettings() const { return m_exportSettings; }
+    /// What the last finished export wrote; read it once isConverting() is false.
+    const ExportOutcome& exportOutcome() const { return m_exportOutcome; }
+
 protected:
     DPXMovieFile();
 
@@ -153,6 +201,30 @@ private:
     bool m_tcDropFrame = false;
     OSType m_codecType = FourCC("R10g");
     std::string m_sourceID;
+    // ---- Export state ----------------------------------------------------------------------------
+    /// Whether the worker should take another frame: the out point (lowered to cancel) and the
+    /// abort request are read anew before each one.
+    bool exportContinuesAt(int32_t frame) const;
+    /// makeVideoImageDescription for the worker: from the export's settings.
+    ImageDescriptionHandle makeExportImageDescription() const;
+    /// Keeps the first reason the export stopped.
+    void recordExportStop(OSErr status, const std::string& problem);
+
+    // Shared with the worker: written by one side, read by the other, each access atomic. The
+    // worker's store of false into m_bConverting is its last, a release that publishes the rest.
+    std::atomic<bool> m_bConverting{false};
+    std::atomic<int32_t> m_currentFrame{0};
+    std::atomic<int32_t> m_totalFrames{0};
+    std::atomic<bool> m_bReferenceFramesDiffer{false};
+    std::atomic<bool> m_bAbortExport{false};
+    // Main thread: the confirmed path and kind, until they are copied into the settings.
+    std::string m_saveName;
+    bool m_bMakeReferenceMovie = false;
+    // Written by the main thread before the worker starts, read-only while it runs.
+    ExportSettings m_exportSettings;
+    // Written by the worker while it runs, read by the main thread after it has ended.
+    ExportOutcome m_exportOutcome;
+
     // Declared after the buffer, so that they are released before it is freed: the readers'
     // pictures show the buffer in place.
     std::shared_ptr<FrameFile> m_currentFile;

@@ -1,0 +1,143 @@
+// Writing the movie on the export's worker: the file, its video track, the samples, the timecode
+// track, the header. The file is written under a temporary name and takes its own name only when it
+// is complete, so an export that fails or is aborted leaves whatever stood there before.
+#include "document/dpx_movie_file.h"
+#include "export/export_problems.h"
+#include "platform/log.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr OSType kMovieCreator = FourCC("TVOD");
+
+/// Owns a movie until the end of a scope; the storage is closed or aborted before.
+struct MovieOwner {
+    Movie movie = nullptr;
+    ~MovieOwner() {
+        if (movie)
+            DisposeMovie(movie);
+    }
+};
+
+} // namespace
+
+ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool makeReferenceMovie) const {
+    ExportSettings s;
+    s.saveName = saveName;
+    s.makeReferenceMovie = makeReferenceMovie;
+    s.inFrame = m_inFrame.load();
+    s.outFrame = m_outFrame.load();
+    s.frameWidth = m_frameWidth;
+    s.frameHeight = m_frameHeight;
+    s.movieTimescale = m_movieTimescale;
+    s.frameDuration = m_frameDuration;
+    s.tcDropFrame = m_tcDropFrame;
+    s.codecType = m_codecType;
+    s.startTimecode = m_startTimecode;
+    s.sourceID = m_sourceID;
+    return s;
+}
+
+bool DPXMovieFile::exportContinuesAt(int32_t frame) const {
+    // The out point may be lowered while the export runs (cancelling, marking); it never takes the
+    // export past the range that was confirmed.
+    const int32_t end = std::min(m_outFrame.load(), m_exportSettings.outFrame);
+    return frame < end && !m_bAbortExport.load();
+}
+
+void DPXMovieFile::recordExportStop(OSErr status, const std::string& problem) {
+    if (m_exportOutcome.status == noErr && m_exportOutcome.problem.empty()) {
+        m_exportOutcome.status = status;
+        m_exportOutcome.problem = problem;
+    }
+}
+
+OSErr DPXMovieFile::saveMovieWithSettings(const ExportSettings& settings) {
+    m_exportSettings = settings;
+    m_bAbortExport.store(false);
+    return saveMovie();
+}
+
+OSErr DPXMovieFile::saveMovie() {
+    const ExportSettings& s = m_exportSettings;
+    m_exportOutcome = ExportOutcome{};
+    m_exportOutcome.moviePath = s.saveName;
+    m_exportOutcome.framesRequested = s.outFrame - s.inFrame;
+    m_exportOutcome.reference = s.makeReferenceMovie;
+    m_totalFrames.store(s.outFrame - s.inFrame);
+    m_currentFrame.store(s.inFrame);
+
+    Handle dataRef = nullptr;
+    OSType dataRefType = 0;
+    OSErr err = QTNewDataReferenceFromFullPathCFString(s.saveName, kQTNativeDefaultPathStyle, 0, &dataRef,
+                                                       &dataRefType);
+    HandleOwner dataRefOwner(dataRef);
+    if (err != noErr) {
+        NSLog("Could not create file for movie! (1) error %d\n", int(err));
+        recordExportStop(err, "can't make a movie file at that path (" + exportStatusText(err) + ")");
+        return err;
+    }
+    DataHandler storage = nullptr;
+    MovieOwner movie;
+    err = CreateMovieStorage(dataRef, dataRefType, kMovieCreator, smCurrentScript,
+                             createMovieFileDeleteCurFile, &storage, &movie.movie);
+    if (err != noErr) {
+        NSLog("Could not create file for movie! (2) error %d\n", int(err));
+        recordExportStop(err, "can't create the movie file (" + exportStatusText(err) + ")");
+        return err;
+    }
+    if (s.flushOnClose)
+        SetMovieStorageFlushOnClose(storage, true);
+
+    SetMovieTimeScale(movie.movie, s.movieTimescale);
+    Track track = NewMovieTrack(movie.movie, FixRatio(int16_t(s.frameWidth), 1),
+                                FixRatio(int16_t(s.frameHeight), 1), 0);
+    Media media = track ? NewTrackMedia(track, VideoMediaType, s.movieTimescale, nullptr, 0) : nullptr;
+    if (!media) {
+        err = GetMoviesError() != noErr ? GetMoviesError() : invalidMedia;
+        recordExportStop(err, "can't make the movie's video track (" + exportStatusText(err) + ")");
+        AbortMovieStorage(storage);
+        return err;
+    }
+
+    if (s.makeReferenceMovie)
+        addVideoReferencesToMedia(media);
+    else
+        addVideoFramesToMedia(media);
+    const int32_t written = m_currentFrame.load() - s.inFrame;
+
+    if (m_bAbortExport.load()) {
+        m_exportOutcome.aborted = true;
+        recordExportStop(kExportAbortedErr, "the export was aborted; no movie was written");
+        AbortMovieStorage(storage);
+        return kExportAbortedErr;
+    }
+    if (written <= 0) {
+        // A movie without a frame is no use, and would replace a file of that name.
+        recordExportStop(-1, "no frame was written");
+        AbortMovieStorage(storage);
+        return m_exportOutcome.status;
+    }
+
+    InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), fixed1);
+    addTimecodeTrackToMovie(movie.movie);
+    err = AddMovieToStorage(movie.movie, storage);
+    if (err != noErr) {
+        AbortMovieStorage(storage);
+    } else {
+        err = CloseMovieStorage(storage);
+    }
+    if (err != noErr) {
+        // The samples could not all be kept (a full disk, a vanished folder): nothing was renamed.
+        m_exportOutcome.status = err;
+        m_exportOutcome.problem = (m_exportOutcome.problem.empty() ? "" : m_exportOutcome.problem + "; ") +
+                                  "the movie file could not be completed (" + exportStatusText(err) + ")";
+        return err;
+    }
+    m_exportOutcome.movieWritten = true;
+    m_exportOutcome.framesWritten = written;
+    m_exportOutcome.framesDiffer = s.makeReferenceMovie && m_bReferenceFramesDiffer.load();
+    m_exportOutcome.cancelled = m_exportOutcome.problem.empty() && written < m_exportOutcome.framesRequested;
+    return m_exportOutcome.status;
+}

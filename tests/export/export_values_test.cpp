@@ -1,0 +1,114 @@
+// The export's own values: the image description's bytes, the timecode definition and record, and
+// the limit of data references in a reference movie.
+#include "export/export_fixtures.h"
+#include "export/timecode_values.h"
+#include "export/video_image_description.h"
+#include "support/test_support.h"
+
+#include "document/settings_tables.h"
+#include "platform/bigendian.h"
+#include "platform/log.h"
+#include "platform/movie/movie_errors.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+namespace {
+
+using namespace exportfixtures;
+
+TEST(ExportValues, ImageDescriptionByteForByte) {
+    HandleOwner desc(NewVideoImageDescription(FourCC("R10k"), 2048, 1556, 250));
+    ASSERT_TRUE(desc);
+    ASSERT_EQ(GetHandleSize(desc.get()), 86);
+    const auto* d = reinterpret_cast<const uint8_t*>(*desc.get());
+    const uint8_t expectedHead[50] = {
+        0,    0,    0,    86,   'R', '1',  '0', 'k', 0, 0,    0, 0,
+        0,    0,    0,    0, // size, type, reserved, dataRefIndex 0
+        0,    2,    0,    0,    'Q', 'e',  'x', 'V', 0, 0,    0, 0,
+        0,    0,    4,    0,                                        // version 2, vendor, qualities
+        0x08, 0x00, 0x06, 0x14, 0,   0x48, 0,   0,   0, 0x48, 0, 0, // 2048 x 1556, 72 dpi
+        0x00, 0xC2, 0x80, 0x00, 0,   250};                          // 2048 x 1556 x 4, frameCount
+    EXPECT_EQ(std::memcmp(d, expectedHead, sizeof expectedHead), 0);
+    EXPECT_EQ(d[50], 25);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(d + 51), 25), "QEX Tavo 10-bit RGB Codec");
+    for (int i = 76; i < 82; ++i)
+        EXPECT_EQ(d[i], 0) << i;
+    EXPECT_EQ(be::readU16(d + 82), 24);
+    EXPECT_EQ(be::readU16(d + 84), 0xFFFF);
+
+    MemoryExhaustion noMemory(MemoryExhaustion::handles);
+    EXPECT_EQ(NewVideoImageDescription(FourCC("R10k"), 4, 2, 1), nullptr);
+}
+
+TEST(ExportValues, DocumentsDescriptionFollowsItsCodecSizeAndMovieKind) {
+    testsupport::TempDir dir;
+    testsupport::FrameSpec spec;
+    spec.width = 720;
+    spec.height = 486;
+    writeSequence(dir.file(""), "s_", 1, spec);
+    auto document = openDocument(dir.file("s_0001.dpx"));
+    HandleOwner desc(document->makeVideoImageDescription());
+    ASSERT_TRUE(desc);
+    const auto* d = reinterpret_cast<const uint8_t*>(*desc.get());
+    EXPECT_EQ(be::readU32(d + 4), FourCC("R10g")); // a new document's codec
+    EXPECT_EQ(be::readU16(d + 32), 720);
+    EXPECT_EQ(be::readU16(d + 34), 486);
+    EXPECT_EQ(be::readU32(d + 44), 720u * 486u * 4u);
+}
+
+TEST(ExportValues, TimecodeDefinitionAtEveryRate) {
+    const int fps[] = {24, 24, 25, 30, 30, 30, 50, 60, 60};
+    for (int tag = 0; tag < settings::kFrameRateTagCount; ++tag) {
+        settings::FrameRateSettings rate = settings::frameRateSettingsForTag(tag);
+        TimeCodeDef def = exportTimeCodeDef(rate.movieTimescale, rate.frameDuration, rate.tcDropFrame);
+        EXPECT_EQ(def.numFrames, fps[tag]) << tag;
+        EXPECT_EQ(def.flags, tag == settings::kDropFrameTag ? 3 : 2) << tag;
+        EXPECT_EQ(def.fTimeScale, rate.movieTimescale);
+        EXPECT_EQ(def.frameDuration, rate.frameDuration);
+    }
+}
+
+TEST(ExportValues, TimecodeRecordReadsDigitsWithoutFlagBits) {
+    auto check = [](uint32_t bcd, int h, int m, int s, int f) {
+        TimeCodeRecord r = exportTimeCodeRecord(bcd);
+        EXPECT_EQ(r.t.hours, h) << std::hex << bcd;
+        EXPECT_EQ(r.t.minutes, m) << std::hex << bcd;
+        EXPECT_EQ(r.t.seconds, s) << std::hex << bcd;
+        EXPECT_EQ(r.t.frames, f) << std::hex << bcd;
+    };
+    check(0x01000000, 1, 0, 0, 0);
+    check(0x10203012, 10, 20, 30, 12);
+    check(0x01000040, 1, 0, 0, 0); // drop-frame flag
+    check(0x010000C0, 1, 0, 0, 0); // and colour frame
+    check(0xC1808000, 1, 0, 0, 0); // the hours', minutes' and seconds' flags
+    check(0x50a359d2, 10, 23, 59, 12);
+    check(0x0000001A, 0, 0, 0, 20); // digits are not tested against 9: 1 x 10 + 10
+}
+
+TEST(ExportValues, DataReferencePastTheLimitStopsAReferenceExport) {
+    // One frame file under 32 768 names: one more than a media's data references can number.
+    testsupport::TempDir dir;
+    testsupport::FrameSpec spec;
+    writeSequence(dir.file(""), "f_", 1, spec);
+    for (int i = 2; i <= 32768; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "f_%05d.dpx", i);
+        std::filesystem::create_symlink("f_0001.dpx", dir.path() / name);
+    }
+    auto document = openDocument(dir.file("f_0001.dpx"));
+    ASSERT_EQ(document->frameCount(), 32768);
+    LogCapture log;
+    ExportSettings s = settingsAtRate(*document, dir.file("many.mov"), true, 1);
+    EXPECT_EQ(document->saveMovieWithSettings(s), badDataRefIndex);
+    EXPECT_EQ(log.count("DataRefIndex = -1 in addVideoReferencesToMedia: - last possible frame?\n"), 1);
+    const ExportOutcome& outcome = document->exportOutcome();
+    EXPECT_EQ(outcome.framesWritten, 32767);
+    EXPECT_TRUE(outcome.movieWritten);
+    EXPECT_FALSE(outcome.complete());
+    EXPECT_NE(outcome.problem.find("f_32768.dpx"), std::string::npos) << outcome.problem;
+}
+
+} // namespace
