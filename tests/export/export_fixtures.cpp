@@ -47,10 +47,9 @@ std::vector<std::string> writeSequence(const std::string& directory, const std::
     return paths;
 }
 
-std::shared_ptr<DPXMovieFile> openDocument(const std::string& path) {
-    std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create();
-    document->readFromFile(path, "DPX");
-    EXPECT_TRUE(document->openSequence()) << path;
+std::shared_ptr<DPXMovieFile> openDocument(HeadlessSession& session, const std::string& path) {
+    std::shared_ptr<DPXMovieFile> document = session.openDocument(path);
+    EXPECT_TRUE(document && document->currentFileCode() != 0) << path;
     return document;
 }
 

@@ -2,6 +2,7 @@
 // views of the movies made from them.
 #pragma once
 
+#include "app/headless_session.h"
 #include "document/dpx_movie_file.h"
 #include "support/frame_writer.h"
 
@@ -22,8 +23,9 @@ std::vector<uint32_t> sequencePixels(uint32_t width, uint32_t height, int index)
 std::vector<std::string> writeSequence(const std::string& directory, const std::string& base, int count,
                                        testsupport::FrameSpec spec);
 
-/// A document opened on `path`, as the window's set-up opens it; fails the test when it can't.
-std::shared_ptr<DPXMovieFile> openDocument(const std::string& path);
+/// A document opened on `path` in the session, as the user opens it; fails the test when the
+/// sequence can't be opened.
+std::shared_ptr<DPXMovieFile> openDocument(HeadlessSession& session, const std::string& path);
 
 /// The document's export settings for `movie`, at the rate of a frame-rate tag.
 ExportSettings settingsAtRate(const DPXMovieFile& document, const std::string& movie, bool reference,

@@ -49,11 +49,14 @@ TEST(ExportValues, DocumentsDescriptionFollowsItsCodecSizeAndMovieKind) {
     spec.width = 720;
     spec.height = 486;
     writeSequence(dir.file(""), "s_", 1, spec);
-    auto document = openDocument(dir.file("s_0001.dpx"));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("s_0001.dpx"));
+    document->codecPopup()->selectItemWithTag(settings::kCodecR10gTag);
+    document->codecPopup()->sendAction();
     HandleOwner desc(document->makeVideoImageDescription());
     ASSERT_TRUE(desc);
     const auto* d = reinterpret_cast<const uint8_t*>(*desc.get());
-    EXPECT_EQ(be::readU32(d + 4), FourCC("R10g")); // a new document's codec
+    EXPECT_EQ(be::readU32(d + 4), FourCC("R10g"));
     EXPECT_EQ(be::readU16(d + 32), 720);
     EXPECT_EQ(be::readU16(d + 34), 486);
     EXPECT_EQ(be::readU32(d + 44), 720u * 486u * 4u);
@@ -98,7 +101,8 @@ TEST(ExportValues, DataReferencePastTheLimitStopsAReferenceExport) {
         std::snprintf(name, sizeof name, "f_%05d.dpx", i);
         std::filesystem::create_symlink("f_0001.dpx", dir.path() / name);
     }
-    auto document = openDocument(dir.file("f_0001.dpx"));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("f_0001.dpx"));
     ASSERT_EQ(document->frameCount(), 32768);
     LogCapture log;
     ExportSettings s = settingsAtRate(*document, dir.file("many.mov"), true, 1);

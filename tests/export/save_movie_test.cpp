@@ -49,7 +49,8 @@ TEST(SaveMovie, SelfContainedMovieHoldsTheFramesAtTheirRateSizeAndTimecode) {
     REQUIRE_PROGRAM("mediainfo");
     TempDir dir;
     writeSequence(dir.file(""), "shot_", 10, smallFrame());
-    auto document = openDocument(dir.file("shot_0001.dpx"));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("shot_0001.dpx"));
     ExportSettings s = settingsAtRate(*document, dir.file("shot_.mov"), false, kTag24);
     s.codecType = FourCC("R10k");
     s.sourceID = "A001_C002";
@@ -103,7 +104,8 @@ TEST(SaveMovie, RangeInTheMiddleAtDropFrameKeepsTheOpenedFilesTimecode) {
     REQUIRE_PROGRAM("ffprobe");
     TempDir dir;
     writeSequence(dir.file(""), "shot_", 8, smallFrame());
-    auto document = openDocument(dir.file("shot_0001.dpx"));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("shot_0001.dpx"));
     ExportSettings s = settingsAtRate(*document, dir.file("middle.mov"), false, kTag2997DropFrame);
     s.inFrame = 3;
     s.outFrame = 7;
@@ -130,7 +132,8 @@ TEST(SaveMovie, TimecodeFlagBitsAreNotDigits) {
     TempDir dir;
     // 10:23:59:12 with the drop-frame, colour-frame and field flags set, as some writers store it.
     writeSequence(dir.file(""), "flags_", 1, smallFrame(0x50a359d2));
-    auto document = openDocument(dir.file("flags_0001.dpx"));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("flags_0001.dpx"));
     EXPECT_EQ(document->saveMovieWithSettings(settingsAtRate(*document, dir.file("m.mov"), false, kTag24)),
               noErr);
     MovieInspection inspection;
@@ -144,7 +147,8 @@ TEST(SaveMovie, CineonSequenceGetsNoTimecodeTrack) {
     FrameSpec spec = smallFrame();
     spec.kind = testsupport::FrameKind::cineon;
     auto paths = writeSequence(dir.file(""), "scan_", 4, spec);
-    auto document = openDocument(paths[0]);
+    HeadlessSession session;
+    auto document = openDocument(session, paths[0]);
     ASSERT_EQ(document->currentFileCode(), 2);
     EXPECT_EQ(document->saveMovieWithSettings(settingsAtRate(*document, dir.file("scan.mov"), false, kTag24)),
               noErr);
@@ -173,7 +177,8 @@ TEST(SaveMovie, ReferenceMoviePointsIntoEveryFrameFile) {
     REQUIRE_PROGRAM("ffprobe");
     TempDir dir;
     auto paths = writeSequence(dir.file(""), "shot_", 6, smallFrame());
-    auto document = openDocument(paths[2]);
+    HeadlessSession session;
+    auto document = openDocument(session, paths[2]);
     ExportSettings s = settingsAtRate(*document, dir.file("ref.mov"), true, kTag24);
     EXPECT_EQ(document->saveMovieWithSettings(s), noErr);
     const ExportOutcome& outcome = document->exportOutcome();
@@ -212,7 +217,8 @@ TEST(SaveMovie, ReferenceMovieNotesFramesWithAnotherPixelDataOffset) {
     spec.filename = "mix_0004.dpx";
     spec.pixels = sequencePixels(spec.width, spec.height, 3);
     testsupport::writeFrameFile(dir.file("mix_0004.dpx"), spec);
-    auto document = openDocument(dir.file("mix_0001.dpx"));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("mix_0001.dpx"));
 
     EXPECT_EQ(document->saveMovieWithSettings(settingsAtRate(*document, dir.file("mix.mov"), true, kTag24)),
               noErr);
@@ -240,7 +246,8 @@ TEST(SaveMovie, FrameDeletedAfterTheScanStopsTheExportWithTheFramesBefore) {
         SCOPED_TRACE(reference ? "reference" : "self-contained");
         TempDir dir;
         auto paths = writeSequence(dir.file(""), "shot_", 6, smallFrame());
-        auto document = openDocument(paths[0]);
+        HeadlessSession session;
+        auto document = openDocument(session, paths[0]);
         std::filesystem::remove(paths[3]);
         LogCapture log;
         OSErr err = document->saveMovieWithSettings(
@@ -276,7 +283,8 @@ TEST(SaveMovie, FrameOfAnotherSizeStopsASelfContainedExport) {
         spec.filename = "shot_0003.dpx";
         spec.pixels.reset();
         testsupport::writeFrameFile(dir.file("shot_0003.dpx"), spec);
-        auto document = openDocument(dir.file("shot_0001.dpx"));
+        HeadlessSession session;
+        auto document = openDocument(session, dir.file("shot_0001.dpx"));
         LogCapture log;
         EXPECT_EQ(
             document->saveMovieWithSettings(settingsAtRate(*document, dir.file("m.mov"), false, kTag24)), -1);
@@ -294,7 +302,8 @@ TEST(SaveMovie, FrameOfAnotherSizeStopsASelfContainedExport) {
 TEST(SaveMovie, TruncatedFrameStopsTheExport) {
     TempDir dir;
     auto paths = writeSequence(dir.file(""), "shot_", 3, smallFrame());
-    auto document = openDocument(paths[0]);
+    HeadlessSession session;
+    auto document = openDocument(session, paths[0]);
     // Still larger than W x H x 4, so the reader accepts it, but its last pixels are gone.
     std::filesystem::resize_file(paths[1], 2048 + 64 * 36 * 4 - 8);
     LogCapture log;
@@ -307,7 +316,8 @@ TEST(SaveMovie, TruncatedFrameStopsTheExport) {
 TEST(SaveMovie, NoMovieWhenNoFrameCouldBeWritten) {
     TempDir dir;
     auto paths = writeSequence(dir.file(""), "shot_", 2, smallFrame());
-    auto document = openDocument(paths[0]);
+    HeadlessSession session;
+    auto document = openDocument(session, paths[0]);
     testsupport::writeFile(dir.file("m.mov"), {1, 2, 3});
     std::filesystem::remove(paths[0]);
     LogCapture log;
@@ -322,7 +332,8 @@ TEST(SaveMovie, NoMovieWhenNoFrameCouldBeWritten) {
 TEST(SaveMovie, UnwritableDestinationWritesNothing) {
     TempDir dir;
     auto paths = writeSequence(dir.file(""), "shot_", 2, smallFrame());
-    auto document = openDocument(paths[0]);
+    HeadlessSession session;
+    auto document = openDocument(session, paths[0]);
     // A destination whose folder is a regular file can't be created, even by root.
     testsupport::writeFile(dir.file("plain"), {0});
     LogCapture log;
