@@ -4,64 +4,24 @@
 #include "app/headless_session.h"
 #include "cli/commands.h"
 #include "cli/display_text.h"
+#include "cli/document_options.h"
 #include "cli/json.h"
 #include "document/settings_tables.h"
 
-#include <charconv>
 #include <cstdio>
 #include <optional>
 #include <string>
 
 namespace {
 
-const char kUsage[] =
-    "usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
-    "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
-    "  C: R10k or R10g\n"
-    "  I, O: the first and last frame of the range (0-based indices, both included)\n"
-    "  S: the source ID (the timecode's source name)\n";
+const std::string kUsage =
+    std::string("usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I] "
+                "[--out O] [--source-id S]\n") +
+    kDocumentOptionsHelp;
 
 int usageError(const std::string& problem) {
-    std::fprintf(stderr, "reelmaker describe: %s\n%s", problem.c_str(), kUsage);
+    std::fprintf(stderr, "reelmaker describe: %s\n%s", problem.c_str(), kUsage.c_str());
     return 2;
-}
-
-std::optional<int32_t> parseIndex(const std::string& text) {
-    int32_t value = 0;
-    const char* end = text.data() + text.size();
-    auto [at, error] = std::from_chars(text.data(), end, value);
-    if (error != std::errc() || at != end || text.empty())
-        return std::nullopt;
-    return value;
-}
-
-struct Options {
-    bool json = false;
-    std::optional<std::string> path;
-    std::optional<int32_t> rateTag;
-    std::optional<int32_t> codecTag;
-    std::optional<int32_t> in;
-    std::optional<int32_t> out;
-    std::optional<std::string> sourceID;
-};
-
-// The user's acts on the window: each control is set and sends its action, as a click or a
-// keystroke does.
-void choose(fw::PopUpButton& popup, int32_t tag) {
-    popup.selectItemAtIndex(popup.indexOfItemWithTag(tag));
-    popup.sendAction();
-}
-
-void browseTo(DPXMovieFile& document, int32_t index) {
-    fw::Slider& slider = *document.frameSlider();
-    slider.setIntValue(index);
-    slider.sendAction();
-}
-
-void type(fw::TextField& field, const std::string& text) {
-    field.setStringValue(text);
-    field.textDidChange();
-    field.sendAction();
 }
 
 std::string fourCharText(OSType code) {
@@ -120,82 +80,53 @@ void writeText(DPXMovieFile& document) {
 } // namespace
 
 int runDescribeCommand(const Arguments& args) {
-    Options options;
+    bool json = false;
+    std::optional<std::string> path;
+    DocumentOptions options;
     bool optionsEnded = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
+        std::string error;
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && arg == "--json") {
-            options.json = true;
+            json = true;
         } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
-            std::printf("%s", kUsage);
+            std::printf("%s", kUsage.c_str());
             return 0;
-        } else if (!optionsEnded &&
-                   (arg == "--rate" || arg == "--codec" || arg == "--in" || arg == "--out" || arg == "--source-id")) {
-            if (i + 1 >= args.size())
-                return usageError(arg + " needs a value");
-            const std::string& value = args[++i];
-            if (arg == "--rate") {
-                options.rateTag = settings::parseFrameRate(value);
-                if (!options.rateTag)
-                    return usageError("unknown frame rate '" + value + "'");
-            } else if (arg == "--codec") {
-                options.codecTag = settings::parseCodec(value);
-                if (!options.codecTag)
-                    return usageError("unknown codec '" + value + "'");
-            } else if (arg == "--source-id") {
-                options.sourceID = value;
-            } else {
-                std::optional<int32_t> index = parseIndex(value);
-                if (!index)
-                    return usageError(arg + " needs a frame index, not '" + value + "'");
-                (arg == "--in" ? options.in : options.out) = index;
-            }
+        } else if (OptionParse parsed =
+                       optionsEnded ? OptionParse::notMine : parseDocumentOption(args, i, options, error);
+                   parsed != OptionParse::notMine) {
+            if (parsed == OptionParse::bad)
+                return usageError(error);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return usageError("unknown option '" + arg + "'");
-        } else if (options.path) {
+        } else if (path) {
             return usageError("one file only");
         } else {
-            options.path = arg;
+            path = arg;
         }
     }
-    if (!options.path)
+    if (!path)
         return usageError("no file given");
     if (options.in && options.out && *options.in > *options.out)
-        return usageError("--in " + std::to_string(*options.in) + " is after --out " + std::to_string(*options.out));
+        return usageError("--in " + std::to_string(*options.in) + " is after --out " +
+                          std::to_string(*options.out));
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
-    std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);
+    std::shared_ptr<DPXMovieFile> document = session.openDocument(*path);
     if (!document || document->currentFileCode() == 0) {
         std::fprintf(stderr, "Error: couldn't open file\n");
         return 1;
     }
-    for (const std::optional<int32_t>& index : {options.in, options.out}) {
-        if (index && (*index < 0 || *index >= document->frameCount())) {
-            std::fprintf(stderr, "reelmaker describe: frame %d is outside the sequence's frames 0-%d\n", *index,
-                         document->frameCount() - 1);
-            return 2;
-        }
+    if (std::string problem = documentOptionsProblem(options, *document); !problem.empty()) {
+        std::fprintf(stderr, "reelmaker describe: %s\n", problem.c_str());
+        return 2;
     }
+    applyDocumentOptions(*document, options);
 
-    if (options.rateTag)
-        choose(*document->frameRatePopup(), *options.rateTag);
-    if (options.codecTag)
-        choose(*document->codecPopup(), *options.codecTag);
-    if (options.in) {
-        browseTo(*document, *options.in);
-        document->markIn();
-    }
-    if (options.out) {
-        browseTo(*document, *options.out);
-        document->markOut();
-    }
-    if (options.sourceID)
-        type(*document->sourceIDTextField(), *options.sourceID);
-
-    if (options.json)
+    if (json)
         writeJson(*document);
     else
         writeText(*document);

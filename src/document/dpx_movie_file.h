@@ -25,6 +25,8 @@
 #include "framefiles/frame_file.h"
 #include "platform/framework/controls.h"
 #include "platform/framework/document.h"
+#include "platform/framework/panels.h"
+#include "platform/framework/run_loop.h"
 #include "platform/framework/view.h"
 #include "platform/framework/window.h"
 #include "platform/memory.h"
@@ -288,6 +290,41 @@ public:
     /// What the last finished export wrote; read it once isConverting() is false.
     const ExportOutcome& exportOutcome() const { return m_exportOutcome; }
 
+    /// The save panel's completion: with OK, takes the kind from the option matrix (cell tag 1: a
+    /// reference movie) and the chosen path (given the extension "mov" when the extension
+    /// preference is on), remembers the name as the default file name, switches the window to
+    /// progress, starts the timer and the worker. Anything but OK does nothing. (`contextInfo` is
+    /// not used.)
+    void savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* contextInfo);
+    /// The worker thread: saveMovie, then clears the converting flag as its last store and hands
+    /// its share of the document back to the main thread, so the document ends there.
+    void doSaveInSeparateThread(std::shared_ptr<DPXMovieFile> self);
+    /// Starts the repeating progress timer on the main run loop (stopping a running one first);
+    /// the timer keeps the document alive until it is stopped.
+    void startTimerWithPeriod(double seconds);
+    void stopTimer();
+    /// One progress tick: while converting, the progress bar and the "done/total" text; once the
+    /// worker has ended, the window back to idle and the alerts that are due (the export's stop,
+    /// the reference movie's differing frames).
+    void TimerIRQ(fw::Timer& timer);
+
+    /// Gives the running export up: the worker stops before its next frame and removes what it
+    /// wrote, leaving no movie (and whatever stood under the name before). Main thread.
+    void abortExport();
+    /// Whether movies are forced to the disk before they take their name (slower; off at first).
+    void setFlushMovieOnClose(bool flush) { m_bFlushMovieOnClose = flush; }
+    /// True from the confirmation until the worker has handed the document back and the timer has
+    /// shown the end: the export's whole life, Finishing included. Main thread.
+    bool exportInProgress() const { return isConverting() || m_bWorkerRunning || m_timer != nullptr; }
+    /// The timer while it runs (null otherwise).
+    const std::shared_ptr<fw::Timer>& timer() const { return m_timer; }
+    /// The alert texts: the reference movie warning and the title of the stopped export's alert.
+    static constexpr const char* kWarningMessage = "Warning";
+    static constexpr const char* kReferenceWarningText =
+        "Some source frames in this sequence had different sizes or file offsets. If you change or swap "
+        "source .dpx frames you may have to re-build this reference Movie.";
+    static constexpr const char* kExportStoppedMessage = "The export stopped";
+
 protected:
     explicit DPXMovieFile(fw::Framework& framework);
 
@@ -340,6 +377,9 @@ private:
     ImageDescriptionHandle makeExportImageDescription() const;
     /// Keeps the first reason the export stopped.
     void recordExportStop(OSErr status, const std::string& problem);
+    /// The end of an export on the window: idle controls, then the alerts that are due.
+    void showExportEnd();
+    void showReferenceWarningIfDue();
 
     // Shared with the worker: written by one side, read by the other, each access atomic. The
     // worker's store of false into m_bConverting is its last, a release that publishes the rest.
@@ -348,9 +388,13 @@ private:
     std::atomic<int32_t> m_totalFrames{0};
     std::atomic<bool> m_bReferenceFramesDiffer{false};
     std::atomic<bool> m_bAbortExport{false};
-    // Main thread: the confirmed path and kind, until they are copied into the settings.
+    // Main thread: the confirmed path and kind (copied into the settings for the worker), the
+    // timer, and whether the worker still holds its share of the document.
     std::string m_saveName;
     bool m_bMakeReferenceMovie = false;
+    bool m_bFlushMovieOnClose = false;
+    bool m_bWorkerRunning = false;
+    std::shared_ptr<fw::Timer> m_timer;
     // Written by the main thread before the worker starts, read-only while it runs.
     ExportSettings m_exportSettings;
     // Written by the worker while it runs, read by the main thread after it has ended.

@@ -1,0 +1,101 @@
+#include "cli/document_options.h"
+
+#include "document/dpx_movie_file.h"
+#include "document/settings_tables.h"
+
+#include <charconv>
+
+const char kDocumentOptionsHelp[] =
+    "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
+    "  C: R10k or R10g\n"
+    "  I, O: the first and last frame of the range (0-based indices, both included)\n"
+    "  S: the source ID (the timecode's source name)\n";
+
+namespace {
+
+std::optional<int32_t> parseIndex(const std::string& text) {
+    int32_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [at, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || at != end || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+// The user's acts on the window: each control is set and sends its action, as a click or a
+// keystroke does.
+void choose(fw::PopUpButton& popup, int32_t tag) {
+    popup.selectItemAtIndex(popup.indexOfItemWithTag(tag));
+    popup.sendAction();
+}
+
+void browseTo(DPXMovieFile& document, int32_t index) {
+    fw::Slider& slider = *document.frameSlider();
+    slider.setIntValue(index);
+    slider.sendAction();
+}
+
+void type(fw::TextField& field, const std::string& text) {
+    field.setStringValue(text);
+    field.textDidChange();
+    field.sendAction();
+}
+
+} // namespace
+
+OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
+                                std::string& error) {
+    const std::string& arg = args[i];
+    if (arg != "--rate" && arg != "--codec" && arg != "--in" && arg != "--out" && arg != "--source-id")
+        return OptionParse::notMine;
+    if (i + 1 >= args.size()) {
+        error = arg + " needs a value";
+        return OptionParse::bad;
+    }
+    const std::string& value = args[++i];
+    if (arg == "--rate") {
+        options.rateTag = settings::parseFrameRate(value);
+        if (!options.rateTag)
+            error = "unknown frame rate '" + value + "'";
+    } else if (arg == "--codec") {
+        options.codecTag = settings::parseCodec(value);
+        if (!options.codecTag)
+            error = "unknown codec '" + value + "'";
+    } else if (arg == "--source-id") {
+        options.sourceID = value;
+    } else {
+        std::optional<int32_t> index = parseIndex(value);
+        if (!index)
+            error = arg + " needs a frame index, not '" + value + "'";
+        (arg == "--in" ? options.in : options.out) = index;
+    }
+    return error.empty() ? OptionParse::taken : OptionParse::bad;
+}
+
+std::string documentOptionsProblem(const DocumentOptions& options, const DPXMovieFile& document) {
+    if (options.in && options.out && *options.in > *options.out)
+        return "--in " + std::to_string(*options.in) + " is after --out " + std::to_string(*options.out);
+    for (const std::optional<int32_t>& index : {options.in, options.out}) {
+        if (index && (*index < 0 || *index >= document.frameCount()))
+            return "frame " + std::to_string(*index) + " is outside the sequence's frames 0-" +
+                   std::to_string(document.frameCount() - 1);
+    }
+    return {};
+}
+
+void applyDocumentOptions(DPXMovieFile& document, const DocumentOptions& options) {
+    if (options.rateTag)
+        choose(*document.frameRatePopup(), *options.rateTag);
+    if (options.codecTag)
+        choose(*document.codecPopup(), *options.codecTag);
+    if (options.in) {
+        browseTo(document, *options.in);
+        document.markIn();
+    }
+    if (options.out) {
+        browseTo(document, *options.out);
+        document.markOut();
+    }
+    if (options.sourceID)
+        type(*document.sourceIDTextField(), *options.sourceID);
+}

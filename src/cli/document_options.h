@@ -1,0 +1,37 @@
+// The movie settings and the range that `describe` and `translate` take on the command line, set
+// on an opened document through its window's controls, as a user sets them.
+#pragma once
+
+#include "cli/commands.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+class DPXMovieFile;
+
+struct DocumentOptions {
+    std::optional<int32_t> rateTag;
+    std::optional<int32_t> codecTag;
+    std::optional<int32_t> in;  // first frame of the range, 0-based
+    std::optional<int32_t> out; // last frame of the range, included
+    std::optional<std::string> sourceID;
+};
+
+/// The lines of a usage text that explain R, C, I, O and S.
+extern const char kDocumentOptionsHelp[];
+
+enum class OptionParse { notMine, taken, bad };
+
+/// When args[i] is --rate, --codec, --in, --out or --source-id, takes it and its value (moving i on)
+/// into `options`: taken, or bad with `error` set (a missing or unknown value). notMine otherwise.
+OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
+                                std::string& error);
+
+/// "" when the options can be applied to the opened document; else why not (--in after --out, a
+/// frame outside the sequence).
+std::string documentOptionsProblem(const DocumentOptions& options, const DPXMovieFile& document);
+
+/// Sets the options through the window's controls: the popups chosen, the slider moved to the in
+/// and out frames and marked, the source ID typed.
+void applyDocumentOptions(DPXMovieFile& document, const DocumentOptions& options);
