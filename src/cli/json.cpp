@@ -54,7 +54,9 @@ JsonWriter& JsonWriter::value(const std::string& text) {
     return *this;
 }
 
-JsonWriter& JsonWriter::value(const char* text) { return text ? value(std::string(text)) : null(); }
+JsonWriter& JsonWriter::value(const char* text) {
+    return text ? value(std::string(text)) : null();
+}
 
 JsonWriter& JsonWriter::value(bool flag) {
     separate();
@@ -91,18 +93,28 @@ std::string JsonWriter::escape(const std::string& text) {
     out.reserve(text.size());
     for (unsigned char c : text) {
         switch (c) {
-        case '"': out += "\\\""; break;
-        case '\\': out += "\\\\"; break;
-        case '\n': out += "\\n"; break;
-        case '\r': out += "\\r"; break;
-        case '\t': out += "\\t"; break;
+        case '"':
+            out += "\\\"";
+            break;
+        case '\\':
+            out += "\\\\";
+            break;
+        case '\n':
+            out += "\\n";
+            break;
+        case '\r':
+            out += "\\r";
+            break;
+        case '\t':
+            out += "\\t";
+            break;
         default:
             if (c < 0x20) {
                 char code[8];
                 std::snprintf(code, sizeof code, "\\u%04x", c);
                 out += code;
             } else {
-                out += char(c);  // UTF-8 passes through unchanged
+                out += char(c); // UTF-8 passes through unchanged
             }
         }
     }

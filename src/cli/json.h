@@ -28,7 +28,9 @@ public:
     }
 
     /// key(name).value(v) in one call.
-    template <typename T> JsonWriter& field(const std::string& name, const T& v) { return key(name).value(v); }
+    template <typename T> JsonWriter& field(const std::string& name, const T& v) {
+        return key(name).value(v);
+    }
 
     const std::string& str() const { return m_out; }
 
@@ -38,6 +40,6 @@ private:
     void separate();
 
     std::string m_out;
-    std::vector<bool> m_first;  // per open container: no element written yet
+    std::vector<bool> m_first; // per open container: no element written yet
     bool m_afterKey = false;
 };

@@ -316,6 +316,8 @@ public:
     /// True from the confirmation until the worker has handed the document back and the timer has
     /// shown the end: the export's whole life, Finishing included. Main thread.
     bool exportInProgress() const { return isConverting() || m_bWorkerRunning || m_timer != nullptr; }
+    /// True from the worker's start until its share of the document is back on the main thread.
+    bool workerRunning() const { return m_bWorkerRunning; }
     /// The timer while it runs (null otherwise).
     const std::shared_ptr<fw::Timer>& timer() const { return m_timer; }
     /// The alert texts: the reference movie warning and the title of the stopped export's alert.
@@ -373,6 +375,8 @@ private:
     /// Whether the worker should take another frame: the out point (lowered to cancel) and the
     /// abort request are read anew before each one.
     bool exportContinuesAt(int32_t frame) const;
+    /// The path of a frame for the worker: in the export's absolute directory; "" past the list.
+    std::string exportPathOfFrame(int32_t index) const;
     /// makeVideoImageDescription for the worker: from the export's settings.
     ImageDescriptionHandle makeExportImageDescription() const;
     /// Keeps the first reason the export stopped.

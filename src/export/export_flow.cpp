@@ -22,6 +22,9 @@ void DPXMovieFile::saveDocumentAs() {
         m_outFrame.store(m_currentFrame.load() + 1);
         return;
     }
+    // Finishing: the worker has ended and the next tick shows the end; the button still reads Cancel.
+    if (exportInProgress())
+        return;
     const std::string name = getDefaultFileNameString();
     std::shared_ptr<fw::SavePanel> panel = framework().savePanel();
     panel->setAccessoryView(m_savePanelAccessory.get());
@@ -147,7 +150,8 @@ void DPXMovieFile::showExportEnd() {
 }
 
 void DPXMovieFile::showReferenceWarningIfDue() {
-    if (m_bMakeReferenceMovie && m_bReferenceFramesDiffer.load()) {
+    // Only about a movie that was written.
+    if (m_bMakeReferenceMovie && m_bReferenceFramesDiffer.load() && m_exportOutcome.movieWritten) {
         framework()
             .alertWithMessageText(kWarningMessage, "OK", "", "", kReferenceWarningText)
             ->beginSheetModalForWindow(windowForSheet(), nullptr);

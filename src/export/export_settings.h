@@ -14,6 +14,7 @@
 
 struct ExportSettings {
     std::string saveName;            // full path of the movie file
+    std::string directoryPath;       // the sequence's directory, absolute
     bool makeReferenceMovie = false; // samples point into the frame files instead of being copied
     bool flushOnClose = false;       // force the movie's bytes to the disk before it gets its name
     int32_t inFrame = 0;             // first frame index, inclusive

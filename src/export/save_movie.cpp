@@ -3,9 +3,11 @@
 // is complete, so an export that fails or is aborted leaves whatever stood there before.
 #include "document/dpx_movie_file.h"
 #include "export/export_problems.h"
+#include "platform/framework/path_ops.h"
 #include "platform/log.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace {
 
@@ -26,6 +28,12 @@ ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool
     ExportSettings s;
     s.saveName = saveName;
     s.makeReferenceMovie = makeReferenceMovie;
+    // Absolute once here, so that the frames' data references don't each ask for the current
+    // directory (and a change of it during the export can't move them).
+    std::error_code ec;
+    std::filesystem::path directory =
+        std::filesystem::absolute(m_directoryPath.empty() ? "." : m_directoryPath, ec);
+    s.directoryPath = ec ? m_directoryPath : directory.lexically_normal().string();
     s.inFrame = m_inFrame.load();
     s.outFrame = m_outFrame.load();
     s.frameWidth = m_frameWidth;
@@ -37,6 +45,12 @@ ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool
     s.startTimecode = m_startTimecode;
     s.sourceID = m_sourceID;
     return s;
+}
+
+std::string DPXMovieFile::exportPathOfFrame(int32_t index) const {
+    if (index < 0 || size_t(index) >= m_fileList.size())
+        return {};
+    return fw::stringByAppendingPathComponent(m_exportSettings.directoryPath, m_fileList[size_t(index)]);
 }
 
 bool DPXMovieFile::exportContinuesAt(int32_t frame) const {

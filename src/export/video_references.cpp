@@ -39,14 +39,17 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
             break;
         }
 
+        // The data reference names the file by its full path; the file itself is opened by the path
+        // as the sequence has it, which the system resolves faster when it is relative.
+        const std::string fullPath = exportPathOfFrame(frame);
         Handle dataRef = nullptr;
         OSType dataRefType = 0;
-        status = QTNewDataReferenceFromFullPathCFString(path, kQTNativeDefaultPathStyle, 0, &dataRef,
+        status = QTNewDataReferenceFromFullPathCFString(fullPath, kQTNativeDefaultPathStyle, 0, &dataRef,
                                                         &dataRefType);
         HandleOwner dataRefOwner(dataRef);
         short index = 0;
         if (status != noErr || !dataRef) {
-            NSLog("Couldn't make DataRef for file %s\n", path.c_str());
+            NSLog("Couldn't make DataRef for file %s\n", fullPath.c_str());
             if (status == noErr)
                 status = invalidDataRef;
             recordExportStop(status,

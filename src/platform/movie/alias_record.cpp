@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <string_view>
 
 namespace {
 
@@ -19,11 +20,28 @@ constexpr int16_t kExtraEnd = -1;
 // rest as an absolute POSIX path, so an empty name maps ":home:me:x.dpx" to "/home/me/x.dpx".
 const std::string kVolumeName;
 
-std::vector<std::string> components(const fs::path& path) {
-    std::vector<std::string> parts;
-    for (const fs::path& part : path.relative_path())
-        if (!part.empty())
-            parts.push_back(part.string());
+// The names between the slashes of a path, as std::filesystem iterates them (the root and empty
+// names left out), without making a path object: an export makes two records per frame.
+std::vector<std::string_view> components(std::string_view path) {
+    std::vector<std::string_view> parts;
+    size_t start = 0;
+    while (start < path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        if (end > start)
+            parts.push_back(path.substr(start, end - start));
+        start = end + 1;
+    }
+    return parts;
+}
+
+// The components of the path's parent directory: all but a last name (a path that ends with a slash
+// names a directory and has none).
+std::vector<std::string_view> parentComponents(std::string_view path) {
+    std::vector<std::string_view> parts = components(path);
+    if (!parts.empty() && path.back() != '/')
+        parts.pop_back();
     return parts;
 }
 
@@ -61,8 +79,8 @@ std::string pascalAt(const uint8_t* p, size_t fieldSize) {
 
 void AliasRelativeLevels(const std::string& moviePath, const std::string& targetPath, int16_t& nlvlFrom,
                          int16_t& nlvlTo) {
-    std::vector<std::string> from = components(fs::path(moviePath).parent_path());
-    std::vector<std::string> to = components(fs::path(targetPath).parent_path());
+    std::vector<std::string_view> from = parentComponents(moviePath);
+    std::vector<std::string_view> to = parentComponents(targetPath);
     size_t common = 0;
     while (common < from.size() && common < to.size() && from[common] == to[common])
         ++common;
@@ -71,12 +89,16 @@ void AliasRelativeLevels(const std::string& moviePath, const std::string& target
 }
 
 std::vector<uint8_t> MakeAliasRecord(const std::string& targetPath, const std::string& moviePath) {
-    fs::path target(targetPath);
-    std::vector<std::string> parts = components(target);
+    std::vector<std::string_view> parts = components(targetPath);
     std::string colonPath = kVolumeName;
-    for (const std::string& part : parts)
-        colonPath += ":" + part;
-    std::string parentName = parts.size() >= 2 ? parts[parts.size() - 2] : kVolumeName;
+    colonPath.reserve(targetPath.size() + kVolumeName.size());
+    for (std::string_view part : parts) {
+        colonPath += ':';
+        colonPath += part;
+    }
+    std::string parentName = parts.size() >= 2 ? std::string(parts[parts.size() - 2]) : kVolumeName;
+    std::string fileName =
+        !parts.empty() && targetPath.back() != '/' ? std::string(parts.back()) : std::string();
 
     int16_t nlvlFrom = -1;
     int16_t nlvlTo = -1;
@@ -94,7 +116,7 @@ std::vector<uint8_t> MakeAliasRecord(const std::string& targetPath, const std::s
     putU16(out, kHFSPlusSignature);
     putU16(out, 0); // drive type: fixed disk
     putU32(out, 0); // parent directory ID
-    putPascal(out, target.filename().string(), 64);
+    putPascal(out, fileName, 64);
     putU32(out, 0); // file number
     putU32(out, 0); // file created
     putU32(out, 0); // file type
@@ -167,7 +189,8 @@ std::string AliasAbsolutePath(const AliasRecordInfo& info) {
 std::string AliasRelativePath(const AliasRecordInfo& info, const std::string& moviePath) {
     if (info.nlvlFrom <= 0 || info.nlvlTo <= 0)
         return {};
-    std::vector<std::string> parts = components(fs::path(AliasAbsolutePath(info)));
+    const std::string absolute = AliasAbsolutePath(info);
+    std::vector<std::string_view> parts = components(absolute);
     if (parts.size() < size_t(info.nlvlTo))
         return {};
     fs::path result = fs::path(moviePath).parent_path();

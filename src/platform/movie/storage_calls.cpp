@@ -4,6 +4,7 @@
 
 #include <ctime>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace {
@@ -20,6 +21,24 @@ std::string pathOfDataRef(Handle dataRef, OSType dataRefType) {
     if (!ParseAliasRecord(reinterpret_cast<const uint8_t*>(*dataRef), size_t(GetHandleSize(dataRef)), info))
         return {};
     return AliasAbsolutePath(info);
+}
+
+/// An absolute path that lexical normalisation leaves as it is and that names a file: no empty,
+/// "." or ".." component, no slash at the end.
+bool isNormalFilePath(std::string_view path) {
+    if (path.size() < 2 || path[0] != '/' || path.back() == '/')
+        return false;
+    size_t start = 1;
+    while (start <= path.size()) {
+        size_t end = path.find('/', start);
+        if (end == std::string_view::npos)
+            end = path.size();
+        std::string_view part = path.substr(start, end - start);
+        if (part.empty() || part == "." || part == "..")
+            return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 } // namespace
@@ -49,14 +68,20 @@ OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPath
     if (filePath.empty() || flags != 0 ||
         (pathStyle != kQTNativeDefaultPathStyle && pathStyle != kQTPOSIXPathStyle))
         return paramErr;
-    std::error_code ec;
-    std::filesystem::path path = std::filesystem::absolute(filePath, ec);
-    if (ec)
-        return paramErr;
-    path = path.lexically_normal();
-    if (!path.has_filename())
-        return paramErr;
-    std::vector<uint8_t> record = MakeAliasRecord(path.string());
+    std::string fullPath;
+    if (isNormalFilePath(filePath)) {
+        fullPath = filePath; // the common case, an export's frame paths: nothing to resolve
+    } else {
+        std::error_code ec;
+        std::filesystem::path path = std::filesystem::absolute(filePath, ec);
+        if (ec)
+            return paramErr;
+        path = path.lexically_normal();
+        if (!path.has_filename())
+            return paramErr;
+        fullPath = path.string();
+    }
+    std::vector<uint8_t> record = MakeAliasRecord(fullPath);
     if (record.empty())
         return paramErr;
     Handle h = nullptr;
