@@ -1,35 +1,43 @@
 #include "cli/interrupt_signal.h"
 
-#include <atomic>
 #include <csignal>
+#include <pthread.h>
 
 namespace {
 
-// A signal handler can reach nothing but a lock-free atomic: this is the only state it touches.
-std::atomic<int> g_interrupts{0};
-static_assert(std::atomic<int>::is_always_lock_free);
-
-struct sigaction g_previous {};
-
-extern "C" void countInterrupt(int) {
-    g_interrupts.fetch_add(1, std::memory_order_relaxed);
+sigset_t interruptSet() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    return set;
 }
 
 } // namespace
 
-InterruptCounter::InterruptCounter() {
-    g_interrupts.store(0);
-    struct sigaction action {};
-    action.sa_handler = countInterrupt;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART; // reads and writes in flight go on
-    sigaction(SIGINT, &action, &g_previous);
+InterruptCounter::InterruptCounter(std::function<void()> wake) : m_wake(std::move(wake)) {
+    const sigset_t set = interruptSet();
+    pthread_sigmask(SIG_BLOCK, &set, nullptr);
+    m_thread = std::thread(&InterruptCounter::waitForInterrupts, this);
 }
 
 InterruptCounter::~InterruptCounter() {
-    sigaction(SIGINT, &g_previous, nullptr);
+    m_stopping.store(true);
+    pthread_kill(m_thread.native_handle(), SIGINT);
+    m_thread.join();
+    const sigset_t set = interruptSet();
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 
-int InterruptCounter::count() const {
-    return g_interrupts.load(std::memory_order_relaxed);
+void InterruptCounter::waitForInterrupts() {
+    const sigset_t set = interruptSet();
+    for (;;) {
+        int signal = 0;
+        if (sigwait(&set, &signal) != 0)
+            continue;
+        if (m_stopping.load())
+            return;
+        m_count.fetch_add(1);
+        if (m_wake)
+            m_wake();
+    }
 }

@@ -180,8 +180,10 @@ int runTranslateCommand(const Arguments& args) {
         return fw::SavePanel::OKButton;
     });
 
-    InterruptCounter interrupts;
     fw::HeadlessRunLoop& runLoop = session.framework().mainRunLoop();
+    // Before the worker starts, so that it inherits the blocked signal. An interrupt wakes the run
+    // loop with a turn of no work.
+    InterruptCounter interrupts([&runLoop] { runLoop.performOnMainThread([] {}); });
     document->translateButton()->performClick();
     runLoop.pumpOnce(); // the panel's answer
     if (!document->exportInProgress()) {

@@ -1,0 +1,287 @@
+// reelmaker translate: names, refusal to replace, the options, JSON, failures and their exit
+// statuses, progress, Ctrl-C, and memory that does not grow with the sequence.
+#include "export/export_fixtures.h"
+#include "support/json_reader.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using namespace exportfixtures;
+using testsupport::FrameSpec;
+using testsupport::runCli;
+using testsupport::TempDir;
+
+FrameSpec smallFrame() {
+    FrameSpec spec;
+    spec.width = 16;
+    spec.height = 8;
+    spec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
+    return spec;
+}
+
+testsupport::JsonValue parsed(const std::string& text) {
+    std::optional<testsupport::JsonValue> json = testsupport::parseJson(text);
+    EXPECT_TRUE(json) << text;
+    return json.value_or(testsupport::JsonValue{});
+}
+
+/// `count` names of one small frame, f_00001.dpx on (hard links: cheap, and as slow to export).
+void linkFrames(const TempDir& dir, int count) {
+    writeSequence(dir.file(""), "f_", 1, smallFrame());
+    std::filesystem::rename(dir.path() / "f_0001.dpx", dir.path() / "f_00001.dpx");
+    for (int i = 2; i <= count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "f_%05d.dpx", i);
+        std::filesystem::create_hard_link(dir.path() / "f_00001.dpx", dir.path() / name);
+    }
+}
+
+TEST(TranslateCommand, WritesTheProposedNameAndReplacesOnlyWhenForced) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 4, smallFrame());
+    const std::string movie = dir.file("shot_.mov");
+    auto first = runCli({"translate", dir.file("shot_0002.dpx")});
+    EXPECT_EQ(first.exitStatus, 0) << first.err;
+    EXPECT_EQ(first.out, movie + ": self-contained movie, 4 of 4 frames written\n");
+
+    std::filesystem::resize_file(movie, 10);
+    auto again = runCli({"translate", dir.file("shot_0002.dpx")});
+    EXPECT_EQ(again.exitStatus, 1);
+    EXPECT_NE(again.err.find(movie + " exists (--force replaces it)"), std::string::npos) << again.err;
+    EXPECT_EQ(std::filesystem::file_size(movie), 10u);
+    auto forced = runCli({"translate", dir.file("shot_0002.dpx"), "--force", "--quiet"});
+    EXPECT_EQ(forced.exitStatus, 0) << forced.err;
+    EXPECT_GT(std::filesystem::file_size(movie), 10u);
+}
+
+TEST(TranslateCommand, JsonReportAndTheChosenPathWithTheMovieExtension) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 3, smallFrame());
+    auto result =
+        runCli({"translate", "--json", dir.file("shot_0001.dpx"), "-o", dir.file("take.mp4"), "--reference"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    testsupport::JsonValue json = parsed(result.out);
+    EXPECT_EQ(json.keys, (std::vector<std::string>{"movie", "frames_requested", "frames_written", "reference",
+                                                   "frames_differ", "complete", "problems"}));
+    EXPECT_EQ(json["movie"].text, dir.file("take.mov"));
+    EXPECT_EQ(json["frames_requested"].number, 3);
+    EXPECT_EQ(json["frames_written"].number, 3);
+    EXPECT_TRUE(json["reference"].boolean);
+    EXPECT_FALSE(json["frames_differ"].boolean);
+    EXPECT_TRUE(json["complete"].boolean);
+    EXPECT_TRUE(json["problems"].items.empty());
+    EXPECT_EQ(runCli({"verify", dir.file("take.mov")}).exitStatus, 0);
+}
+
+TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 6, smallFrame());
+    auto result =
+        runCli({"translate", dir.file("shot_0001.dpx"), "-o", dir.file("m.mov"), "--rate", "29.97df",
+                "--codec", "R10g", "--in", "1", "--out", "3", "--source-id", "A001_C002"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    EXPECT_EQ(result.out, dir.file("m.mov") + ": self-contained movie, 3 of 3 frames written\n");
+    testsupport::JsonValue json = parsed(runCli({"verify", "--json", dir.file("m.mov")}).out);
+    EXPECT_EQ(json["codec"].text, "R10g");
+    EXPECT_EQ(json["timescale"].number, 2997);
+    EXPECT_EQ(json["frame_duration"].number, 100);
+    EXPECT_EQ(json["frames"].number, 3);
+    EXPECT_EQ(json["timecode"].text, "01:00:00;00");
+    EXPECT_TRUE(json["drop_frame"].boolean);
+    EXPECT_EQ(json["source_name"].text, "A001_C002");
+}
+
+TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
+    TempDir dir;
+    FrameSpec spec = smallFrame();
+    writeSequence(dir.file(""), "shot_", 3, spec);
+    spec.width = 20;
+    spec.pixels.reset();
+    testsupport::writeFrameFile(dir.file("shot_0002.dpx"), spec);
+    testsupport::writeFile(dir.file("plain"), {0});
+
+    // A frame of another size: the movie keeps the frame before it.
+    auto sized = runCli({"translate", "--json", dir.file("shot_0001.dpx"), "-o", dir.file("m.mov")});
+    EXPECT_EQ(sized.exitStatus, 1);
+    testsupport::JsonValue json = parsed(sized.out);
+    EXPECT_EQ(json["movie"].text, dir.file("m.mov"));
+    EXPECT_EQ(json["frames_written"].number, 1);
+    EXPECT_FALSE(json["complete"].boolean);
+    ASSERT_EQ(json["problems"].items.size(), 1u);
+    EXPECT_EQ(json["problems"][0].text, "shot_0002.dpx: the frame is 20x8, not 16x8");
+    auto sizedText = runCli({"translate", dir.file("shot_0001.dpx"), "-o", dir.file("m.mov"), "--force"});
+    EXPECT_EQ(sizedText.out, dir.file("m.mov") + ": self-contained movie, 1 of 3 frames written\n");
+    EXPECT_NE(sizedText.err.find("reelmaker translate: shot_0002.dpx: the frame is 20x8, not 16x8\n"),
+              std::string::npos);
+
+    // A destination that can't be created, even by root: its folder is a regular file.
+    auto unwritable =
+        runCli({"translate", "--json", dir.file("shot_0001.dpx"), "-o", dir.file("plain/m.mov")});
+    EXPECT_EQ(unwritable.exitStatus, 1);
+    json = parsed(unwritable.out);
+    EXPECT_TRUE(json["movie"].isNull());
+    EXPECT_EQ(json["frames_written"].number, 0);
+    ASSERT_EQ(json["problems"].items.size(), 1u);
+    EXPECT_NE(json["problems"][0].text.find("can't create the movie file"), std::string::npos);
+    EXPECT_NE(unwritable.err.find("Could not create file for movie! (2) error"), std::string::npos);
+
+    // A folder without write permission; root writes there all the same, so only others can check it.
+    if (geteuid() != 0) {
+        std::filesystem::create_directory(dir.path() / "locked");
+        std::filesystem::permissions(dir.path() / "locked",
+                                     std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+        auto locked = runCli({"translate", dir.file("shot_0001.dpx"), "-o", dir.file("locked/m.mov")});
+        EXPECT_EQ(locked.exitStatus, 1);
+        EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "locked"));
+        std::filesystem::permissions(dir.path() / "locked", std::filesystem::perms::owner_all);
+    }
+
+    testsupport::writeFile(dir.file("notes.txt"), {'h', 'i', '!', '!'});
+    auto notFrame = runCli({"translate", "--json", dir.file("notes.txt")});
+    EXPECT_EQ(notFrame.exitStatus, 1);
+    EXPECT_EQ(parsed(notFrame.out)["problems"][0].text, "couldn't open " + dir.file("notes.txt"));
+
+    EXPECT_EQ(runCli({"translate"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--bogus"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--in", "2", "--out", "1"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--out", "9"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "-o"}).exitStatus, 2);
+}
+
+class TranslateInterrupted : public ::testing::Test {
+protected:
+    // 20 000 names of one frame: a reference export long enough to be interrupted.
+    static void SetUpTestSuite() {
+        s_dir = std::make_unique<TempDir>();
+        linkFrames(*s_dir, kFrames);
+    }
+    static void TearDownTestSuite() { s_dir.reset(); }
+
+    /// Runs a reference translation into `movie` and interrupts it as `interrupt` (shell lines
+    /// with $pid) says once its progress shows; returns the exit status, stdout and stderr.
+    testsupport::CommandResult interrupt(const std::string& movie, const std::string& interrupt) {
+        const std::string err = movie + ".err";
+        std::string script = "'" + std::string(REELMAKER_CLI_PATH) + "' translate --reference '" +
+                             s_dir->file("f_00001.dpx") + "' -o '" + movie + "' 2>'" + err + "' & pid=$!\n" +
+                             "n=0; while ! grep -q '/20000 frames' '" + err +
+                             "' && [ $n -lt 3000 ]; do sleep 0.01; "
+                             "n=$((n+1)); done\n" +
+                             interrupt + "\nwait $pid; echo \"exit $?\"; cat '" + err + "' >&2; rm -f '" +
+                             err + "'\n";
+        return testsupport::runShell(script);
+    }
+
+    static constexpr int kFrames = 20000;
+    static std::unique_ptr<TempDir> s_dir;
+};
+std::unique_ptr<TempDir> TranslateInterrupted::s_dir;
+
+TEST_F(TranslateInterrupted, CtrlCCompletesAShorterMovieAndExits130) {
+    TempDir out;
+    const std::string movie = out.file("cut.mov");
+    auto result = interrupt(movie, "kill -INT $pid");
+    ASSERT_NE(result.out.find("exit 130"), std::string::npos) << result.out << result.err;
+    // One line a second when standard error is no terminal, then the cancel.
+    EXPECT_NE(result.err.find(" frames/s, "), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("cancelling: the movie keeps the frames written so far"), std::string::npos);
+    EXPECT_NE(result.err.find("reelmaker translate: cancelled after "), std::string::npos);
+
+    testsupport::JsonValue json = parsed(runCli({"verify", "--json", movie}).out);
+    EXPECT_LT(json["frames"].number, kFrames);
+    EXPECT_GT(json["frames"].number, 0);
+    EXPECT_NE(result.out.find(movie + ": reference movie, " + std::to_string(int(json["frames"].number)) +
+                              " of 20000 frames written"),
+              std::string::npos)
+        << result.out;
+    EXPECT_EQ(json["timecode"].text, "01:00:00:00");
+    EXPECT_TRUE(json["problems"].items.empty());
+}
+
+TEST(TranslateCommand, SecondCtrlCAbortsAndLeavesNoFile) {
+    // Large frames, so that the frame the first interrupt lets finish is still being copied when the
+    // second arrives: once the command's third thread (the worker, after its interrupt thread) is
+    // seen, two interrupts in quick succession.
+    TempDir dir;
+    FrameSpec spec;
+    spec.width = 2048;
+    spec.height = 2048;
+    spec.pixels = std::vector<uint32_t>(size_t(spec.width) * spec.height, 0x12345678);
+    testsupport::writeFrameFile(dir.file("big_00001.dpx"), spec);
+    for (int i = 2; i <= 60; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "big_%05d.dpx", i);
+        std::filesystem::create_hard_link(dir.path() / "big_00001.dpx", dir.path() / name);
+    }
+    TempDir out;
+    testsupport::writeFile(out.file("old.mov"), {'o', 'l', 'd'});
+    const std::string script =
+        "'" + std::string(REELMAKER_CLI_PATH) + "' translate --force '" + dir.file("big_00001.dpx") +
+        "' -o '" + out.file("old.mov") + "' & pid=$!\n" +
+        "n=0; while [ $(ls /proc/$pid/task 2>/dev/null | wc -l) -lt 3 ] && [ $n -lt 5000 ]; "
+        "do n=$((n+1)); done\n"
+        // a moment apart, so that the two don't merge into one pending signal
+        "kill -INT $pid; sleep 0.001\n"
+        "kill -INT $pid; wait $pid; echo \"exit $?\"\n";
+    auto result = testsupport::runShell(script);
+    ASSERT_NE(result.out.find("exit 130"), std::string::npos) << result.out << result.err;
+    if (result.err.find("cancelled after") != std::string::npos)
+        GTEST_SKIP() << "the frame the first interrupt let through was finished before the second arrived, "
+                        "and the cancelled movie was complete:\n"
+                     << result.err;
+    EXPECT_NE(result.err.find("the export was aborted; no movie was written"), std::string::npos)
+        << result.err;
+    // What stood under the name is untouched and nothing else was left.
+    EXPECT_EQ(testsupport::readFile(out.file("old.mov")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+}
+
+/// Peak resident size in KB of a child running the command line tool with these arguments.
+long peakResidentKB(const std::vector<std::string>& args) {
+    std::vector<std::string> argv{REELMAKER_CLI_PATH};
+    argv.insert(argv.end(), args.begin(), args.end());
+    std::vector<char*> raw;
+    for (std::string& arg : argv)
+        raw.push_back(arg.data());
+    raw.push_back(nullptr);
+    std::fflush(nullptr);
+    pid_t pid = fork();
+    if (pid == 0) {
+        int devNull = open("/dev/null", O_WRONLY);
+        dup2(devNull, 1);
+        dup2(devNull, 2);
+        execv(raw[0], raw.data());
+        _exit(127);
+    }
+    int status = 0;
+    struct rusage usage {};
+    wait4(pid, &status, 0, &usage);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    return usage.ru_maxrss;
+}
+
+TEST(TranslateCommand, MemoryDoesNotGrowWithTheSequence) {
+    TempDir few, many;
+    linkFrames(few, 20);
+    linkFrames(many, 2000);
+    for (const char* kind : {"--quiet", "--reference"}) {
+        long small = peakResidentKB(
+            {"translate", "--quiet", kind, few.file("f_00001.dpx"), "-o", few.file("m.mov"), "--force"});
+        long large = peakResidentKB(
+            {"translate", "--quiet", kind, many.file("f_00001.dpx"), "-o", many.file("m.mov"), "--force"});
+        // A few hundred bytes of tables per frame (reference movies: a data reference each).
+        EXPECT_LT(large - small, 4096)
+            << kind << ": " << small << " KB for 20 frames, " << large << " KB for 2000";
+        std::printf("peak resident size, %s: %ld KB for 20 frames, %ld KB for 2000\n",
+                    std::string(kind) == "--quiet" ? "self-contained" : "reference", small, large);
+    }
+}
+
+} // namespace
