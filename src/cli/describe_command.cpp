@@ -131,8 +131,8 @@ int runDescribeCommand(const Arguments& args) {
         } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
             std::printf("%s", kUsage);
             return 0;
-        } else if (!optionsEnded &&
-                   (arg == "--rate" || arg == "--codec" || arg == "--in" || arg == "--out" || arg == "--source-id")) {
+        } else if (!optionsEnded && (arg == "--rate" || arg == "--codec" || arg == "--in" || arg == "--out" ||
+                                     arg == "--source-id")) {
             if (i + 1 >= args.size())
                 return usageError(arg + " needs a value");
             const std::string& value = args[++i];
@@ -163,7 +163,8 @@ int runDescribeCommand(const Arguments& args) {
     if (!options.path)
         return usageError("no file given");
     if (options.in && options.out && *options.in > *options.out)
-        return usageError("--in " + std::to_string(*options.in) + " is after --out " + std::to_string(*options.out));
+        return usageError("--in " + std::to_string(*options.in) + " is after --out " +
+                          std::to_string(*options.out));
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
@@ -174,8 +175,8 @@ int runDescribeCommand(const Arguments& args) {
     }
     for (const std::optional<int32_t>& index : {options.in, options.out}) {
         if (index && (*index < 0 || *index >= document->frameCount())) {
-            std::fprintf(stderr, "reelmaker describe: frame %d is outside the sequence's frames 0-%d\n", *index,
-                         document->frameCount() - 1);
+            std::fprintf(stderr, "reelmaker describe: frame %d is outside the sequence's frames 0-%d\n",
+                         *index, document->frameCount() - 1);
             return 2;
         }
     }
