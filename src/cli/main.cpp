@@ -15,10 +15,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
-    {"modes", runModesCommand,
-     "modes [--json] [--for FILE]    the output device's display modes, the one chosen for FILE"},
-    {"verify", runVerifyCommand,
-     "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
+    {"modes", runModesCommand, "modes [--json] [--for FILE]    the output device's display modes, the one chosen for FILE"},
+    {"verify", runVerifyCommand, "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
     {"scan", runScanCommand, "scan [--json] FILE             the sequence that opening FILE finds"},
     {"describe", runDescribeCommand,
      "describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
