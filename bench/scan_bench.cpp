@@ -3,8 +3,8 @@
 // four bytes) and then lets the reader read its header, so it opens every file twice; the target is
 // at most 2x the floor. Prints both times (best of several rounds, page cache warm) and the ratio.
 #include "document/dpx_movie_file.h"
-#include "platform/framework/headless/headless_framework.h"
 #include "platform/bigendian.h"
+#include "platform/framework/headless/headless_framework.h"
 #include "platform/framework/string_compare.h"
 
 #include <algorithm>

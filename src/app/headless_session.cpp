@@ -2,8 +2,9 @@
 
 HeadlessSession::HeadlessSession(const fw::DefaultsDictionary& storedDefaults, StartupServices services)
     : m_controller(m_framework, std::move(services)) {
-    m_controller.setDocumentFactory(
-        [](fw::Framework& framework) -> std::shared_ptr<fw::Document> { return DPXMovieFile::create(framework); });
+    m_controller.setDocumentFactory([](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
+        return DPXMovieFile::create(framework);
+    });
     for (const auto& [key, value] : storedDefaults)
         userDefaults().setObject(value, key);
     m_framework.finishLaunching();

@@ -8,8 +8,8 @@
 //   document->frameRatePopup()->selectItemWithTag(1);
 //   document->frameRatePopup()->sendAction();      // as the user's choice of 24 fps
 //
-// The documents must not outlive the session. Nothing reaches the disk: the desktop application's stored preferences are neither read nor
-// changed. Main thread only.
+// The documents must not outlive the session. Nothing reaches the disk: the desktop application's stored
+// preferences are neither read nor changed. Main thread only.
 #pragma once
 
 #include "app/my_app_controller.h"
@@ -26,7 +26,8 @@ public:
     /// Makes the framework and the application controller, stores `storedDefaults` as the values a
     /// user had set before (e.g. {"FrameRate", 9}), and launches. `services` as for the controller
     /// (the default makes the application's own output controller).
-    explicit HeadlessSession(const fw::DefaultsDictionary& storedDefaults = {}, StartupServices services = {});
+    explicit HeadlessSession(const fw::DefaultsDictionary& storedDefaults = {},
+                             StartupServices services = {});
     /// Terminates the application: the defaults are synchronized and every document is closed.
     ~HeadlessSession();
     HeadlessSession(const HeadlessSession&) = delete;

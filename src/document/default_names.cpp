@@ -34,8 +34,8 @@ std::string directoryName(const std::string& directoryPath) {
 std::string DPXMovieFile::getDefaultSourceIDString() const {
     const MyAppController* app = appController();
     const int32_t type = app ? app->defaultSourceIDType() : kNameSourceNothing;
-    if (!hasSequence() && (type == kNameSourceBaseName || type == kNameSourceInPointFile ||
-                           type == kNameSourceDirectory))
+    if (!hasSequence() &&
+        (type == kNameSourceBaseName || type == kNameSourceInPointFile || type == kNameSourceDirectory))
         return {};
     switch (type) {
     case kNameSourceBaseName:

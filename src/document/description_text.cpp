@@ -19,8 +19,8 @@ std::string descriptionText(const std::optional<std::string>& storedFileName, in
     const char* plural = frames > 1 ? "s" : "";
     // Room for the name and the five numbers at their longest (the float below 1e17).
     std::vector<char> text(name.size() + 160);
-    const int length = std::snprintf(text.data(), text.size(), format, name.c_str(), width, height, frames, plural,
-                                     inFrame, outFrame - 1, megabytes);
+    const int length = std::snprintf(text.data(), text.size(), format, name.c_str(), width, height, frames,
+                                     plural, inFrame, outFrame - 1, megabytes);
     if (length < 0)
         return {};
     return std::string(text.data(), std::min(size_t(length), text.size() - 1));

@@ -33,24 +33,21 @@ void DPXMovieFile::loadWindowContents(fw::Window& window) {
     fw::View& previewPage = m_tabView->addTabViewItem("Preview");
     m_imageView = &previewPage.addImageView(kImageViewID);
     makeSettingsControls(m_tabView->addTabViewItem("Settings"));
-    m_tabView->setDidSelectTabViewItem([this](fw::TabView& tabView, int index) { this->tabView(tabView, index); });
+    m_tabView->setDidSelectTabViewItem(
+        [this](fw::TabView& tabView, int index) { this->tabView(tabView, index); });
 
     m_frameSlider = &content.addSlider(kFrameSliderID);
     m_frameSlider->setAction([this](fw::Control& sender) { doSlider(static_cast<fw::Slider&>(sender)); });
 
     fw::View& marks = content.addView("markButtons", fw::Layout::Horizontal);
-    marks.addButton(kMarkInButtonID, "Mark In", fw::ButtonType::MomentaryPush).setAction([this](fw::Control&) {
-        markIn();
-    });
-    marks.addButton(kGotoInButtonID, "Go to In", fw::ButtonType::MomentaryPush).setAction([this](fw::Control&) {
-        gotoIn();
-    });
-    marks.addButton(kGotoOutButtonID, "Go to Out", fw::ButtonType::MomentaryPush).setAction([this](fw::Control&) {
-        gotoOut();
-    });
-    marks.addButton(kMarkOutButtonID, "Mark Out", fw::ButtonType::MomentaryPush).setAction([this](fw::Control&) {
-        markOut();
-    });
+    marks.addButton(kMarkInButtonID, "Mark In", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { markIn(); });
+    marks.addButton(kGotoInButtonID, "Go to In", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { gotoIn(); });
+    marks.addButton(kGotoOutButtonID, "Go to Out", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { gotoOut(); });
+    marks.addButton(kMarkOutButtonID, "Mark Out", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { markOut(); });
 
     m_descriptText = &content.addTextField(kDescriptTextID, false);
     // Export progress: shown only while an export runs.
@@ -58,7 +55,8 @@ void DPXMovieFile::loadWindowContents(fw::Window& window) {
     m_progressText->setHidden(true);
     m_progressIndicator = &content.addProgressIndicator(kProgressIndicatorID);
     m_progressIndicator->setHidden(true);
-    m_translateButton = &content.addButton(kTranslateButtonID, kTranslateTitle, fw::ButtonType::MomentaryPush);
+    m_translateButton =
+        &content.addButton(kTranslateButtonID, kTranslateTitle, fw::ButtonType::MomentaryPush);
     m_translateButton->setAction([this](fw::Control&) { saveDocumentAs(); });
 
     makeSavePanelAccessory();
@@ -77,11 +75,13 @@ void DPXMovieFile::makeSettingsControls(fw::View& page) {
     m_codecPopup = &page.addPopUpButton(kCodecPopupID);
     for (int tag = 0; tag < settings::kCodecTagCount; ++tag)
         m_codecPopup->addItem(kCodecTitles[size_t(tag)], tag);
-    m_codecPopup->setAction([this](fw::Control& sender) { doCodecPopup(static_cast<fw::PopUpButton&>(sender)); });
+    m_codecPopup->setAction(
+        [this](fw::Control& sender) { doCodecPopup(static_cast<fw::PopUpButton&>(sender)); });
 
     page.addTextField("sourceIDLabel", false).setStringValue("Source ID:");
     m_sourceIDTextField = &page.addTextField(kSourceIDTextFieldID, true);
-    m_sourceIDTextField->setAction([this](fw::Control& sender) { doSourceID(static_cast<fw::TextField&>(sender)); });
+    m_sourceIDTextField->setAction(
+        [this](fw::Control& sender) { doSourceID(static_cast<fw::TextField&>(sender)); });
     m_sourceIDTextField->setTextDidChange([this](fw::TextField&) { controlTextDidChange(); });
 }
 
@@ -98,7 +98,8 @@ void DPXMovieFile::windowControllerDidLoadNib() {
 
     // A stored tag that no item carries selects nothing; the action then takes tag 0 and stores it.
     if (m_frameRatePopup) {
-        m_frameRatePopup->selectItemAtIndex(m_frameRatePopup->indexOfItemWithTag(app ? app->defaultFrameRate() : 0));
+        m_frameRatePopup->selectItemAtIndex(
+            m_frameRatePopup->indexOfItemWithTag(app ? app->defaultFrameRate() : 0));
         doFrameRatePopup(*m_frameRatePopup);
     }
     if (m_codecPopup) {

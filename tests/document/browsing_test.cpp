@@ -38,7 +38,8 @@ TEST(DescriptionText, ThreeLinesWithTheRangeAndItsMegabytes) {
     EXPECT_EQ(rangeMegabytes(2048, 1556, 100), 1215.625f);
     EXPECT_EQ(descriptionText(std::string("x"), 720, 486, 4, 5), "x\n720x486\n1 frame: 4-4,  ~1.3 MBytes");
     EXPECT_EQ(descriptionText(std::nullopt, 4, 2, 0, 2), "(null)\n4x2\n2 frames: 0-1,  ~0.0 MBytes");
-    EXPECT_EQ(descriptionText(std::string(), 1920, 1080, 10, 34), "\n1920x1080\n24 frames: 10-33,  ~189.8 MBytes");
+    EXPECT_EQ(descriptionText(std::string(), 1920, 1080, 10, 34),
+              "\n1920x1080\n24 frames: 10-33,  ~189.8 MBytes");
 }
 
 TEST(Browsing, A2KSequenceOpensSizedAndDescribedForItsHundredFrames) {
@@ -108,8 +109,10 @@ TEST(Marking, InAndOutInEveryOrderKeepARangeOfAtLeastOneFrame) {
     std::shared_ptr<DPXMovieFile> document = session.openDocument(dir.file("shot_0001.dpx"));
     fw::HeadlessSlider& slider = frameSlider(*document);
     auto range = [&] { return std::make_pair(document->inFrame(), document->outFrame()); };
-    auto click = [&](const char* id) { ASSERT_TRUE(static_cast<fw::HeadlessButton&>(button(*document, id)).userCanAct());
-                                       button(*document, id).performClick(); };
+    auto click = [&](const char* id) {
+        ASSERT_TRUE(static_cast<fw::HeadlessButton&>(button(*document, id)).userCanAct());
+        button(*document, id).performClick();
+    };
     using Range = std::pair<int32_t, int32_t>;
 
     // In, then out after it.

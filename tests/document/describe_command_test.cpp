@@ -11,9 +11,10 @@ using namespace docfixtures;
 
 namespace {
 
-const std::vector<std::string> kKeys{"description", "content_width", "content_height", "timescale",
-                                     "frame_duration", "rate_fixed", "drop_frame", "codec",
-                                     "source_id", "proposed_name", "in", "out", "frames"};
+const std::vector<std::string> kKeys{
+    "description", "content_width", "content_height", "timescale", "frame_duration",
+    "rate_fixed",  "drop_frame",    "codec",          "source_id", "proposed_name",
+    "in",          "out",           "frames"};
 
 JsonValue describeJson(std::vector<std::string> args, CommandResult* result = nullptr) {
     args.insert(args.begin(), {"describe", "--json"});
@@ -79,8 +80,8 @@ TEST(DescribeCommand, AppliesTheOptionsAsTheControlsWould) {
     spec.fileSize = 2048 + 1280 * 720 * 4;
     writeFrames(dir, shotNames(1, 8), spec);
 
-    JsonValue json = describeJson({dir.file("shot_0001.dpx"), "--rate", "29.97df", "--codec", "R10g", "--in", "2",
-                                   "--out", "5", "--source-id", "Reel 1"});
+    JsonValue json = describeJson({dir.file("shot_0001.dpx"), "--rate", "29.97df", "--codec", "R10g", "--in",
+                                   "2", "--out", "5", "--source-id", "Reel 1"});
     // Marking browsed to frame 2 and then 5: the window shows frame 5.
     EXPECT_EQ(json["description"].text, "shot_0006.dpx\n1280x720\n4 frames: 2-5,  ~14.1 MBytes");
     EXPECT_NEAR(json["content_width"].number, 472.667, 0.001);

@@ -172,7 +172,7 @@ TEST(DocumentWindow, AFailedOpeningShowsTheErrorWithTranslateAndSliderDisabled) 
     EXPECT_FALSE(document->translateButton()->isEnabled());
     EXPECT_FALSE(frameSlider(*document).isEnabled());
     EXPECT_FALSE(document->window()->isVisible()); // shown only when the user's open displays it
-    EXPECT_EQ(document->sourceID(), "");          // the in-point file of no sequence
+    EXPECT_EQ(document->sourceID(), "");           // the in-point file of no sequence
     EXPECT_EQ(session.userDefaults().objectForKey("SourceID"), DefaultsValue(std::string()));
     EXPECT_EQ(document->window()->contentSize(), document->initialContentSize());
     // The document stays open until the user closes it.

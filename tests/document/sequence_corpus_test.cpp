@@ -78,7 +78,8 @@ void checkGeneratedRun(const Row& row, const JsonValue& got) {
 
 // What `reelmaker describe --json` shows for a file that opens: the whole sequence as the range,
 // the window sized for the frames, the registered defaults' settings and the proposed name.
-void checkDescribe(const std::filesystem::path& file, const Row& row, const std::vector<std::string>& frames) {
+void checkDescribe(const std::filesystem::path& file, const Row& row,
+                   const std::vector<std::string>& frames) {
     CommandResult run = runCli({"describe", "--json", file.string()});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     std::optional<JsonValue> parsed = parseJson(run.out);
