@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds in Release, makes a small sample sequence and runs the main job on it.
+# Installs what is missing, builds in Release, makes a small sample sequence and translates it into a
+# self-contained and a reference movie, then verifies both.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -20,5 +21,17 @@ for i in $(seq 1 10); do
     "$work/frames/shot_$n.dpx"
   rm "$work/frames/src_$n.ppm"
 done
-echo "== reelmaker info on the sample sequence"
-"$reelmaker" info "$work"/frames/shot_0001.dpx "$work"/frames/shot_0010.dpx
+echo "== reelmaker info on the first frame"
+"$reelmaker" info "$work/frames/shot_0001.dpx"
+echo
+echo "== reelmaker translate: a self-contained movie at 24 fps"
+"$reelmaker" translate "$work/frames/shot_0001.dpx" -o "$work/shot_self.mov" --rate 24 --source-id DEMO_A001
+echo
+echo "== reelmaker translate --reference: a reference movie into the same frames"
+"$reelmaker" translate "$work/frames/shot_0001.dpx" -o "$work/shot_ref.mov" --reference --rate 24 \
+  --source-id DEMO_A001
+echo
+echo "== reelmaker verify of both"
+"$reelmaker" verify "$work/shot_self.mov"
+echo
+"$reelmaker" verify "$work/shot_ref.mov"
