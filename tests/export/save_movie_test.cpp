@@ -348,3 +348,30 @@ TEST(SaveMovie, UnwritableDestinationWritesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(SaveMovie, OtherWritersFramesDecodeAsTheirFiles) {
+    REQUIRE_SHARED_DIR();
+    REQUIRE_PROGRAM("ffmpeg");
+    // One frame each, as two other programs wrote them (one with its pad bits set in the pixel
+    // words); the words are copied as stored, so both decode as the frame files do.
+    for (const char* name : {"rawcooked_rgb10_be_600x4_padbits.dpx", "oiio_dpx_nuke_10bits_rgb.dpx"}) {
+        SCOPED_TRACE(name);
+        TempDir dir;
+        const std::string frame = (testsupport::sharedDir() / "samples" / "real" / name).string();
+        HeadlessSession session;
+        auto document = openDocument(session, frame);
+        ASSERT_EQ(document->frameCount(), 1);
+        EXPECT_EQ(
+            document->saveMovieWithSettings(settingsAtRate(*document, dir.file("m.mov"), false, kTag24)),
+            noErr);
+        const std::string expected =
+            testsupport::runShell("ffmpeg -v error -nostdin -i '" + frame + "' -pix_fmt gbrp10le -f md5 -")
+                .out;
+        ASSERT_NE(expected.find("MD5="), std::string::npos);
+        EXPECT_EQ(movieMd5(dir.file("m.mov")), expected);
+    }
+}
+
+} // namespace
