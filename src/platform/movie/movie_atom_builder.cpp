@@ -158,12 +158,8 @@ void writeDataInformation(AtomWriter& out, const MediaRecord& media, const std::
                 out.versionAndFlags(0, 1); // the data is in the movie's own file
             } else {
                 out.versionAndFlags(0, 0);
-                if (!ref.alias.empty() && ref.aliasMoviePath == moviePath) {
-                    out.bytes(ref.alias.data(), ref.alias.size());
-                } else {
-                    std::vector<uint8_t> record = MakeAliasRecord(ref.path, moviePath);
-                    out.bytes(record.data(), record.size());
-                }
+                std::vector<uint8_t> record = MakeAliasRecord(ref.path, moviePath);
+                out.bytes(record.data(), record.size());
             }
             out.end();
         }

@@ -29,10 +29,6 @@ struct MediaHandlerRecord {
 struct MediaDataRef {
     bool self = false;
     std::string path; // absolute, for an alias
-    // The alias record as made for the movie at aliasMoviePath when the reference was added, so
-    // that writing the movie's header doesn't make every record again.
-    std::vector<uint8_t> alias;
-    std::string aliasMoviePath;
 };
 
 struct MediaRecord {

@@ -122,11 +122,9 @@ OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataR
     }
     // The record written later must fit its 16-bit size with this movie's relative levels.
     const auto& storage = theMedia->track->movie->storage;
-    std::string moviePath = storage ? storage->destination() : std::string();
-    std::vector<uint8_t> alias = MakeAliasRecord(path, moviePath);
-    if (alias.empty())
+    if (MakeAliasRecord(path, storage ? storage->destination() : std::string()).empty())
         return invalidDataRef;
-    theMedia->dataRefs.push_back({false, path, std::move(alias), std::move(moviePath)});
+    theMedia->dataRefs.push_back({false, path});
     *index = short(theMedia->dataRefs.size());
     theMedia->dataRefIndexByPath.emplace(path, *index);
     return noErr;
