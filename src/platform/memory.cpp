@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
 
 namespace {
 
@@ -21,7 +22,27 @@ constexpr size_t kPtrHeader = 16;
 thread_local OSErr t_memError = noErr;
 thread_local int t_exhausted = 0; // MemoryExhaustion::Blocks that cannot be had
 
-HandleRecord* recordOf(Handle h) { return reinterpret_cast<HandleRecord*>(h); }
+HandleRecord* recordOf(Handle h) {
+    return reinterpret_cast<HandleRecord*>(h);
+}
+
+// Frame-sized blocks (a 2K frame is 12.7 MB) are asked for in huge pages: touching a block the first
+// time costs a page fault per page, which dominates filling it once, and an export or a preview fills
+// a fresh one. Smaller blocks come from the heap as usual.
+constexpr size_t kLargeBlock = size_t(4) << 20;
+constexpr size_t kHugePage = size_t(2) << 20;
+
+void* allocateBlock(size_t bytes, bool clear) {
+    if (bytes < kLargeBlock)
+        return clear ? std::calloc(1, bytes) : std::malloc(bytes);
+    void* block = nullptr;
+    if (posix_memalign(&block, kHugePage, bytes) != 0)
+        return nullptr;
+    madvise(block, (bytes + kHugePage - 1) & ~(kHugePage - 1), MADV_HUGEPAGE);
+    if (clear)
+        std::memset(block, 0, bytes);
+    return block;
+}
 
 Handle makeHandle(Size byteCount, bool clear) {
     if (byteCount < 0) {
@@ -29,14 +50,15 @@ Handle makeHandle(Size byteCount, bool clear) {
         return nullptr;
     }
     auto* record = (t_exhausted & MemoryExhaustion::handles) ? nullptr
-                                                             : new (std::nothrow) HandleRecord{nullptr, byteCount, 0};
+                                                             : new (std::nothrow)
+                                                                   HandleRecord{nullptr, byteCount, 0};
     if (!record) {
         t_memError = memFullErr;
         return nullptr;
     }
     // Always allocate at least one byte so that *h is never null for a live handle.
     size_t allocation = byteCount > 0 ? size_t(byteCount) : 1;
-    record->block = static_cast<char*>(clear ? std::calloc(1, allocation) : std::malloc(allocation));
+    record->block = static_cast<char*>(allocateBlock(allocation, clear));
     if (!record->block) {
         delete record;
         t_memError = memFullErr;
@@ -52,9 +74,8 @@ Ptr makePtr(Size byteCount, bool clear) {
         return nullptr;
     }
     size_t total = kPtrHeader + size_t(byteCount);
-    auto* raw = (t_exhausted & MemoryExhaustion::pointers)
-                    ? nullptr
-                    : static_cast<char*>(clear ? std::calloc(1, total) : std::malloc(total));
+    auto* raw = (t_exhausted & MemoryExhaustion::pointers) ? nullptr
+                                                           : static_cast<char*>(allocateBlock(total, clear));
     if (!raw) {
         t_memError = memFullErr;
         return nullptr;
@@ -66,13 +87,23 @@ Ptr makePtr(Size byteCount, bool clear) {
 
 } // namespace
 
-OSErr MemError() { return t_memError; }
+OSErr MemError() {
+    return t_memError;
+}
 
-MemoryExhaustion::MemoryExhaustion(int blocks) : m_previous(t_exhausted) { t_exhausted |= blocks; }
-MemoryExhaustion::~MemoryExhaustion() { t_exhausted = m_previous; }
+MemoryExhaustion::MemoryExhaustion(int blocks) : m_previous(t_exhausted) {
+    t_exhausted |= blocks;
+}
+MemoryExhaustion::~MemoryExhaustion() {
+    t_exhausted = m_previous;
+}
 
-Handle NewHandle(Size byteCount) { return makeHandle(byteCount, false); }
-Handle NewHandleClear(Size byteCount) { return makeHandle(byteCount, true); }
+Handle NewHandle(Size byteCount) {
+    return makeHandle(byteCount, false);
+}
+Handle NewHandleClear(Size byteCount) {
+    return makeHandle(byteCount, true);
+}
 
 Size GetHandleSize(Handle h) {
     if (!h) {
@@ -111,7 +142,9 @@ void HUnlock(Handle h) {
         recordOf(h)->lockCount = 0;
 }
 
-bool HIsLocked(Handle h) { return h && recordOf(h)->lockCount > 0; }
+bool HIsLocked(Handle h) {
+    return h && recordOf(h)->lockCount > 0;
+}
 
 OSErr PtrToHand(const void* srcPtr, Handle* dstHndl, Size size) {
     if (!dstHndl)
@@ -133,8 +166,12 @@ void DisposeHandle(Handle h) {
     t_memError = noErr;
 }
 
-Ptr NewPtr(Size byteCount) { return makePtr(byteCount, false); }
-Ptr NewPtrClear(Size byteCount) { return makePtr(byteCount, true); }
+Ptr NewPtr(Size byteCount) {
+    return makePtr(byteCount, false);
+}
+Ptr NewPtrClear(Size byteCount) {
+    return makePtr(byteCount, true);
+}
 
 Size GetPtrSize(Ptr p) {
     if (!p)
