@@ -67,7 +67,14 @@ void ProgressDisplay::update(int32_t done, int32_t total) {
     std::fflush(m_out);
 }
 
-void ProgressDisplay::finish() {
+void ProgressDisplay::finish(int32_t done, int32_t total) {
+    if (m_terminal && m_shown) {
+        update(done, total);
+        endBar();
+    }
+}
+
+void ProgressDisplay::endBar() {
     if (m_terminal && m_shown) {
         std::fprintf(m_out, "\n");
         std::fflush(m_out);
@@ -76,7 +83,7 @@ void ProgressDisplay::finish() {
 }
 
 void ProgressDisplay::note(const std::string& text) {
-    finish();
+    endBar();
     std::fprintf(m_out, "%s\n", text.c_str());
     std::fflush(m_out);
 }

@@ -18,12 +18,14 @@ public:
     ProgressDisplay(std::FILE* out, bool terminal, uint64_t bytesPerFrame, bool reference);
     /// Shows the progress: at every call on a terminal, at most once a second otherwise.
     void update(int32_t done, int32_t total);
-    /// Ends the bar's line (nothing for lines).
-    void finish();
+    /// Ends the bar's line, redrawn with the final count (nothing for lines).
+    void finish(int32_t done, int32_t total);
     /// A line of its own between the progress: the bar is taken up again below it.
     void note(const std::string& text);
 
 private:
+    void endBar();
+
     using Clock = std::chrono::steady_clock;
     std::FILE* m_out;
     bool m_terminal;

@@ -231,10 +231,10 @@ int runTranslateCommand(const Arguments& args) {
     if (document->timer())
         document->TimerIRQ(*document->timer());
     runLoop.runUntil([&] { return !document->exportInProgress(); }, std::chrono::seconds(1));
-    if (!options.quiet)
-        progress.finish();
 
     const ExportOutcome& outcome = document->exportOutcome();
+    if (!options.quiet)
+        progress.finish(outcome.framesWritten, outcome.framesRequested);
     report.requested = outcome.framesRequested;
     report.written = outcome.framesWritten;
     report.framesDiffer = outcome.framesDiffer;

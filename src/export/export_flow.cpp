@@ -7,6 +7,7 @@
 #include "platform/framework/framework.h"
 #include "platform/framework/path_ops.h"
 
+#include <system_error>
 #include <thread>
 
 namespace {
@@ -73,7 +74,16 @@ void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* c
     startTimerWithPeriod(kProgressPeriod);
 
     m_bWorkerRunning = true;
-    std::thread(&DPXMovieFile::doSaveInSeparateThread, this, sharedDocument()).detach();
+    try {
+        std::thread(&DPXMovieFile::doSaveInSeparateThread, this, sharedDocument()).detach();
+    } catch (const std::system_error&) {
+        // No thread to be had: the export ends before it began, and the next tick says so.
+        m_bWorkerRunning = false;
+        m_exportOutcome.moviePath = m_saveName;
+        m_exportOutcome.framesRequested = m_totalFrames.load();
+        recordExportStop(memFullErr, "the export could not be started");
+        m_bConverting.store(false);
+    }
 }
 
 void DPXMovieFile::doSaveInSeparateThread(std::shared_ptr<DPXMovieFile> self) {
