@@ -4,6 +4,7 @@
 // at most 2x the floor. Prints both times (best of several rounds, page cache warm) and the ratio.
 #include "document/dpx_movie_file.h"
 #include "platform/bigendian.h"
+#include "platform/framework/headless/headless_framework.h"
 #include "platform/framework/string_compare.h"
 
 #include <algorithm>
@@ -106,8 +107,9 @@ int main() {
     size_t headers = floorPass(dir); // warms the directory and page caches for both
     int32_t count = 0;
     double floor = bestSeconds([&] { headers = floorPass(dir); });
+    fw::HeadlessFramework framework("");
     double scan = bestSeconds([&] {
-        std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create();
+        std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
         count = document->countFramesInPath(dir + "/shot_00001.dpx");
     });
     // The name sort alone, which the scan does once, after collecting the names.

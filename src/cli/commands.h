@@ -11,3 +11,4 @@ int runInfoCommand(const Arguments& args);
 int runModesCommand(const Arguments& args);
 int runVerifyCommand(const Arguments& args);
 int runScanCommand(const Arguments& args);
+int runDescribeCommand(const Arguments& args);

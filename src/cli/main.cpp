@@ -18,6 +18,9 @@ const Command kCommands[] = {
     {"modes", runModesCommand, "modes [--json] [--for FILE]    the output device's display modes, the one chosen for FILE"},
     {"verify", runVerifyCommand, "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
     {"scan", runScanCommand, "scan [--json] FILE             the sequence that opening FILE finds"},
+    {"describe", runDescribeCommand,
+     "describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
+     "                                 the document window's description and settings for FILE"},
 };
 
 void printUsage(FILE* out) {

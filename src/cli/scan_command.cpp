@@ -5,6 +5,7 @@
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
 #include "framefiles/dpx_timecode.h"
+#include "platform/framework/headless/headless_framework.h"
 
 #include <cstdio>
 #include <optional>
@@ -111,7 +112,9 @@ int runScanCommand(const Arguments& args) {
         return 2;
     }
 
-    std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create();
+    // The sequence alone: no window, no application controller.
+    fw::HeadlessFramework framework("");
+    std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
     document->readFromFile(*path, "DPX");
     if (!document->openSequence()) {
         std::fprintf(stderr, "Error: couldn't open file\n");

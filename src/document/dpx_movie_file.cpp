@@ -5,13 +5,19 @@
 #include "framefiles/frame_file_code.h"
 #include "platform/framework/path_ops.h"
 
-std::shared_ptr<DPXMovieFile> DPXMovieFile::create() {
-    return std::shared_ptr<DPXMovieFile>(new DPXMovieFile());
+std::shared_ptr<DPXMovieFile> DPXMovieFile::create(fw::Framework& framework) {
+    return std::shared_ptr<DPXMovieFile>(new DPXMovieFile(framework));
 }
 
-DPXMovieFile::DPXMovieFile() = default;
+DPXMovieFile::DPXMovieFile(fw::Framework& framework) : fw::Document(framework) {}
 
 DPXMovieFile::~DPXMovieFile() {
+    // The window goes after this body: it must not call back into a document that is gone, and
+    // its image view must not keep showing the preview buffer freed here.
+    if (m_window && m_window->delegate() == this)
+        m_window->setDelegate(nullptr);
+    if (m_imageView)
+        m_imageView->setImage(nullptr);
     // The pictures show the preview buffer in place: let go of them before the buffer is freed.
     m_image.reset();
     m_currentFile.reset();
@@ -83,16 +89,10 @@ void DPXMovieFile::clearSequenceState() {
 void DPXMovieFile::setFile(std::shared_ptr<FrameFile> reader) {
     m_currentFile = std::move(reader);
     m_image = m_currentFile ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
+    if (m_imageView)
+        m_imageView->setImage(m_image);
     setDescriptionText();
-    startVideoOut();
-}
-
-void DPXMovieFile::setDescriptionText() {
-    // Filled in with the window: the description of the sequence and its range.
-}
-
-void DPXMovieFile::startVideoOut() {
-    // Filled in with the video output preview: sends the current frame to the device.
+    (void)startVideoOut();
 }
 
 std::string DPXMovieFile::pathOfFrame(int32_t index) const {

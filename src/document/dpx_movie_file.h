@@ -1,20 +1,31 @@
 // DPXMovieFile: the sequence document. One per opened frame file: it identifies that file, finds
 // the numbered sequence it belongs to in its directory, and holds the sequence, the range to
-// export and the current frame with its preview.
+// export and the current frame with its preview, the movie settings, and drives its window.
 //
-// Life of a document: create(), readFromFile() with the path the user opened, then the window's
-// set-up runs openSequence(). Browsing replaces the current frame through setFile(). The document
-// is shared: an export's worker and its timer keep it alive while they run.
+// Life of a document: made by the application's document controller (create()), given the path
+// the user opened (readFromFile()), then its window is made: loadWindowContents() makes the
+// "MyDocument" controls and windowControllerDidLoadNib() sets them up, which runs the opening
+// (openSequence()). Browsing replaces the current frame through setFile(). The document is
+// shared: an export's worker and its timer keep it alive while they run (sharedDocument()).
 //
 // The sequence: every entry of the opened file's directory whose name begins with the base name
 // (the opened name less its extension and its trailing decimal digits) and that is a usable DPX or
 // Cineon frame, ordered by fw::numericCompare (frame9 before frame10; names equal in number are
 // ordered by their bytes). Frames are addressed by their 0-based index in fileList().
 //
+// The application controller (MyAppController, reached as the framework's shared document
+// controller) supplies the defaults the window starts from and stores every setting the user
+// changes; without one the document starts from the registered values and stores nothing.
+//
 // Main thread only, except openFileAtPath(), which touches no document state.
 #pragma once
 
+#include "app/video_out_controller.h"
 #include "framefiles/frame_file.h"
+#include "platform/framework/controls.h"
+#include "platform/framework/document.h"
+#include "platform/framework/view.h"
+#include "platform/framework/window.h"
 #include "platform/memory.h"
 #include "platform/picture.h"
 #include "platform/types.h"
@@ -26,19 +37,25 @@
 #include <string>
 #include <vector>
 
-class DPXMovieFile : public std::enable_shared_from_this<DPXMovieFile> {
+class MyAppController;
+
+class DPXMovieFile : public fw::Document, public fw::WindowDelegate {
 public:
     static constexpr uint32_t kNoStartTimecode = 0xFFFFFFFF;
 
-    /// A new document with the initial values (no path, no sequence, no time code).
-    static std::shared_ptr<DPXMovieFile> create();
-    ~DPXMovieFile();
-    DPXMovieFile(const DPXMovieFile&) = delete;
-    DPXMovieFile& operator=(const DPXMovieFile&) = delete;
+    /// A new document on `framework` with the initial values (no path, no sequence, no time code,
+    /// no window). The framework must outlive it.
+    static std::shared_ptr<DPXMovieFile> create(fw::Framework& framework);
+    ~DPXMovieFile() override;
+
+    /// The document as its own class, for whatever must keep it alive (a worker, a timer).
+    std::shared_ptr<DPXMovieFile> sharedDocument() {
+        return std::static_pointer_cast<DPXMovieFile>(shared_from_this());
+    }
 
     /// Keeps the path the user opened; nothing is read until openSequence(). The type is not
     /// looked at. Always true.
-    bool readFromFile(const std::string& path, const std::string& type);
+    bool readFromFile(const std::string& path, const std::string& type) override;
 
     /// The opening: identifies the file kept by readFromFile, takes its frame size, allocates the
     /// preview buffer, scans the directory for the sequence (the whole of it becomes the range),
@@ -64,12 +81,12 @@ public:
     /// sends the frame to the video output.
     void setFile(std::shared_ptr<FrameFile> reader);
 
-    /// Rebuilds the window's description text of the sequence. Nothing yet: the window's logic
-    /// fills it in.
+    /// Rebuilds the description text (see descriptionText() in document/description_text.h) and
+    /// shows it in the window's description field.
     void setDescriptionText();
-    /// Sends the current frame to the video output device when one is present. Nothing yet: the
-    /// video output preview fills it in.
-    void startVideoOut();
+    /// Sends the current frame to the video output device when one is present. Without an output
+    /// controller: logs "Couldn't open VideoOut!" and returns -1.
+    OSErr startVideoOut();
 
     // The sequence state.
 
@@ -121,12 +138,126 @@ public:
     /// The source name recorded with the movie's timecode.
     const std::string& sourceID() const { return m_sourceID; }
 
+    // ---------------------------------------------------------------------------------------
+    // The window: set-up, browsing, marking, the settings controls and the source ID.
+    // ---------------------------------------------------------------------------------------
+
+    // Identifiers of the "MyDocument" controls, by which front ends and tests find them.
+    static constexpr const char* kTabViewID = "tabView";
+    static constexpr const char* kImageViewID = "imageView";
+    static constexpr const char* kDescriptTextID = "descriptText";
+    static constexpr const char* kTranslateButtonID = "translateButton";
+    static constexpr const char* kProgressIndicatorID = "progressIndicator";
+    static constexpr const char* kProgressTextID = "progressText";
+    static constexpr const char* kFrameSliderID = "frameSlider";
+    static constexpr const char* kFrameRatePopupID = "frameRatePopup";
+    static constexpr const char* kCodecPopupID = "codecPopup";
+    static constexpr const char* kSourceIDTextFieldID = "sourceIDTextField";
+    static constexpr const char* kMarkInButtonID = "markInButton";
+    static constexpr const char* kMarkOutButtonID = "markOutButton";
+    static constexpr const char* kGotoInButtonID = "gotoInButton";
+    static constexpr const char* kGotoOutButtonID = "gotoOutButton";
+    static constexpr const char* kSavePanelAccessoryID = "savePanelAccessory";
+    static constexpr const char* kSaveOptionMatrixID = "saveOptionMatrix";
+    /// The Translate button's title while no export runs.
+    static constexpr const char* kTranslateTitle = "Translate...";
+    /// What the description field shows when the opening failed.
+    static constexpr const char* kOpenFailedText = "Error: couldn't open file";
+
+    std::string windowNibName() const override { return "MyDocument"; }
+    /// Makes the "MyDocument" controls in `window`: a tab view whose first tab holds the preview
+    /// and whose second the frame-rate and codec popups and the source ID field; below it the
+    /// frame slider, the marking buttons, the description, the progress bar and text (hidden) and
+    /// the Translate button; and, free-standing, the save panel's accessory with its option matrix
+    /// (cell tag 0 self-contained, 1 reference movie). Connects the outlets and the actions and
+    /// becomes the window's delegate.
+    void loadWindowContents(fw::Window& window) override;
+    /// The window's set-up, in this order: frame rate and codec from the application's defaults
+    /// (each written back), the video output controller, the opening; on success the content size,
+    /// the slider, the Translate button and showing the window, on failure the error text with the
+    /// Translate button and the slider disabled; in every case the default source ID.
+    void windowControllerDidLoadNib() override;
+    /// The document has no saved form: loading data accepts anything, there is nothing to write.
+    bool loadDataRepresentation(const std::vector<uint8_t>& data, const std::string& type);
+    std::optional<std::vector<uint8_t>> dataRepresentationOfType(const std::string& type) const;
+
+    /// Browses to the frame of the slider's integer value: the current file becomes that frame's
+    /// path; when it can be opened it is shown (setFile) and the window is titled after it. When it
+    /// can't, the index and path move all the same and the previous frame stays on show. The same
+    /// index, or one outside the sequence, does nothing.
+    void doSlider(const fw::Slider& sender);
+    /// Marking, on the current frame k. markIn: in = k, and out = k + 1 when k is at or past the
+    /// out point. markOut: out = k + 1, and in = k when that is at or before the in point. Both
+    /// rebuild the description. gotoIn and gotoOut move the slider to the in frame or to the last
+    /// frame of the range and browse there. Without an opened sequence they do nothing.
+    void markIn();
+    void markOut();
+    void gotoIn();
+    void gotoOut();
+
+    /// The frame-rate popup's action: its selected tag (0 when none) sets the four rate settings
+    /// (settings::frameRateSettingsForTag) and is stored as the default frame rate as it came.
+    void doFrameRatePopup(const fw::PopUpButton& sender);
+    /// The codec popup's action: its selected tag sets the codec type and is stored as it came.
+    void doCodecPopup(const fw::PopUpButton& sender);
+    /// The source ID field's end of editing, and every change of its text (controlTextDidChange
+    /// reads the field itself): both set the source ID to the field's text.
+    void doSourceID(const fw::TextField& sender);
+    void controlTextDidChange();
+    /// Keeps the source ID and stores it at once as the application's default source ID.
+    void setSourceID(const std::string& sourceID);
+    /// The default source ID of the application's source-ID preference: 0 empty, 1 the base name
+    /// (as 2 when that is empty), 2 the in-point file's name less its extension, 3 the sequence's
+    /// directory name, 4 the stored default source ID, any other value empty. 1-3 give "" without
+    /// an opened sequence.
+    std::string getDefaultSourceIDString() const;
+    /// The tab view's did-select: the slider is enabled on the first tab and disabled on the
+    /// others; a slider that the set-up disabled (no sequence, or a single frame) stays disabled.
+    void tabView(fw::TabView& tabView, int itemIndex);
+
+    /// The movie name proposed for the export, by the application's movie name preference: 0
+    /// empty, 1 the base name (as 2 when it is empty; empty without an opened sequence), 2 the
+    /// in-point file's name less its last extension, 3 the directory's name, 4 the stored default
+    /// file name, any other value empty. With the extension preference on it then gets the
+    /// extension "mov" in place of its own (withMovieExtension): shot_ gives shot_.mov, "" .mov.
+    std::string getDefaultFileNameString() const;
+
+    /// The Translate button's action: the export's save-as (idle) or cancel (while converting).
+    void saveDocumentAs();
+
+    // Outlets (null before loadWindowContents).
+    fw::TabView* tabView() const { return m_tabView; }
+    fw::ImageView* imageView() const { return m_imageView; }
+    fw::TextField* descriptText() const { return m_descriptText; }
+    fw::Button* translateButton() const { return m_translateButton; }
+    fw::ProgressIndicator* progressIndicator() const { return m_progressIndicator; }
+    fw::TextField* progressText() const { return m_progressText; }
+    fw::Slider* frameSlider() const { return m_frameSlider; }
+    fw::PopUpButton* frameRatePopup() const { return m_frameRatePopup; }
+    fw::PopUpButton* codecPopup() const { return m_codecPopup; }
+    fw::TextField* sourceIDTextField() const { return m_sourceIDTextField; }
+    fw::Matrix* saveOptionMatrix() const { return m_saveOptionMatrix; }
+    fw::View* savePanelAccessory() const { return m_savePanelAccessory.get(); }
+    /// The application's video output controller as the set-up took it (null: none).
+    VideoOutController* videoOut() const { return m_videoOut; }
+
 protected:
-    DPXMovieFile();
+    explicit DPXMovieFile(fw::Framework& framework);
 
 private:
     /// Back to the initial sequence state, after an opening that failed half-way.
     void clearSequenceState();
+
+    // The window's helpers.
+    /// The application controller, or null when the framework's document controller isn't one.
+    MyAppController* appController() const;
+    /// Browsing to index v (doSlider's work).
+    void browseTo(int32_t v);
+    /// Moves the slider (when there is one) to `index` and browses to where it then stands.
+    void gotoFrame(int32_t index);
+    bool hasSequence() const { return m_frameCount > 0; }
+    void makeSettingsControls(fw::View& page);
+    void makeSavePanelAccessory();
 
     std::optional<std::string> m_fileString;
     std::string m_directoryPath;
@@ -157,4 +288,21 @@ private:
     // pictures show the buffer in place.
     std::shared_ptr<FrameFile> m_currentFile;
     std::shared_ptr<NSImage> m_image;
+
+    // The window's controls: made and owned by the window (the accessory by the document).
+    fw::Window* m_window = nullptr;
+    fw::TabView* m_tabView = nullptr;
+    fw::ImageView* m_imageView = nullptr;
+    fw::TextField* m_descriptText = nullptr;
+    fw::Button* m_translateButton = nullptr;
+    fw::ProgressIndicator* m_progressIndicator = nullptr;
+    fw::TextField* m_progressText = nullptr;
+    fw::Slider* m_frameSlider = nullptr;
+    fw::PopUpButton* m_frameRatePopup = nullptr;
+    fw::PopUpButton* m_codecPopup = nullptr;
+    fw::TextField* m_sourceIDTextField = nullptr;
+    fw::Matrix* m_saveOptionMatrix = nullptr;
+    std::unique_ptr<fw::View> m_savePanelAccessory;
+    // The application's one output controller, not owned; null when there is none.
+    VideoOutController* m_videoOut = nullptr;
 };

@@ -1,10 +1,12 @@
 // The shared corpus's sequence tables through `reelmaker scan --json`: the real files of
-// sequences.tsv and the sequences make_sequences.sh writes list as SEQUENCES.tsv says.
+// sequences.tsv and the sequences make_sequences.sh writes list as SEQUENCES.tsv says, and
+// `reelmaker describe --json` shows their documents as opened.
 #include "support/json_reader.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
@@ -74,6 +76,47 @@ void checkGeneratedRun(const Row& row, const JsonValue& got) {
         EXPECT_TRUE(gaps.empty());
 }
 
+// What `reelmaker describe --json` shows for a file that opens: the whole sequence as the range,
+// the window sized for the frames, the registered defaults' settings and the proposed name.
+void checkDescribe(const std::filesystem::path& file, const Row& row,
+                   const std::vector<std::string>& frames) {
+    CommandResult run = runCli({"describe", "--json", file.string()});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    std::optional<JsonValue> parsed = parseJson(run.out);
+    ASSERT_TRUE(parsed) << run.out;
+    const JsonValue& got = *parsed;
+    std::optional<JsonValue> info = parseJson(runCli({"info", "--json", file.string()}).out);
+    ASSERT_TRUE(info);
+
+    const int n = int(frames.size());
+    const size_t x = row.at("frame_size").find('x');
+    const int width = std::stoi(row.at("frame_size").substr(0, x));
+    const int height = std::stoi(row.at("frame_size").substr(x + 1));
+    char third[96];
+    std::snprintf(third, sizeof third, "%d frame%s: 0-%d,  ~%.1f MBytes", n, n > 1 ? "s" : "", n - 1,
+                  double(width) * height * 4 * n / 1048576.0);
+    const std::string storedName = (*info)[0]["filename"].text;
+    EXPECT_EQ(got["description"].text, storedName + "\n" + row.at("frame_size") + "\n" + third);
+    const double divisor = height > 750 ? 4.0 : height > 580 ? 3.0 : 2.0;
+    EXPECT_NEAR(got["content_width"].number, width / divisor + 46, 0.001);
+    EXPECT_NEAR(got["content_height"].number, height / divisor + 115, 0.001);
+    EXPECT_EQ(got["timescale"].number, 2997);
+    EXPECT_EQ(got["frame_duration"].number, 125);
+    EXPECT_EQ(got["codec"].text, "R10k");
+    EXPECT_EQ(got["source_id"].text, "");
+    std::string base = row.at("base").substr(1, row.at("base").size() - 2);
+    if (base.empty())
+        base = frames.front().substr(0, frames.front().rfind('.'));
+    if (!base.empty() && base.back() == '.')
+        base.pop_back();
+    else if (base.find('.') != std::string::npos)
+        base = base.substr(0, base.rfind('.'));
+    EXPECT_EQ(got["proposed_name"].text, base + ".mov");
+    EXPECT_EQ(got["in"].number, 0);
+    EXPECT_EQ(got["out"].number, n - 1);
+    EXPECT_EQ(got["frames"].number, n);
+}
+
 void checkRows(const std::filesystem::path& base, const std::vector<Row>& rows, bool generated = false) {
     ASSERT_FALSE(rows.empty());
     for (const Row& row : rows) {
@@ -112,6 +155,7 @@ void checkRows(const std::filesystem::path& base, const std::vector<Row>& rows, 
         EXPECT_EQ(gotLeftOut, wantLeftOut);
         if (generated)
             checkGeneratedRun(row, got);
+        checkDescribe(file, row, frames);
     }
 }
 

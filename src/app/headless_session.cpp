@@ -1,0 +1,20 @@
+#include "app/headless_session.h"
+
+HeadlessSession::HeadlessSession(const fw::DefaultsDictionary& storedDefaults, StartupServices services)
+    : m_controller(m_framework, std::move(services)) {
+    m_controller.setDocumentFactory([](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
+        return DPXMovieFile::create(framework);
+    });
+    for (const auto& [key, value] : storedDefaults)
+        userDefaults().setObject(value, key);
+    m_framework.finishLaunching();
+}
+
+HeadlessSession::~HeadlessSession() {
+    // The documents go before the controller whose defaults they read.
+    m_framework.terminate();
+}
+
+std::shared_ptr<DPXMovieFile> HeadlessSession::openDocument(const std::string& path) {
+    return std::dynamic_pointer_cast<DPXMovieFile>(m_controller.openDocumentWithContentsOfFile(path, false));
+}

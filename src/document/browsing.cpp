@@ -1,0 +1,72 @@
+// Browsing the sequence with the slider, marking the range and the description of both.
+#include "document/dpx_movie_file.h"
+
+#include "document/description_text.h"
+#include "platform/framework/path_ops.h"
+
+void DPXMovieFile::doSlider(const fw::Slider& sender) {
+    browseTo(sender.intValue());
+}
+
+void DPXMovieFile::browseTo(int32_t v) {
+    // An index outside the sequence names no frame (a document without one has none at all).
+    if (v == m_lastSlider || v < 0 || v >= m_frameCount)
+        return;
+    m_lastSlider = v;
+    const std::string& name = m_fileList[size_t(v)];
+    m_fileString = fw::stringByAppendingPathComponent(m_directoryPath, name);
+
+    // A frame that can't be opened leaves the previous one on show; its message is logged.
+    int32_t code = 0;
+    std::shared_ptr<FrameFile> reader = openFileAtPath(*m_fileString, code);
+    if (reader && code != 0) {
+        setFile(std::move(reader));
+        setFileName(name);
+    }
+}
+
+void DPXMovieFile::markIn() {
+    if (!hasSequence())
+        return;
+    const int32_t k = m_lastSlider;
+    m_inFrame = k;
+    if (k >= m_outFrame)
+        m_outFrame = k + 1;
+    setDescriptionText();
+}
+
+void DPXMovieFile::markOut() {
+    if (!hasSequence())
+        return;
+    const int32_t k = m_lastSlider;
+    m_outFrame = k + 1;
+    if (k + 1 <= m_inFrame)
+        m_inFrame = k;
+    setDescriptionText();
+}
+
+void DPXMovieFile::gotoIn() {
+    if (hasSequence())
+        gotoFrame(m_inFrame);
+}
+
+void DPXMovieFile::gotoOut() {
+    if (hasSequence())
+        gotoFrame(m_outFrame - 1);
+}
+
+void DPXMovieFile::gotoFrame(int32_t index) {
+    if (!m_frameSlider) {
+        browseTo(index);
+        return;
+    }
+    m_frameSlider->setIntValue(index);
+    doSlider(*m_frameSlider);
+}
+
+void DPXMovieFile::setDescriptionText() {
+    if (!m_descriptText)
+        return;
+    std::optional<std::string> name = m_currentFile ? m_currentFile->filename() : std::nullopt;
+    m_descriptText->setStringValue(descriptionText(name, m_frameWidth, m_frameHeight, m_inFrame, m_outFrame));
+}

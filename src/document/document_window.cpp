@@ -1,0 +1,162 @@
+// The document window "MyDocument": its controls, its set-up and the tab rule.
+#include "document/dpx_movie_file.h"
+
+#include "app/my_app_controller.h"
+#include "document/description_text.h"
+#include "document/settings_tables.h"
+
+#include <array>
+
+namespace {
+
+// Popup titles by tag; the tags and what they select are the settings tables'.
+constexpr std::array<const char*, settings::kFrameRateTagCount> kFrameRateTitles{
+    "23.976", "24", "25", "29.97 drop frame", "29.97", "30", "50", "59.94", "60"};
+constexpr std::array<const char*, settings::kCodecTagCount> kCodecTitles{"10-bit RGB (R10k)",
+                                                                         "10-bit RGB (R10g)"};
+
+// Save panel accessory cells: the tag 1 cell asks for a reference movie.
+constexpr int kSelfContainedTag = 0;
+constexpr int kReferenceMovieTag = 1;
+
+} // namespace
+
+MyAppController* DPXMovieFile::appController() const {
+    return MyAppController::shared(framework());
+}
+
+void DPXMovieFile::loadWindowContents(fw::Window& window) {
+    m_window = &window;
+    fw::View& content = window.contentView();
+
+    m_tabView = &content.addTabView(kTabViewID);
+    fw::View& previewPage = m_tabView->addTabViewItem("Preview");
+    m_imageView = &previewPage.addImageView(kImageViewID);
+    makeSettingsControls(m_tabView->addTabViewItem("Settings"));
+    m_tabView->setDidSelectTabViewItem(
+        [this](fw::TabView& tabView, int index) { this->tabView(tabView, index); });
+
+    m_frameSlider = &content.addSlider(kFrameSliderID);
+    m_frameSlider->setAction([this](fw::Control& sender) { doSlider(static_cast<fw::Slider&>(sender)); });
+
+    fw::View& marks = content.addView("markButtons", fw::Layout::Horizontal);
+    marks.addButton(kMarkInButtonID, "Mark In", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { markIn(); });
+    marks.addButton(kGotoInButtonID, "Go to In", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { gotoIn(); });
+    marks.addButton(kGotoOutButtonID, "Go to Out", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { gotoOut(); });
+    marks.addButton(kMarkOutButtonID, "Mark Out", fw::ButtonType::MomentaryPush)
+        .setAction([this](fw::Control&) { markOut(); });
+
+    m_descriptText = &content.addTextField(kDescriptTextID, false);
+    // Export progress: shown only while an export runs.
+    m_progressText = &content.addTextField(kProgressTextID, false);
+    m_progressText->setHidden(true);
+    m_progressIndicator = &content.addProgressIndicator(kProgressIndicatorID);
+    m_progressIndicator->setHidden(true);
+    m_translateButton =
+        &content.addButton(kTranslateButtonID, kTranslateTitle, fw::ButtonType::MomentaryPush);
+    m_translateButton->setAction([this](fw::Control&) { saveDocumentAs(); });
+
+    makeSavePanelAccessory();
+    window.setDelegate(this);
+}
+
+void DPXMovieFile::makeSettingsControls(fw::View& page) {
+    page.addTextField("frameRateLabel", false).setStringValue("Frame rate:");
+    m_frameRatePopup = &page.addPopUpButton(kFrameRatePopupID);
+    for (int tag = 0; tag < settings::kFrameRateTagCount; ++tag)
+        m_frameRatePopup->addItem(kFrameRateTitles[size_t(tag)], tag);
+    m_frameRatePopup->setAction(
+        [this](fw::Control& sender) { doFrameRatePopup(static_cast<fw::PopUpButton&>(sender)); });
+
+    page.addTextField("codecLabel", false).setStringValue("Codec:");
+    m_codecPopup = &page.addPopUpButton(kCodecPopupID);
+    for (int tag = 0; tag < settings::kCodecTagCount; ++tag)
+        m_codecPopup->addItem(kCodecTitles[size_t(tag)], tag);
+    m_codecPopup->setAction(
+        [this](fw::Control& sender) { doCodecPopup(static_cast<fw::PopUpButton&>(sender)); });
+
+    page.addTextField("sourceIDLabel", false).setStringValue("Source ID:");
+    m_sourceIDTextField = &page.addTextField(kSourceIDTextFieldID, true);
+    m_sourceIDTextField->setAction(
+        [this](fw::Control& sender) { doSourceID(static_cast<fw::TextField&>(sender)); });
+    m_sourceIDTextField->setTextDidChange([this](fw::TextField&) { controlTextDidChange(); });
+}
+
+void DPXMovieFile::makeSavePanelAccessory() {
+    m_savePanelAccessory = framework().makeView(kSavePanelAccessoryID, fw::Layout::Vertical);
+    m_saveOptionMatrix = &m_savePanelAccessory->addMatrix(kSaveOptionMatrixID);
+    m_saveOptionMatrix->addCell("Self-contained movie (frames copied)", kSelfContainedTag);
+    m_saveOptionMatrix->addCell("Reference movie (frames referenced)", kReferenceMovieTag);
+}
+
+void DPXMovieFile::windowControllerDidLoadNib() {
+    fw::Document::windowControllerDidLoadNib();
+    MyAppController* app = appController();
+
+    // A stored tag that no item carries selects nothing; the action then takes tag 0 and stores it.
+    if (m_frameRatePopup) {
+        m_frameRatePopup->selectItemAtIndex(
+            m_frameRatePopup->indexOfItemWithTag(app ? app->defaultFrameRate() : 0));
+        doFrameRatePopup(*m_frameRatePopup);
+    }
+    if (m_codecPopup) {
+        m_codecPopup->selectItemAtIndex(m_codecPopup->indexOfItemWithTag(app ? app->defaultCodec() : 0));
+        doCodecPopup(*m_codecPopup);
+    }
+
+    m_videoOut = app ? app->videoOut() : nullptr;
+
+    if (fileString()) {
+        if (openSequence()) {
+            if (m_tabView && m_tabView->window())
+                m_tabView->window()->setContentSize(windowContentSize(m_frameWidth, m_frameHeight));
+            if (m_frameSlider) {
+                if (m_frameCount > 1) {
+                    m_frameSlider->setEnabled(true);
+                    m_frameSlider->setMinValue(0.0);
+                    m_frameSlider->setMaxValue(double(m_frameCount - 1));
+                    m_frameSlider->setIntValue(m_lastSlider);
+                } else {
+                    m_frameSlider->setEnabled(false);
+                }
+            }
+            if (m_translateButton)
+                m_translateButton->setEnabled(true);
+            showWindows();
+        } else {
+            if (m_descriptText)
+                m_descriptText->setStringValue(kOpenFailedText);
+            if (m_translateButton)
+                m_translateButton->setEnabled(false);
+            if (m_frameSlider)
+                m_frameSlider->setEnabled(false);
+        }
+    }
+
+    setSourceID(getDefaultSourceIDString());
+    if (m_sourceIDTextField)
+        m_sourceIDTextField->setStringValue(m_sourceID);
+}
+
+bool DPXMovieFile::loadDataRepresentation(const std::vector<uint8_t>& data, const std::string& type) {
+    (void)data;
+    (void)type;
+    return true;
+}
+
+std::optional<std::vector<uint8_t>> DPXMovieFile::dataRepresentationOfType(const std::string& type) const {
+    (void)type;
+    return std::nullopt;
+}
+
+void DPXMovieFile::tabView(fw::TabView& tabView, int itemIndex) {
+    (void)itemIndex;
+    if (!m_frameSlider)
+        return;
+    // The slider chooses indices 0 to frameCount - 1 only: one it could not move at set-up (no
+    // sequence, a single frame) stays disabled on the first tab too.
+    m_frameSlider->setEnabled(tabView.indexOfSelectedTabViewItem() == 0 && m_frameCount > 1);
+}

@@ -1,0 +1,39 @@
+// The movie settings the window's popups and source ID field set, each stored as the application's
+// default at once.
+#include "document/dpx_movie_file.h"
+
+#include "app/my_app_controller.h"
+#include "document/settings_tables.h"
+
+void DPXMovieFile::doFrameRatePopup(const fw::PopUpButton& sender) {
+    const int32_t tag = sender.selectedTag(); // 0 when no item is selected
+    const settings::FrameRateSettings rate = settings::frameRateSettingsForTag(tag);
+    m_movieTimescale = rate.movieTimescale;
+    m_frameDuration = rate.frameDuration;
+    m_frameRate = rate.frameRate;
+    m_tcDropFrame = rate.tcDropFrame;
+    if (MyAppController* app = appController())
+        app->setDefaultFrameRate(tag);
+}
+
+void DPXMovieFile::doCodecPopup(const fw::PopUpButton& sender) {
+    const int32_t tag = sender.selectedTag();
+    m_codecType = settings::codecTypeForTag(tag);
+    if (MyAppController* app = appController())
+        app->setDefaultCodec(tag);
+}
+
+void DPXMovieFile::doSourceID(const fw::TextField& sender) {
+    setSourceID(sender.stringValue());
+}
+
+void DPXMovieFile::controlTextDidChange() {
+    if (m_sourceIDTextField)
+        setSourceID(m_sourceIDTextField->stringValue());
+}
+
+void DPXMovieFile::setSourceID(const std::string& sourceID) {
+    m_sourceID = sourceID;
+    if (MyAppController* app = appController())
+        app->setDefaultSourceID(m_sourceID);
+}
