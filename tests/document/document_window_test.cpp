@@ -220,7 +220,9 @@ TEST(DocumentWindow, EachShownFrameReportsTheMissingOutputControllerAndOneIsTake
     writeFrames(dir, shotNames(1, 3));
     {
         LogCapture log;
-        HeadlessSession session;
+        StartupServices none;
+        none.makeVideoOut = [](OSType, OSType, OSType) { return std::unique_ptr<VideoOutController>(); };
+        HeadlessSession session({}, none);
         EXPECT_EQ(session.controller().videoOut(), nullptr);
         std::shared_ptr<DPXMovieFile> document = session.openDocument(dir.file("shot_0001.dpx"));
         EXPECT_EQ(document->videoOut(), nullptr);
