@@ -12,3 +12,4 @@ int runModesCommand(const Arguments& args);
 int runVerifyCommand(const Arguments& args);
 int runScanCommand(const Arguments& args);
 int runDescribeCommand(const Arguments& args);
+int runShowCommand(const Arguments& args);
