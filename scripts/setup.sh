@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libpng-dev
-  ffmpeg mediainfo graphicsmagick openimageio-tools
+  ffmpeg mediainfo graphicsmagick openimageio-tools python3
 )
 if [ "${REELMAKER_GUI:-0}" = 1 ]; then
   packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)

@@ -1,7 +1,7 @@
 #include "app/headless_session.h"
 
 HeadlessSession::HeadlessSession(const fw::DefaultsDictionary& storedDefaults, StartupServices services)
-    : m_controller(m_framework, std::move(services)) {
+    : m_controller(m_framework, std::move(services)), m_interface(m_framework, m_controller) {
     m_controller.setDocumentFactory([](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
         return DPXMovieFile::create(framework);
     });

@@ -1,5 +1,7 @@
 // The application without a screen: a headless framework, the application controller launched on
-// it with in-memory defaults, and sequence documents opened as the desktop application opens them.
+// it with in-memory defaults and its main interface (the "VideoOut" and "Display" menus, the help
+// and preferences windows, hidden), and sequence documents opened as the desktop application opens
+// them.
 // The command line and the tests drive documents through it.
 //
 //   HeadlessSession session;                       // launched: defaults read, output controller made
@@ -12,6 +14,7 @@
 // preferences are neither read nor changed. Main thread only.
 #pragma once
 
+#include "app/main_interface.h"
 #include "app/my_app_controller.h"
 #include "app/startup_services.h"
 #include "document/dpx_movie_file.h"
@@ -35,6 +38,7 @@ public:
 
     fw::HeadlessFramework& framework() { return m_framework; }
     MyAppController& controller() { return m_controller; }
+    MainInterface& mainInterface() { return m_interface; }
     fw::MemoryUserDefaults& userDefaults() { return m_framework.standardUserDefaults(); }
 
     /// Opens the file as the user's open command does: a DPXMovieFile made by the controller, given
@@ -46,4 +50,5 @@ public:
 private:
     fw::HeadlessFramework m_framework;
     MyAppController m_controller;
+    MainInterface m_interface;
 };

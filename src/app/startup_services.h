@@ -8,13 +8,11 @@
 
 #include <functional>
 
-/// Initialises the movie toolbox for the process. The toolbox needs no process-wide set-up yet, so
-/// this only reports success; it is the one place that will call the toolbox's EnterMovies.
+/// Initialises the movie toolbox for the process (EnterMovies).
 OSErr enterMovieToolbox();
 
-/// The application's video output controller for the component codes. No output controller class
-/// is built into the application yet, so this gives null: the application then runs without video
-/// output, as with a controller that could not be made.
+/// The application's video output controller for the component codes: the software output device
+/// registered, and MyVideoOut driving the component that matches the codes.
 std::unique_ptr<VideoOutController> makeVideoOutController(OSType componentType, OSType subType,
                                                            OSType manufacturer);
 

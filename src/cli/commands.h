@@ -13,3 +13,4 @@ int runVerifyCommand(const Arguments& args);
 int runScanCommand(const Arguments& args);
 int runTranslateCommand(const Arguments& args);
 int runDescribeCommand(const Arguments& args);
+int runShowCommand(const Arguments& args);

@@ -26,6 +26,9 @@ const Command kCommands[] = {
     {"describe", runDescribeCommand,
      "describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
      "                                 the document window's description and settings for FILE"},
+    {"show", runShowCommand,
+     "show FILE [--mode N] [--rate R] -o PICTURE.png\n"
+     "                                 FILE's frame on the output device, written as a PNG of the mode's size"},
 };
 
 void printUsage(FILE* out) {

@@ -1,6 +1,7 @@
 // reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]: the output device and its display
 // modes, as the "Display" menu offers them, and the mode chosen for a frame file's pictures.
 #include "cli/commands.h"
+#include "cli/display_text.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
 
@@ -30,20 +31,6 @@ struct Picture {
     int32_t chosen = 0;
 };
 
-// Device text is raw bytes: printable ASCII as it is, anything else as \xNN.
-std::string printable(const std::string& raw) {
-    std::string out;
-    for (unsigned char c : raw) {
-        if (c >= 32 && c < 127 && c != '\\') {
-            out += char(c);
-        } else {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02x", c);
-            out += code;
-        }
-    }
-    return out;
-}
 
 std::string codeText(OSType code) {
     return printable(FourCCString(code));

@@ -88,9 +88,6 @@ public:
     /// Rebuilds the description text (see descriptionText() in document/description_text.h) and
     /// shows it in the window's description field.
     void setDescriptionText();
-    /// Sends the current frame to the video output device when one is present. Without an output
-    /// controller: logs "Couldn't open VideoOut!" and returns -1.
-    OSErr startVideoOut();
 
     // The sequence state.
 
@@ -270,10 +267,6 @@ public:
     OSErr addVideoReferencesToMedia(Media media);
     /// One copied sample of `size` bytes from `buffer` lasting one frame. (`frame` is not used.)
     OSErr addFrame(int32_t frame, Media media, Handle buffer, int32_t size, ImageDescriptionHandle imageDesc);
-    /// The 86-byte image description of the frames under the document's codec and frame size
-    /// (frame count: 1 for a reference movie, else the frames of the last export); null when memory
-    /// is short. The caller disposes it.
-    ImageDescriptionHandle makeVideoImageDescription();
     /// The disabled timecode track starting at the opened file's timecode, named with the source
     /// ID, referred to by the video track; nothing without a timecode. Returns AddTrackReference's
     /// status (0 when no track is made).
@@ -326,6 +319,40 @@ public:
         "Some source frames in this sequence had different sizes or file offsets. If you change or swap "
         "source .dpx frames you may have to re-build this reference Movie.";
     static constexpr const char* kExportStoppedMessage = "The export stopped";
+
+    // ---------------------------------------------------------------------------------------
+    // The preview on the video output: while the window is main the current frame is shown on
+    // the output device. The frames go out under one image description and through one raw frame
+    // buffer, both made at the first start from the frame size and codec of that moment and kept
+    // until the window closes. The mode the output had when this document last let go of it is
+    // the mode of its next start (0 at first: the output chooses one for the frames).
+    // ---------------------------------------------------------------------------------------
+
+    /// Reads the current frame into the frame buffer and shows it, starting a session when none
+    /// runs. -1 with "Couldn't open VideoOut!" without an output controller; -1 without a current
+    /// frame (a failed opening); -108 when the description or the buffer can't be had; the
+    /// reader's status with "readFrameToBuffer: returned error %d"; the output's status with
+    /// "StartVideoOut returned error %d". 0 also while the output is "Off".
+    OSErr startVideoOut();
+    /// Remembers the output's display mode (also when no session ran) and stops the session.
+    /// Nothing without an output controller.
+    void stopVideoOut();
+    /// The window delegate: notifications about any window but the document's own are ignored.
+    /// Becoming main starts the output; resigning main stops it. Closing stops it when the window
+    /// is the main one (the one the output serves), then frees the description and the buffer.
+    void windowDidBecomeMain(fw::Window& window) override;
+    void windowDidResignMain(fw::Window& window) override;
+    void windowWillClose(fw::Window& window) override;
+    /// The 86-byte image description of the frames under the document's codec and frame size
+    /// (see document/video_image_description.h); null when memory is short. The caller disposes it.
+    ImageDescriptionHandle makeVideoImageDescription();
+
+    /// The mode of the next start; 0 until the document first stopped the output.
+    int32_t lastVidOutDisplayMode() const { return m_lastVidOutDisplayMode; }
+    /// The description and the raw frame buffer of the output; null before the first start and
+    /// after the window closed.
+    Handle videoOutDescription() const { return m_hDesc.get(); }
+    Handle videoOutFrameBuffer() const { return m_hFrameBuffer.get(); }
 
 protected:
     explicit DPXMovieFile(fw::Framework& framework);
@@ -425,4 +452,9 @@ private:
     std::unique_ptr<fw::View> m_savePanelAccessory;
     // The application's one output controller, not owned; null when there is none.
     VideoOutController* m_videoOut = nullptr;
+
+    // The video output preview's state.
+    HandleOwner m_hDesc;
+    HandleOwner m_hFrameBuffer;
+    int32_t m_lastVidOutDisplayMode = 0;
 };

@@ -1,8 +1,8 @@
 // Reference samples: each sample names its frame file through a data reference of its own and points
 // at the pixel data inside it; nothing is copied.
 #include "document/dpx_movie_file.h"
+#include "document/video_image_description.h"
 #include "export/export_problems.h"
-#include "export/video_image_description.h"
 #include "framefiles/frame_file_code.h"
 #include "platform/bigendian.h"
 #include "platform/log.h"

@@ -88,12 +88,14 @@ TEST(MyAppController, FirstStartRegistersTheSevenDefaultsInOrder) {
     EXPECT_EQ(app.fileNamePopup().titleOfSelectedItem(), "Sequence Name");
     EXPECT_EQ(app.sourceIDPopup().selectedTag(), 0);
     EXPECT_EQ(app.sourceIDPopup().indexOfSelectedItem(), 0);
-    // The help text is loaded; no untitled document, no video output controller yet.
+    // The help text is loaded; no untitled document; the software output device's controller.
     EXPECT_EQ(app.ui.helpText().string().rfind("Reelmaker Help\n", 0), 0u);
     EXPECT_EQ(documentsMade, 0);
     EXPECT_TRUE(app.controller.documents().empty());
     EXPECT_FALSE(app.controller.applicationShouldOpenUntitledFile());
-    EXPECT_EQ(app.controller.videoOut(), nullptr);
+    ASSERT_NE(app.controller.videoOut(), nullptr);
+    EXPECT_TRUE(app.controller.videoOut()->enabled());
+    EXPECT_EQ(submenu(app.framework, "VideoOut")->delegate(), app.controller.videoOut());
     EXPECT_EQ(MyAppController::shared(app.framework), &app.controller);
     EXPECT_EQ(app.framework.delegate(), &app.controller);
 }
@@ -295,7 +297,9 @@ TEST(MyAppController, StartUpOrderAndTheVideoOutputController) {
 }
 
 TEST(MyAppController, WithoutAVideoOutputControllerTheMenusKeepNoDelegate) {
-    App app; // the built-in services make none
+    StartupServices none;
+    none.makeVideoOut = [](OSType, OSType, OSType) { return std::unique_ptr<VideoOutController>(); };
+    App app(none);
     app.framework.finishLaunching();
     EXPECT_EQ(app.controller.videoOut(), nullptr);
     EXPECT_EQ(submenu(app.framework, "VideoOut")->delegate(), nullptr);

@@ -1,8 +1,8 @@
 // The export's own values: the image description's bytes, the timecode definition and record, and
 // the limit of data references in a reference movie.
+#include "document/video_image_description.h"
 #include "export/export_fixtures.h"
 #include "export/timecode_values.h"
-#include "export/video_image_description.h"
 #include "support/test_support.h"
 
 #include "document/settings_tables.h"
@@ -43,7 +43,7 @@ TEST(ExportValues, ImageDescriptionByteForByte) {
     EXPECT_EQ(NewVideoImageDescription(FourCC("R10k"), 4, 2, 1), nullptr);
 }
 
-TEST(ExportValues, DocumentsDescriptionFollowsItsCodecSizeAndMovieKind) {
+TEST(ExportValues, DocumentsDescriptionFollowsItsCodecAndSize) {
     testsupport::TempDir dir;
     testsupport::FrameSpec spec;
     spec.width = 720;

@@ -208,8 +208,8 @@ TEST_F(TimecodeHandler, RefusesWhatItCannotStore) {
     TimeCodeDef def = definition(24, false);
     TimeCodeRecord record = timecode(1, 0, 0, 0);
     int32_t n = 0;
-    EXPECT_EQ(TCTimeCodeToFrameNumber(videoHandler, &def, &record, &n), badComponentSelector);
-    EXPECT_EQ(TCSetTimeCodeFlags(videoHandler, 0, tcdfShowTimeCode), badComponentSelector);
+    EXPECT_EQ(TCTimeCodeToFrameNumber(videoHandler, &def, &record, &n), mediaHandlerSelectorErr);
+    EXPECT_EQ(TCSetTimeCodeFlags(videoHandler, 0, tcdfShowTimeCode), mediaHandlerSelectorErr);
     EXPECT_EQ(TCTimeCodeToFrameNumber(m_handler, nullptr, &record, &n), paramErr);
     EXPECT_EQ(TCTimeCodeToFrameNumber(m_handler, &def, &record, &n), noErr);
     EXPECT_EQ(n, 86400);

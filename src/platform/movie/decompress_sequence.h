@@ -14,6 +14,8 @@
 // locked, so sequences may be used from any thread, each one from one thread at a time.
 #pragma once
 
+#include "platform/movie/movie_errors.h"
+
 #include "platform/memory.h"
 #include "platform/movie/decompress_surface.h"
 #include "platform/types.h"
@@ -27,8 +29,6 @@ using CodecQ = uint32_t;
 constexpr CodecQ codecNormalQuality = 0x300;
 constexpr int16_t srcCopy = 0; // transfer mode: plain copy
 
-constexpr OSErr badImageDescription = -2001; // null, short or malformed image description
-constexpr OSErr invalidRect = -2036;         // empty or inverted source rectangle
 constexpr OSErr noCodecErr = -8961;          // no decompressor for the description's codec type
 constexpr OSErr codecUnimpErr = -8962;       // a feature the decompressor lacks (matrix, mask, mode...)
 constexpr OSErr codecSizeErr = -8963;        // picture width or height not positive

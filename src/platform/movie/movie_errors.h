@@ -19,4 +19,7 @@ constexpr OSErr trackNotInMovie = -2030;
 constexpr OSErr dataAlreadyClosed = -2045; // the movie's storage was closed or has failed
 constexpr OSErr badDataRefIndex = -2050;
 constexpr OSErr featureUnsupported = -2053;
-constexpr OSErr badComponentSelector = -32766; // a media handler without that call (e.g. TC* on video)
+constexpr OSErr invalidRect = -2036;            // an empty or inverted rectangle
+// A media handler without the call asked of it (a timecode call on a video media): the 16-bit form of
+// the component manager's badComponentSelector.
+constexpr OSErr mediaHandlerSelectorErr = -32766;

@@ -30,7 +30,7 @@ int64_t framesPerDay(const TimeCodeDef& def) {
 OSErr checkTimeCodeHandler(MediaHandler mh) {
     if (!mh || !mh->media)
         return paramErr;
-    return mh->media->type == TimeCodeMediaType ? noErr : badComponentSelector;
+    return mh->media->type == TimeCodeMediaType ? noErr : mediaHandlerSelectorErr;
 }
 
 } // namespace

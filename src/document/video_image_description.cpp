@@ -1,21 +1,16 @@
 // The image description of the video frames: 86 big-endian bytes declaring raw 10-bit RGB words
 // of the chosen codec type.
-#include "export/video_image_description.h"
+#include "document/video_image_description.h"
+
 #include "document/dpx_movie_file.h"
 #include "platform/bigendian.h"
 
 #include <cstring>
 
 ImageDescriptionHandle DPXMovieFile::makeVideoImageDescription() {
-    // The document's own settings: the video output asks for it on the main thread.
-    return NewVideoImageDescription(m_codecType, m_frameWidth, m_frameHeight,
-                                    m_bMakeReferenceMovie ? 1 : m_totalFrames.load());
-}
-
-ImageDescriptionHandle DPXMovieFile::makeExportImageDescription() const {
-    const ExportSettings& s = m_exportSettings;
-    return NewVideoImageDescription(s.codecType, s.frameWidth, s.frameHeight,
-                                    s.makeReferenceMovie ? 1 : s.outFrame - s.inFrame);
+    // The frame count is an export's (the frames a self-contained movie holds); no export has
+    // counted any here, and the video output does not read it.
+    return NewVideoImageDescription(m_codecType, m_frameWidth, m_frameHeight, 0);
 }
 
 ImageDescriptionHandle NewVideoImageDescription(OSType codecType, int32_t width, int32_t height,

@@ -1,5 +1,6 @@
-// The 86-byte image description that declares the video samples: raw frames of 10-bit RGB words
-// under the codec type chosen in the document.
+// The 86-byte image description of the document's frames: raw frames of 10-bit RGB words under
+// the codec type chosen in the document. The movie's video samples are declared with it, and the
+// video output decompresses the frames it is sent under it.
 //
 //   off size field            value
 //     0  4   idSize           86
