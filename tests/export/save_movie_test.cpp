@@ -345,6 +345,13 @@ TEST(SaveMovie, UnwritableDestinationWritesNothing) {
     EXPECT_EQ(document->exportOutcome().framesWritten, 0);
     EXPECT_NE(document->exportOutcome().problem.find("can't create the movie file"), std::string::npos);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3);
+
+    // A path that names no file can't even be referred to.
+    log.clear();
+    err = document->saveMovieWithSettings(settingsAtRate(*document, "", false, kTag24));
+    EXPECT_EQ(err, paramErr);
+    EXPECT_EQ(log.count("Could not create file for movie! (1) error -50\n"), 1);
+    EXPECT_FALSE(document->exportOutcome().movieWritten);
 }
 
 } // namespace

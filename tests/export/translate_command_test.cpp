@@ -81,6 +81,26 @@ TEST(TranslateCommand, JsonReportAndTheChosenPathWithTheMovieExtension) {
     EXPECT_EQ(runCli({"verify", dir.file("take.mov")}).exitStatus, 0);
 }
 
+TEST(TranslateCommand, WarnsWhenReferencedFramesDiffer) {
+    TempDir dir;
+    FrameSpec spec = smallFrame();
+    writeSequence(dir.file(""), "mix_", 2, spec);
+    spec.dataOffset = 4096;
+    spec.pixels = sequencePixels(spec.width, spec.height, 2);
+    testsupport::writeFrameFile(dir.file("mix_0003.dpx"), spec);
+    auto text = runCli({"translate", dir.file("mix_0001.dpx"), "--reference", "-o", dir.file("r.mov")});
+    EXPECT_EQ(text.exitStatus, 0) << text.err;
+    EXPECT_EQ(text.out,
+              dir.file("r.mov") +
+                  ": reference movie, 3 of 3 frames written\n"
+                  "warning: Some source frames in this sequence had different sizes or file offsets. If "
+                  "you change or swap source .dpx frames you may have to re-build this reference Movie.\n");
+    auto json = runCli(
+        {"translate", "--json", dir.file("mix_0001.dpx"), "--reference", "-o", dir.file("r.mov"), "--force"});
+    EXPECT_TRUE(parsed(json.out)["frames_differ"].boolean);
+    EXPECT_TRUE(parsed(json.out)["complete"].boolean);
+}
+
 TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
     TempDir dir;
     writeSequence(dir.file(""), "shot_", 6, smallFrame());
