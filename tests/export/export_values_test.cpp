@@ -43,25 +43,6 @@ TEST(ExportValues, ImageDescriptionByteForByte) {
     EXPECT_EQ(NewVideoImageDescription(FourCC("R10k"), 4, 2, 1), nullptr);
 }
 
-TEST(ExportValues, DocumentsDescriptionFollowsItsCodecAndSize) {
-    testsupport::TempDir dir;
-    testsupport::FrameSpec spec;
-    spec.width = 720;
-    spec.height = 486;
-    writeSequence(dir.file(""), "s_", 1, spec);
-    HeadlessSession session;
-    auto document = openDocument(session, dir.file("s_0001.dpx"));
-    document->codecPopup()->selectItemWithTag(settings::kCodecR10gTag);
-    document->codecPopup()->sendAction();
-    HandleOwner desc(document->makeVideoImageDescription());
-    ASSERT_TRUE(desc);
-    const auto* d = reinterpret_cast<const uint8_t*>(*desc.get());
-    EXPECT_EQ(be::readU32(d + 4), FourCC("R10g"));
-    EXPECT_EQ(be::readU16(d + 32), 720);
-    EXPECT_EQ(be::readU16(d + 34), 486);
-    EXPECT_EQ(be::readU32(d + 44), 720u * 486u * 4u);
-}
-
 TEST(ExportValues, TimecodeDefinitionAtEveryRate) {
     const int fps[] = {24, 24, 25, 30, 30, 30, 50, 60, 60};
     for (int tag = 0; tag < settings::kFrameRateTagCount; ++tag) {
