@@ -2,7 +2,7 @@
 // and that every sample kept in another file is there.
 #include "cli/commands.h"
 #include "cli/json.h"
-#include "platform/movie/movie_inspection.h"
+#include "platform/movie/movie_check.h"
 
 #include <cstdio>
 #include <string>

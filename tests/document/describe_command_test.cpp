@@ -31,10 +31,10 @@ JsonValue describeJson(std::vector<std::string> args, CommandResult* result = nu
 
 TEST(DescribeCommand, ShowsTheWindowOfAFreshDocumentWithTheRegisteredDefaults) {
     TempDir dir;
-    FrameSpec spec;
-    spec.width = 720;
-    spec.height = 486;
-    writeFrames(dir, shotNames(1, 12), spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 720;
+    fileSpec.height = 486;
+    writeFrames(dir, shotNames(1, 12), fileSpec);
 
     CommandResult text = runCli({"describe", dir.file("shot_0005.dpx")});
     ASSERT_EQ(text.exitStatus, 0) << text.err;
@@ -73,12 +73,12 @@ TEST(DescribeCommand, ShowsTheWindowOfAFreshDocumentWithTheRegisteredDefaults) {
 
 TEST(DescribeCommand, AppliesTheOptionsAsTheControlsWould) {
     TempDir dir;
-    FrameSpec spec;
-    spec.width = 1280;
-    spec.height = 720;
-    spec.pixels = std::vector<uint32_t>{};
-    spec.fileSize = 2048 + 1280 * 720 * 4;
-    writeFrames(dir, shotNames(1, 8), spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 1280;
+    fileSpec.height = 720;
+    fileSpec.pixels = std::vector<uint32_t>{};
+    fileSpec.fileSize = 2048 + 1280 * 720 * 4;
+    writeFrames(dir, shotNames(1, 8), fileSpec);
 
     JsonValue json = describeJson({dir.file("shot_0001.dpx"), "--rate", "29.97df", "--codec", "R10g", "--in",
                                    "2", "--out", "5", "--source-id", "Reel 1"});

@@ -6,20 +6,20 @@
 
 namespace docfixtures {
 
-void writeFrames(const testsupport::TempDir& dir, const Names& names, testsupport::FrameSpec spec) {
+void writeFrames(const testsupport::TempDir& dir, const Names& names, testsupport::FrameSpec fileSpec) {
     for (const std::string& name : names) {
-        spec.filename = name;
-        testsupport::writeFrameFile(dir.file(name), spec);
+        fileSpec.filename = name;
+        testsupport::writeFrameFile(dir.file(name), fileSpec);
     }
 }
 
 void writeSparseFrame(const std::string& path, uint32_t width, uint32_t height) {
-    testsupport::FrameSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.pixels = std::vector<uint32_t>{};
-    spec.filename = std::filesystem::path(path).filename().string();
-    testsupport::writeFrameFile(path, spec);
+    testsupport::FrameSpec fileSpec;
+    fileSpec.width = width;
+    fileSpec.height = height;
+    fileSpec.pixels = std::vector<uint32_t>{};
+    fileSpec.filename = std::filesystem::path(path).filename().string();
+    testsupport::writeFrameFile(path, fileSpec);
     std::filesystem::resize_file(path, 2048 + uintmax_t(width) * height * 4);
 }
 

@@ -19,7 +19,7 @@ using Names = std::vector<std::string>;
 
 /// Small DPX frames under these names, each recording its own name in the header.
 void writeFrames(const testsupport::TempDir& dir, const Names& names,
-                 testsupport::FrameSpec spec = testsupport::FrameSpec{});
+                 testsupport::FrameSpec fileSpec = testsupport::FrameSpec{});
 
 /// A DPX frame of width x height whose pixel data is a hole in a sparse file: as large as a real
 /// frame, without taking the disk space.

@@ -38,14 +38,14 @@ size_t occurrences(const std::string& text, const std::string& part) {
 // shot_0001..0003, 0005 and 0009 are frames (0002 of another size, 0003 with its pixels further
 // on); 0004 is byte-swapped, 0006 a bare header, 0007 a directory and 0008 a text file.
 void writeMixedSequence(const TempDir& dir) {
-    FrameSpec spec;
-    spec.timecode = timecodeWord(1, 0, 0, 0);
+    FrameSpec fileSpec;
+    fileSpec.timecode = timecodeWord(1, 0, 0, 0);
     for (const char* name : {"shot_0001.dpx", "shot_0005.dpx", "shot_0009.dpx"})
-        writeFrameFile(dir.file(name), spec);
-    FrameSpec larger = spec;
+        writeFrameFile(dir.file(name), fileSpec);
+    FrameSpec larger = fileSpec;
     larger.width = 6;
     writeFrameFile(dir.file("shot_0002.dpx"), larger);
-    FrameSpec later = spec;
+    FrameSpec later = fileSpec;
     later.dataOffset = 4096;
     writeFrameFile(dir.file("shot_0003.dpx"), later);
     FrameSpec swapped;

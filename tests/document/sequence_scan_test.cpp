@@ -34,9 +34,9 @@ std::shared_ptr<DPXMovieFile> openDocument(const std::string& path) {
     return document;
 }
 
-void writeFrames(const TempDir& dir, const Names& names, const FrameSpec& spec = FrameSpec{}) {
+void writeFrames(const TempDir& dir, const Names& names, const FrameSpec& fileSpec = FrameSpec{}) {
     for (const std::string& name : names)
-        writeFrameFile(dir.file(name), spec);
+        writeFrameFile(dir.file(name), fileSpec);
 }
 
 void writeText(const TempDir& dir, const std::string& name) {
@@ -95,11 +95,11 @@ TEST(SequenceScan, FindsTheNumberedFramesAndLeavesOutOtherFilesWithOneLineEach) 
     // Written in shuffled order, so the list can't owe its order to the directory's.
     Names shuffled = frames;
     std::shuffle(shuffled.begin(), shuffled.end(), std::mt19937(7));
-    FrameSpec spec;
-    spec.width = 8;
-    spec.height = 6;
-    spec.timecode = timecodeWord(1, 0, 0, 0);
-    writeFrames(dir, shuffled, spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 8;
+    fileSpec.height = 6;
+    fileSpec.timecode = timecodeWord(1, 0, 0, 0);
+    writeFrames(dir, shuffled, fileSpec);
     writeFile(dir.file("shot_0003.tif"), {'I', 'I', '*', 0, 8, 0, 0, 0});
     writeText(dir, "shot_notes.txt");
     writeText(dir, "other.txt"); // no prefix: never opened, so never logged

@@ -80,17 +80,17 @@ uint32_t framePixel(int frame, uint32_t x, uint32_t y) {
 void writeDistinctFrames(const TempDir& dir, const Names& names, uint32_t width = kWidth,
                          uint32_t height = kHeight) {
     for (size_t i = 0; i < names.size(); ++i) {
-        FrameSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.filename = names[i];
+        FrameSpec fileSpec;
+        fileSpec.width = width;
+        fileSpec.height = height;
+        fileSpec.filename = names[i];
         std::vector<uint32_t> pixels;
         pixels.reserve(size_t(width) * height);
         for (uint32_t y = 0; y < height; ++y)
             for (uint32_t x = 0; x < width; ++x)
                 pixels.push_back(framePixel(int(i), x, y));
-        spec.pixels = std::move(pixels);
-        writeFrameFile(dir.file(names[i]), spec);
+        fileSpec.pixels = std::move(pixels);
+        writeFrameFile(dir.file(names[i]), fileSpec);
     }
 }
 

@@ -23,16 +23,16 @@ std::vector<uint32_t> sequencePixels(uint32_t width, uint32_t height, int index)
 }
 
 std::vector<std::string> writeSequence(const std::string& directory, const std::string& base, int count,
-                                       FrameSpec spec) {
+                                       FrameSpec fileSpec) {
     std::vector<std::string> paths;
-    const bool dpx = spec.kind == testsupport::FrameKind::dpx;
-    const uint32_t start = spec.timecode;
+    const bool dpx = fileSpec.kind == testsupport::FrameKind::dpx;
+    const uint32_t start = fileSpec.timecode;
     for (int i = 0; i < count; ++i) {
         char name[256];
         std::snprintf(name, sizeof name, "%s%04d.%s", base.c_str(), i + 1, dpx ? "dpx" : "cin");
-        FrameSpec frame = spec;
+        FrameSpec frame = fileSpec;
         frame.filename = name;
-        frame.pixels = sequencePixels(spec.width, spec.height, i);
+        frame.pixels = sequencePixels(fileSpec.width, fileSpec.height, i);
         if (dpx && start != 0xFFFFFFFF && i > 0) {
             // Frames of the timecode count on at 24 per second (the start's frames are below 24).
             unsigned ff = ((start >> 4) & 0x3) * 10 + (start & 0xF) + unsigned(i);

@@ -18,10 +18,10 @@ namespace exportfixtures {
 std::vector<uint32_t> sequencePixels(uint32_t width, uint32_t height, int index);
 
 /// Writes `count` frames `<base><NNNN>.dpx` (or .cin for Cineon) into `directory`, numbered from 1,
-/// each from `spec` with its own pixels and, when spec.timecode is set, a timecode that counts
+/// each from `fileSpec` with its own pixels and, when fileSpec.timecode is set, a timecode that counts
 /// on at 24 frames per second. Returns the paths.
 std::vector<std::string> writeSequence(const std::string& directory, const std::string& base, int count,
-                                       testsupport::FrameSpec spec);
+                                       testsupport::FrameSpec fileSpec);
 
 /// A document opened on `path` in the session, as the user opens it; fails the test when the
 /// sequence can't be opened.

@@ -5,7 +5,7 @@
 
 #include "app/my_app_controller.h"
 #include "platform/log.h"
-#include "platform/movie/movie_inspection.h"
+#include "platform/movie/movie_check.h"
 
 #include <gtest/gtest.h>
 
@@ -18,11 +18,11 @@ using testsupport::FrameSpec;
 using testsupport::TempDir;
 
 FrameSpec smallFrame() {
-    FrameSpec spec;
-    spec.width = 16;
-    spec.height = 8;
-    spec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
-    return spec;
+    FrameSpec fileSpec;
+    fileSpec.width = 16;
+    fileSpec.height = 8;
+    fileSpec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
+    return fileSpec;
 }
 
 /// Answers every save panel with OK: the path (none: the proposal) and the option cell's tag.
@@ -180,11 +180,11 @@ TEST(ExportFlow, AbortLeavesWhatStoodUnderTheNameAndNoFileOfItsOwn) {
 
 TEST(ExportFlow, ReferenceWarningOnceAfterTheWindowIsIdleAndOnlyWhenFramesDiffer) {
     TempDir dir;
-    FrameSpec spec = smallFrame();
-    writeSequence(dir.file(""), "mix_", 3, spec);
-    spec.dataOffset = 4096;
-    spec.pixels = sequencePixels(spec.width, spec.height, 3);
-    testsupport::writeFrameFile(dir.file("mix_0004.dpx"), spec);
+    FrameSpec fileSpec = smallFrame();
+    writeSequence(dir.file(""), "mix_", 3, fileSpec);
+    fileSpec.dataOffset = 4096;
+    fileSpec.pixels = sequencePixels(fileSpec.width, fileSpec.height, 3);
+    testsupport::writeFrameFile(dir.file("mix_0004.dpx"), fileSpec);
     HeadlessSession session;
     auto document = openDocument(session, dir.file("mix_0001.dpx"));
     std::string titleWhenAlerted;

@@ -75,8 +75,8 @@ TEST(ExportValues, TimecodeRecordReadsDigitsWithoutFlagBits) {
 TEST(ExportValues, DataReferencePastTheLimitStopsAReferenceExport) {
     // One frame file under 32 768 names: one more than a media's data references can number.
     testsupport::TempDir dir;
-    testsupport::FrameSpec spec;
-    writeSequence(dir.file(""), "f_", 1, spec);
+    testsupport::FrameSpec fileSpec;
+    writeSequence(dir.file(""), "f_", 1, fileSpec);
     for (int i = 2; i <= 32768; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "f_%05d.dpx", i);

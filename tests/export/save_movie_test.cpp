@@ -5,7 +5,7 @@
 
 #include "platform/bigendian.h"
 #include "platform/log.h"
-#include "platform/movie/movie_inspection.h"
+#include "platform/movie/movie_check.h"
 
 #include <gtest/gtest.h>
 
@@ -21,11 +21,11 @@ constexpr int kTag24 = 1;
 constexpr int kTag2997DropFrame = 3;
 
 FrameSpec smallFrame(uint32_t timecode = testsupport::timecodeWord(1, 0, 0, 0)) {
-    FrameSpec spec;
-    spec.width = 64;
-    spec.height = 36;
-    spec.timecode = timecode;
-    return spec;
+    FrameSpec fileSpec;
+    fileSpec.width = 64;
+    fileSpec.height = 36;
+    fileSpec.timecode = timecode;
+    return fileSpec;
 }
 
 const MovieTrackInfo* trackOfType(const MovieFileInfo& info, OSType handler) {
@@ -144,9 +144,9 @@ TEST(SaveMovie, TimecodeFlagBitsAreNotDigits) {
 TEST(SaveMovie, CineonSequenceGetsNoTimecodeTrack) {
     REQUIRE_PROGRAM("ffprobe");
     TempDir dir;
-    FrameSpec spec = smallFrame();
-    spec.kind = testsupport::FrameKind::cineon;
-    auto paths = writeSequence(dir.file(""), "scan_", 4, spec);
+    FrameSpec fileSpec = smallFrame();
+    fileSpec.kind = testsupport::FrameKind::cineon;
+    auto paths = writeSequence(dir.file(""), "scan_", 4, fileSpec);
     HeadlessSession session;
     auto document = openDocument(session, paths[0]);
     ASSERT_EQ(document->currentFileCode(), 2);
@@ -211,12 +211,12 @@ TEST(SaveMovie, ReferenceMoviePointsIntoEveryFrameFile) {
 
 TEST(SaveMovie, ReferenceMovieNotesFramesWithAnotherPixelDataOffset) {
     TempDir dir;
-    FrameSpec spec = smallFrame();
-    writeSequence(dir.file(""), "mix_", 3, spec);
-    spec.dataOffset = 8192;
-    spec.filename = "mix_0004.dpx";
-    spec.pixels = sequencePixels(spec.width, spec.height, 3);
-    testsupport::writeFrameFile(dir.file("mix_0004.dpx"), spec);
+    FrameSpec fileSpec = smallFrame();
+    writeSequence(dir.file(""), "mix_", 3, fileSpec);
+    fileSpec.dataOffset = 8192;
+    fileSpec.filename = "mix_0004.dpx";
+    fileSpec.pixels = sequencePixels(fileSpec.width, fileSpec.height, 3);
+    testsupport::writeFrameFile(dir.file("mix_0004.dpx"), fileSpec);
     HeadlessSession session;
     auto document = openDocument(session, dir.file("mix_0001.dpx"));
 
@@ -277,12 +277,12 @@ TEST(SaveMovie, FrameOfAnotherSizeStopsASelfContainedExport) {
     for (uint32_t width : {60u, 72u}) {
         SCOPED_TRACE(width);
         TempDir dir;
-        FrameSpec spec = smallFrame();
-        writeSequence(dir.file(""), "shot_", 4, spec);
-        spec.width = width;
-        spec.filename = "shot_0003.dpx";
-        spec.pixels.reset();
-        testsupport::writeFrameFile(dir.file("shot_0003.dpx"), spec);
+        FrameSpec fileSpec = smallFrame();
+        writeSequence(dir.file(""), "shot_", 4, fileSpec);
+        fileSpec.width = width;
+        fileSpec.filename = "shot_0003.dpx";
+        fileSpec.pixels.reset();
+        testsupport::writeFrameFile(dir.file("shot_0003.dpx"), fileSpec);
         HeadlessSession session;
         auto document = openDocument(session, dir.file("shot_0001.dpx"));
         LogCapture log;

@@ -20,11 +20,11 @@ using testsupport::runCli;
 using testsupport::TempDir;
 
 FrameSpec smallFrame() {
-    FrameSpec spec;
-    spec.width = 16;
-    spec.height = 8;
-    spec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
-    return spec;
+    FrameSpec fileSpec;
+    fileSpec.width = 16;
+    fileSpec.height = 8;
+    fileSpec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
+    return fileSpec;
 }
 
 testsupport::JsonValue parsed(const std::string& text) {
@@ -83,11 +83,11 @@ TEST(TranslateCommand, JsonReportAndTheChosenPathWithTheMovieExtension) {
 
 TEST(TranslateCommand, WarnsWhenReferencedFramesDiffer) {
     TempDir dir;
-    FrameSpec spec = smallFrame();
-    writeSequence(dir.file(""), "mix_", 2, spec);
-    spec.dataOffset = 4096;
-    spec.pixels = sequencePixels(spec.width, spec.height, 2);
-    testsupport::writeFrameFile(dir.file("mix_0003.dpx"), spec);
+    FrameSpec fileSpec = smallFrame();
+    writeSequence(dir.file(""), "mix_", 2, fileSpec);
+    fileSpec.dataOffset = 4096;
+    fileSpec.pixels = sequencePixels(fileSpec.width, fileSpec.height, 2);
+    testsupport::writeFrameFile(dir.file("mix_0003.dpx"), fileSpec);
     auto text = runCli({"translate", dir.file("mix_0001.dpx"), "--reference", "-o", dir.file("r.mov")});
     EXPECT_EQ(text.exitStatus, 0) << text.err;
     EXPECT_EQ(text.out,
@@ -121,11 +121,11 @@ TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
 
 TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     TempDir dir;
-    FrameSpec spec = smallFrame();
-    writeSequence(dir.file(""), "shot_", 3, spec);
-    spec.width = 20;
-    spec.pixels.reset();
-    testsupport::writeFrameFile(dir.file("shot_0002.dpx"), spec);
+    FrameSpec fileSpec = smallFrame();
+    writeSequence(dir.file(""), "shot_", 3, fileSpec);
+    fileSpec.width = 20;
+    fileSpec.pixels.reset();
+    testsupport::writeFrameFile(dir.file("shot_0002.dpx"), fileSpec);
     testsupport::writeFile(dir.file("plain"), {0});
 
     // A frame of another size: the movie keeps the frame before it.
@@ -230,11 +230,11 @@ TEST(TranslateCommand, SecondCtrlCAbortsAndLeavesNoFile) {
     // second arrives: once the command's third thread (the worker, after its interrupt thread) is
     // seen, two interrupts in quick succession.
     TempDir dir;
-    FrameSpec spec;
-    spec.width = 2048;
-    spec.height = 2048;
-    spec.pixels = std::vector<uint32_t>(size_t(spec.width) * spec.height, 0x12345678);
-    testsupport::writeFrameFile(dir.file("big_00001.dpx"), spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 2048;
+    fileSpec.height = 2048;
+    fileSpec.pixels = std::vector<uint32_t>(size_t(fileSpec.width) * fileSpec.height, 0x12345678);
+    testsupport::writeFrameFile(dir.file("big_00001.dpx"), fileSpec);
     for (int i = 2; i <= 60; ++i) {
         char name[32];
         std::snprintf(name, sizeof name, "big_%05d.dpx", i);

@@ -11,13 +11,13 @@ using namespace testsupport;
 
 TEST(CineonFile, ReadsItsFieldsAtTheCineonOffsets) {
     TempDir dir;
-    FrameSpec spec;
-    spec.kind = FrameKind::cineon;
-    spec.width = 160;
-    spec.height = 90;
-    spec.dataOffset = 32768;
-    spec.filename = "/net/test.cin";
-    writeFrameFile(dir.file("f.cin"), spec);
+    FrameSpec fileSpec;
+    fileSpec.kind = FrameKind::cineon;
+    fileSpec.width = 160;
+    fileSpec.height = 90;
+    fileSpec.dataOffset = 32768;
+    fileSpec.filename = "/net/test.cin";
+    writeFrameFile(dir.file("f.cin"), fileSpec);
     LogCapture log;
     auto reader = MyCineonFile::initWithPath(dir.file("f.cin"));
     EXPECT_TRUE(reader->fileOK());
@@ -32,13 +32,13 @@ TEST(CineonFile, ReadsItsFieldsAtTheCineonOffsets) {
 TEST(CineonFile, NamesCineonInItsOpenMessage) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec;
-    spec.kind = FrameKind::cineon;
-    spec.width = 46341;
-    spec.height = 46341;
-    spec.pixels = std::vector<uint32_t>{};
-    spec.fileSize = 2048;
-    writeFrameFile(dir.file("bomb.cin"), spec);
+    FrameSpec fileSpec;
+    fileSpec.kind = FrameKind::cineon;
+    fileSpec.width = 46341;
+    fileSpec.height = 46341;
+    fileSpec.pixels = std::vector<uint32_t>{};
+    fileSpec.fileSize = 2048;
+    writeFrameFile(dir.file("bomb.cin"), fileSpec);
     auto reader = MyCineonFile::initWithPath(dir.file("bomb.cin"));
     EXPECT_EQ(log.messages(),
               std::vector<std::string>{"Error: couldn't open Cineon file " + dir.file("bomb.cin") + "\n"});
@@ -46,8 +46,8 @@ TEST(CineonFile, NamesCineonInItsOpenMessage) {
     EXPECT_EQ(reader->declaredLayout(), std::nullopt);
 
     log.clear();
-    spec.fileSize = 2049;
-    writeFrameFile(dir.file("bomb.cin"), spec);
+    fileSpec.fileSize = 2049;
+    writeFrameFile(dir.file("bomb.cin"), fileSpec);
     EXPECT_FALSE(MyCineonFile::initWithPath(dir.file("bomb.cin"))->fileOK());
     EXPECT_EQ(log.messages(), std::vector<std::string>{"WARNING: excessive frame size! 46341x46341\n"});
 }

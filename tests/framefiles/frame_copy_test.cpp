@@ -20,11 +20,11 @@ const char kTooSmall[] = "Error in readFrameToBuffer: - frameBuffer missing or t
 const char kReadError[] = "Error trying to read pixel data in readFrameToBuffer:\n";
 
 FrameSpec frame8x4() {
-    FrameSpec spec;
-    spec.width = 8;
-    spec.height = 4;
-    spec.dataOffset = 4096;
-    return spec;
+    FrameSpec fileSpec;
+    fileSpec.width = 8;
+    fileSpec.height = 4;
+    fileSpec.dataOffset = 4096;
+    return fileSpec;
 }
 
 bool allBytesAre(Handle h, size_t from, size_t to, char value) {
@@ -39,8 +39,8 @@ bool allBytesAre(Handle h, size_t from, size_t to, char value) {
 TEST(FrameCopy, CopiesTheWordsAsStoredIntoABlockOfAtLeastN) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec = frame8x4();
-    writeFrameFile(dir.file("f.dpx"), spec);
+    FrameSpec fileSpec = frame8x4();
+    writeFrameFile(dir.file("f.dpx"), fileSpec);
     auto reader = MyDPXFile::initWithPath(dir.file("f.dpx"));
     const size_t n = 8 * 4 * 4;
 
@@ -82,9 +82,9 @@ TEST(FrameCopy, WithoutHeaderNothingIsCopiedAndStatusIsZero) {
     EXPECT_TRUE(allBytesAre(block.get(), 0, 16, 0x5A));
 
     // Width 0: n is 0, nothing to read.
-    FrameSpec spec = frame8x4();
-    spec.width = 0;
-    writeFrameFile(dir.file("empty.dpx"), spec);
+    FrameSpec fileSpec = frame8x4();
+    fileSpec.width = 0;
+    writeFrameFile(dir.file("empty.dpx"), fileSpec);
     log.clear();
     EXPECT_EQ(MyDPXFile::initWithPath(dir.file("empty.dpx"))->readFrameToBuffer(block.get()), noErr);
     EXPECT_TRUE(log.messages().empty());
@@ -94,9 +94,9 @@ TEST(FrameCopy, WithoutHeaderNothingIsCopiedAndStatusIsZero) {
 TEST(FrameCopy, PixelDataPastTheEndOfTheFileIsEndOfFile) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec = frame8x4();
-    spec.fileSize = 4096 + 8 * 4 * 4 - 4; // accepted (>= 128 bytes) yet one pixel short
-    writeFrameFile(dir.file("f.dpx"), spec);
+    FrameSpec fileSpec = frame8x4();
+    fileSpec.fileSize = 4096 + 8 * 4 * 4 - 4; // accepted (>= 128 bytes) yet one pixel short
+    writeFrameFile(dir.file("f.dpx"), fileSpec);
     auto reader = MyDPXFile::initWithPath(dir.file("f.dpx"));
     ASSERT_TRUE(reader->fileOK());
     HandleOwner block(NewHandle(128));

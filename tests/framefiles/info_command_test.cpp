@@ -24,13 +24,13 @@ JsonValue infoJson(const std::vector<std::string>& paths, CommandResult* result 
 
 TEST(InfoCommand, ReportsEveryKeyOfAnAcceptedDPX) {
     TempDir dir;
-    FrameSpec spec;
-    spec.width = 64;
-    spec.height = 32;
-    spec.dataOffset = 8192;
-    spec.filename = "shot_0001.dpx";
-    spec.timecode = 0x50a359d2; // flag bits set in every byte
-    writeFrameFile(dir.file("shot_0001.dpx"), spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 64;
+    fileSpec.height = 32;
+    fileSpec.dataOffset = 8192;
+    fileSpec.filename = "shot_0001.dpx";
+    fileSpec.timecode = 0x50a359d2; // flag bits set in every byte
+    writeFrameFile(dir.file("shot_0001.dpx"), fileSpec);
     CommandResult run;
     JsonValue all = infoJson({dir.file("shot_0001.dpx")}, &run);
     EXPECT_EQ(run.exitStatus, 0);
@@ -50,8 +50,8 @@ TEST(InfoCommand, ReportsEveryKeyOfAnAcceptedDPX) {
     EXPECT_EQ(f["layout"].text, "RGB 10-bit filled A");
     EXPECT_EQ(run.err, ""); // nothing logged, no layout warning
 
-    spec.timecode = 0x0000001a; // a nibble above 9
-    writeFrameFile(dir.file("shot_0001.dpx"), spec);
+    fileSpec.timecode = 0x0000001a; // a nibble above 9
+    writeFrameFile(dir.file("shot_0001.dpx"), fileSpec);
     EXPECT_EQ(infoJson({dir.file("shot_0001.dpx")})[0]["timecode"].text, "00:00:00:1a");
 }
 
@@ -108,13 +108,13 @@ TEST(InfoCommand, UsageErrorsAreExitStatusTwo) {
 
 TEST(InfoCommand, TextOutputShowsTheFieldsAndTheLayoutWarning) {
     TempDir dir;
-    FrameSpec spec;
-    spec.descriptor = 6; // luma
-    spec.bitDepth = 16;
-    spec.packing = 0;
-    spec.timecode = timecodeWord(1, 0, 0, 0);
-    spec.filename = "a\\b";
-    writeFrameFile(dir.file("luma.dpx"), spec);
+    FrameSpec fileSpec;
+    fileSpec.descriptor = 6; // luma
+    fileSpec.bitDepth = 16;
+    fileSpec.packing = 0;
+    fileSpec.timecode = timecodeWord(1, 0, 0, 0);
+    fileSpec.filename = "a\\b";
+    writeFrameFile(dir.file("luma.dpx"), fileSpec);
     CommandResult run = runCli({"info", dir.file("luma.dpx")});
     EXPECT_EQ(run.exitStatus, 0);
     EXPECT_NE(run.out.find("  kind         dpx\n  accepted     yes\n  frame        4 x 2\n"),

@@ -14,12 +14,12 @@ using namespace testsupport;
 TEST(OpenFileHandover, ReaderOverAnOpenFileMatchesTheOneThatOpensThePath) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec;
-    spec.width = 8;
-    spec.height = 4;
-    spec.dataOffset = 4096;
-    spec.timecode = timecodeWord(1, 2, 3, 4);
-    writeFrameFile(dir.file("a.dpx"), spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 8;
+    fileSpec.height = 4;
+    fileSpec.dataOffset = 4096;
+    fileSpec.timecode = timecodeWord(1, 2, 3, 4);
+    writeFrameFile(dir.file("a.dpx"), fileSpec);
     std::shared_ptr<MyDPXFile> byPath = MyDPXFile::initWithPath(dir.file("a.dpx"));
     std::shared_ptr<MyDPXFile> byFile = MyDPXFile::initWithPath(
         dir.file("a.dpx"), ReadableFile::fileHandleForReadingAtPath(dir.file("a.dpx")));

@@ -32,13 +32,13 @@ bool allBytesAre(Ptr p, size_t count, char value) {
 TEST(Preview, ConvertsComponentsByDroppingTheLowTwoBits) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec;
-    spec.width = 3;
-    spec.height = 2;
-    spec.pixels =
+    FrameSpec fileSpec;
+    fileSpec.width = 3;
+    fileSpec.height = 2;
+    fileSpec.pixels =
         std::vector<uint32_t>{rgb10Word(1023, 1023, 1023, 3), rgb10Word(512, 512, 512), rgb10Word(3, 2, 1, 3),
                               rgb10Word(4, 1019, 256),        rgb10Word(1023, 0, 512),  rgb10Word(0, 0, 0)};
-    writeFrameFile(dir.file("f.dpx"), spec);
+    writeFrameFile(dir.file("f.dpx"), fileSpec);
     auto reader = MyDPXFile::initWithPath(dir.file("f.dpx"));
     PtrOwner block(NewPtr(3 * 2 * 4));
     Ptr frameBuffArray[1] = {block.get()};
@@ -125,10 +125,10 @@ TEST(Preview, NoPictureWithoutArgumentHeaderOrWholeFrame) {
 TEST(Preview, BlockSmallerThanTheFrameGivesNoPicture) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec;
-    spec.width = 16;
-    spec.height = 16;
-    writeFrameFile(dir.file("f.dpx"), spec);
+    FrameSpec fileSpec;
+    fileSpec.width = 16;
+    fileSpec.height = 16;
+    writeFrameFile(dir.file("f.dpx"), fileSpec);
     auto reader = MyDPXFile::initWithPath(dir.file("f.dpx"));
     PtrOwner small(NewPtr(16 * 16 * 4 - 1));
     std::memset(small.get(), 0x5A, 16 * 16 * 4 - 1);
@@ -158,12 +158,12 @@ TEST(Preview, ShortReadIsLoggedAndLeavesTheBlock) {
 TEST(Preview, CineonPreviewComesFromTheStoredDataOffset) {
     TempDir dir;
     LogCapture log;
-    FrameSpec spec;
-    spec.kind = FrameKind::cineon;
-    spec.width = 720;
-    spec.height = 486;
-    spec.dataOffset = 32768;
-    writeFrameFile(dir.file("f.cin"), spec);
+    FrameSpec fileSpec;
+    fileSpec.kind = FrameKind::cineon;
+    fileSpec.width = 720;
+    fileSpec.height = 486;
+    fileSpec.dataOffset = 32768;
+    writeFrameFile(dir.file("f.cin"), fileSpec);
     auto reader = MyCineonFile::initWithPath(dir.file("f.cin"));
     ASSERT_TRUE(reader->fileOK());
     EXPECT_EQ(reader->frameSize(), (NSSize{720, 486}));

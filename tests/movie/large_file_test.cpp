@@ -1,7 +1,7 @@
 // Movies past 4 GiB, made sparse: a gap in the media data (or a frame file with a hole), so that no
 // gigabytes are written. Chunk offsets must be 64-bit and the media data header too.
 #include "movie/movie_fixtures.h"
-#include "platform/movie/movie_inspection.h"
+#include "platform/movie/movie_check.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

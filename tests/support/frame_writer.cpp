@@ -38,58 +38,58 @@ private:
     bool m_little;
 };
 
-void writeDPXHeader(HeaderBytes& h, const FrameSpec& spec, uint32_t storedSize) {
-    h.u32(0, spec.magic.value_or(0x53445058));
-    h.u32(4, spec.dataOffset);
+void writeDPXHeader(HeaderBytes& h, const FrameSpec& fileSpec, uint32_t storedSize) {
+    h.u32(0, fileSpec.magic.value_or(0x53445058));
+    h.u32(4, fileSpec.dataOffset);
     h.text(8, 8, "V2.0");
     h.u32(16, storedSize);
     h.u32(20, 1);    // ditto key: new frame
     h.u32(24, 1664); // generic header length
     h.u32(28, 384);  // industry header length
     h.u32(32, 0);    // user data length
-    h.text(36, 100, spec.filename);
+    h.text(36, 100, fileSpec.filename);
     h.text(160, 100, "reelmaker tests");
     h.u32(660, 0xFFFFFFFF); // not enciphered
     h.u16(768, 0);          // orientation: left to right, top to bottom
-    h.u16(770, spec.numImageElements);
-    h.u32(772, spec.width);
-    h.u32(776, spec.height);
+    h.u16(770, fileSpec.numImageElements);
+    h.u32(772, fileSpec.width);
+    h.u32(776, fileSpec.height);
     // Element 0.
     h.u32(780, 0); // unsigned
     h.u32(784, 0);
     h.u32(792, 1023);
-    h.u8(800, spec.descriptor);
+    h.u8(800, fileSpec.descriptor);
     h.u8(801, 2); // linear
     h.u8(802, 2);
-    h.u8(803, spec.bitDepth);
-    h.u16(804, spec.packing);
+    h.u8(803, fileSpec.bitDepth);
+    h.u16(804, fileSpec.packing);
     h.u16(806, 0); // no encoding
-    h.u32(808, spec.dataOffset);
-    h.u32(1920, spec.timecode);
+    h.u32(808, fileSpec.dataOffset);
+    h.u32(1920, fileSpec.timecode);
     h.u32(1924, 0); // user bits
 }
 
-void writeCineonHeader(HeaderBytes& h, const FrameSpec& spec, uint32_t storedSize) {
-    h.u32(0, spec.magic.value_or(0x802A5FD7));
-    h.u32(4, spec.dataOffset);
+void writeCineonHeader(HeaderBytes& h, const FrameSpec& fileSpec, uint32_t storedSize) {
+    h.u32(0, fileSpec.magic.value_or(0x802A5FD7));
+    h.u32(4, fileSpec.dataOffset);
     h.u32(8, 1024);  // generic header length
     h.u32(12, 1024); // industry header length
     h.u32(16, 0);    // user data length
     h.u32(20, storedSize);
     h.text(24, 8, "V4.5");
-    h.text(32, 100, spec.filename);
+    h.text(32, 100, fileSpec.filename);
     h.u8(192, 0); // orientation
-    h.u8(193, spec.channels);
-    for (size_t i = 0; i < std::min<size_t>(spec.channels, 8); ++i) {
+    h.u8(193, fileSpec.channels);
+    for (size_t i = 0; i < std::min<size_t>(fileSpec.channels, 8); ++i) {
         size_t channel = 196 + 28 * i;
         h.u8(channel + 0, 0); // designator: universal metric
         h.u8(channel + 1, uint8_t(1 + i));
-        h.u8(channel + 2, spec.bitDepth);
-        h.u32(channel + 4, spec.width);
-        h.u32(channel + 8, spec.height);
+        h.u8(channel + 2, fileSpec.bitDepth);
+        h.u32(channel + 4, fileSpec.width);
+        h.u32(channel + 8, fileSpec.height);
     }
     h.u8(680, 0); // pixel interleaved
-    h.u8(681, uint8_t(spec.packing == 1 ? 5 : spec.packing));
+    h.u8(681, uint8_t(fileSpec.packing == 1 ? 5 : fileSpec.packing));
 }
 
 } // namespace
@@ -107,35 +107,35 @@ uint32_t timecodeWord(unsigned hours, unsigned minutes, unsigned seconds, unsign
     return (bcd(hours) << 24) | (bcd(minutes) << 16) | (bcd(seconds) << 8) | bcd(frames);
 }
 
-std::vector<uint8_t> frameFileBytes(const FrameSpec& spec) {
+std::vector<uint8_t> frameFileBytes(const FrameSpec& fileSpec) {
     std::vector<uint32_t> pattern;
-    if (!spec.pixels) {
-        pattern.reserve(size_t(spec.width) * spec.height);
-        for (uint32_t y = 0; y < spec.height; ++y)
-            for (uint32_t x = 0; x < spec.width; ++x)
+    if (!fileSpec.pixels) {
+        pattern.reserve(size_t(fileSpec.width) * fileSpec.height);
+        for (uint32_t y = 0; y < fileSpec.height; ++y)
+            for (uint32_t x = 0; x < fileSpec.width; ++x)
                 pattern.push_back(FrameSpec::patternPixel(x, y));
     }
-    const std::vector<uint32_t>& pixels = spec.pixels ? *spec.pixels : pattern;
+    const std::vector<uint32_t>& pixels = fileSpec.pixels ? *fileSpec.pixels : pattern;
 
-    uint64_t natural = std::max<uint64_t>(kHeaderSize, uint64_t(spec.dataOffset) + 4 * pixels.size());
-    uint64_t size = spec.fileSize.value_or(natural);
+    uint64_t natural = std::max<uint64_t>(kHeaderSize, uint64_t(fileSpec.dataOffset) + 4 * pixels.size());
+    uint64_t size = fileSpec.fileSize.value_or(natural);
     std::vector<uint8_t> bytes(std::max<uint64_t>(natural, kHeaderSize), 0);
 
-    HeaderBytes header(bytes, spec.littleEndian);
-    uint32_t storedSize = spec.storedFileSize.value_or(uint32_t(size));
-    if (spec.kind == FrameKind::dpx)
-        writeDPXHeader(header, spec, storedSize);
+    HeaderBytes header(bytes, fileSpec.littleEndian);
+    uint32_t storedSize = fileSpec.storedFileSize.value_or(uint32_t(size));
+    if (fileSpec.kind == FrameKind::dpx)
+        writeDPXHeader(header, fileSpec, storedSize);
     else
-        writeCineonHeader(header, spec, storedSize);
+        writeCineonHeader(header, fileSpec, storedSize);
 
     for (size_t i = 0; i < pixels.size(); ++i)
-        be::writeU32(bytes.data() + spec.dataOffset + 4 * i, pixels[i]);
+        be::writeU32(bytes.data() + fileSpec.dataOffset + 4 * i, pixels[i]);
     bytes.resize(size_t(size), 0);
     return bytes;
 }
 
-void writeFrameFile(const std::string& path, const FrameSpec& spec) {
-    writeFile(path, frameFileBytes(spec));
+void writeFrameFile(const std::string& path, const FrameSpec& fileSpec) {
+    writeFile(path, frameFileBytes(fileSpec));
 }
 
 } // namespace testsupport

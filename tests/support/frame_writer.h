@@ -6,11 +6,11 @@
 // header; the pixels follow the header. Every field the readers interpret can be set, and the
 // file can be cut short or padded, so that refusals and broken files can be built too:
 //
-//   FrameSpec spec;                         // 4 x 2 DPX, pixels from patternPixel()
-//   spec.width = 720; spec.height = 486;
-//   spec.timecode = timecodeWord(1, 0, 0, 0);
-//   spec.filename = "shot_0001.dpx";
-//   writeFrameFile(dir.file("shot_0001.dpx"), spec);
+//   FrameSpec fileSpec;                         // 4 x 2 DPX, pixels from patternPixel()
+//   fileSpec.width = 720; fileSpec.height = 486;
+//   fileSpec.timecode = timecodeWord(1, 0, 0, 0);
+//   fileSpec.filename = "shot_0001.dpx";
+//   writeFrameFile(dir.file("shot_0001.dpx"), fileSpec);
 //
 // Header bytes are written first and the pixel words after them, so a data offset below 2048 puts
 // pixels over the end of the header (as ffmpeg's 1664-byte DPX headers do).
@@ -65,10 +65,10 @@ uint32_t rgb10Word(uint32_t red, uint32_t green, uint32_t blue, uint32_t pad = 0
 /// The BCD time code word of hh:mm:ss:ff: timecodeWord(1, 2, 3, 4) == 0x01020304.
 uint32_t timecodeWord(unsigned hours, unsigned minutes, unsigned seconds, unsigned frames);
 
-/// The bytes of the file that `spec` describes.
-std::vector<uint8_t> frameFileBytes(const FrameSpec& spec);
+/// The bytes of the file that `fileSpec` describes.
+std::vector<uint8_t> frameFileBytes(const FrameSpec& fileSpec);
 
 /// Writes that file at `path` (replacing it).
-void writeFrameFile(const std::string& path, const FrameSpec& spec);
+void writeFrameFile(const std::string& path, const FrameSpec& fileSpec);
 
 } // namespace testsupport

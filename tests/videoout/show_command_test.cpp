@@ -70,11 +70,11 @@ void expectFrameInPicture(const Png& png, uint32_t frameWidth, uint32_t frameHei
 
 void writeSequence(const TempDir& dir, const std::string& base, uint32_t width, uint32_t height, int frames) {
     for (int i = 1; i <= frames; ++i) {
-        FrameSpec spec;
-        spec.width = width;
-        spec.height = height;
-        spec.filename = base + std::to_string(i) + ".dpx";
-        writeFrameFile(dir.file(spec.filename), spec);
+        FrameSpec fileSpec;
+        fileSpec.width = width;
+        fileSpec.height = height;
+        fileSpec.filename = base + std::to_string(i) + ".dpx";
+        writeFrameFile(dir.file(fileSpec.filename), fileSpec);
     }
 }
 

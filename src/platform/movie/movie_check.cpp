@@ -1,4 +1,4 @@
-#include "platform/movie/movie_inspection.h"
+#include "platform/movie/movie_check.h"
 
 #include "platform/bigendian.h"
 #include "platform/movie/movie_errors.h"
