@@ -404,6 +404,10 @@ private:
     bool exportContinuesAt(int32_t frame) const;
     /// The path of a frame for the worker: in the export's absolute directory; "" past the list.
     std::string exportPathOfFrame(int32_t index) const;
+    /// The reader of `frame` for the worker. Without one it logs the line of `caller` (the track
+    /// writer asking), records why the export stops, sets `status` (-2 no file name, -1 no usable
+    /// frame file) and gives null.
+    std::shared_ptr<FrameFile> openExportFrame(int32_t frame, const char* caller, OSErr& status);
     /// makeVideoImageDescription for the worker: from the export's settings.
     ImageDescriptionHandle makeExportImageDescription() const;
     /// Keeps the first reason the export stopped.

@@ -3,6 +3,7 @@
 // is complete, so an export that fails or is aborted leaves whatever stood there before.
 #include "document/dpx_movie_file.h"
 #include "export/export_problems.h"
+#include "framefiles/frame_file_code.h"
 #include "platform/framework/path_ops.h"
 #include "platform/log.h"
 
@@ -51,6 +52,25 @@ std::string DPXMovieFile::exportPathOfFrame(int32_t index) const {
     if (index < 0 || size_t(index) >= m_fileList.size())
         return {};
     return fw::stringByAppendingPathComponent(m_exportSettings.directoryPath, m_fileList[size_t(index)]);
+}
+
+std::shared_ptr<FrameFile> DPXMovieFile::openExportFrame(int32_t frame, const char* caller, OSErr& status) {
+    const std::string path = pathOfFrame(frame);
+    if (path.empty()) {
+        NSLog("Error finding filename for frame #%d in %s:\n", int(frame), caller);
+        recordExportStop(-2, "no frame file at index " + std::to_string(frame));
+        status = -2;
+        return nullptr;
+    }
+    int32_t code = kFileCodeUnknown;
+    std::shared_ptr<FrameFile> reader = openFileAtPath(path, code);
+    if (!reader || code == kFileCodeUnknown) {
+        NSLog("Error creating MyDPXFile #%d in %s:\n", int(frame), caller);
+        recordExportStop(-1, m_fileList[size_t(frame)] + ": missing, unreadable or not a DPX or Cineon frame");
+        status = -1;
+        return nullptr;
+    }
+    return reader;
 }
 
 bool DPXMovieFile::exportContinuesAt(int32_t frame) const {

@@ -29,22 +29,10 @@ OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
     while (exportContinuesAt(m_currentFrame.load())) {
         const int32_t frame = m_currentFrame.load();
         // The reader lives for this frame only.
-        const std::string path = pathOfFrame(frame);
-        if (path.empty()) {
-            NSLog("Error finding filename for frame #%d in addVideoFramesToMedia:\n", int(frame));
-            recordExportStop(-2, "no frame file at index " + std::to_string(frame));
-            status = -2;
+        std::shared_ptr<FrameFile> reader = openExportFrame(frame, "addVideoFramesToMedia", status);
+        if (!reader)
             break;
-        }
         const std::string& name = m_fileList[size_t(frame)];
-        int32_t code = kFileCodeUnknown;
-        std::shared_ptr<FrameFile> reader = openFileAtPath(path, code);
-        if (!reader || code == kFileCodeUnknown) {
-            NSLog("Error creating MyDPXFile #%d in addVideoFramesToMedia:\n", int(frame));
-            recordExportStop(-1, name + ": missing, unreadable or not a DPX or Cineon frame");
-            status = -1;
-            break;
-        }
         const NSSize size = reader->frameSize();
         if (int32_t(size.width) != s.frameWidth || int32_t(size.height) != s.frameHeight) {
             // Copying a frame of another size into the block would give a sample that mixes it

@@ -22,22 +22,10 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
     m_currentFrame.store(s.inFrame);
     while (exportContinuesAt(m_currentFrame.load())) {
         const int32_t frame = m_currentFrame.load();
-        const std::string path = pathOfFrame(frame);
-        if (path.empty()) {
-            NSLog("Error finding filename for frame #%d in addVideoReferencesToMedia:\n", int(frame));
-            recordExportStop(-2, "no frame file at index " + std::to_string(frame));
-            status = -2;
+        std::shared_ptr<FrameFile> reader = openExportFrame(frame, "addVideoReferencesToMedia", status);
+        if (!reader)
             break;
-        }
         const std::string& name = m_fileList[size_t(frame)];
-        int32_t code = kFileCodeUnknown;
-        std::shared_ptr<FrameFile> reader = openFileAtPath(path, code);
-        if (!reader || code == kFileCodeUnknown) {
-            NSLog("Error creating MyDPXFile #%d in addVideoReferencesToMedia:\n", int(frame));
-            recordExportStop(-1, name + ": missing, unreadable or not a DPX or Cineon frame");
-            status = -1;
-            break;
-        }
 
         // The data reference names the file by its full path; the file itself is opened by the path
         // as the sequence has it, which the system resolves faster when it is relative.
