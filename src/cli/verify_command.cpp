@@ -63,7 +63,7 @@ void printText(const std::string& path, const MovieInspection& inspection) {
                                       : "missing");
     }
     if (inspection.problems.empty()) {
-        std::printf("  sound\n");
+        std::printf("  no problems found\n");
     } else {
         std::printf("  problems:\n");
         for (const std::string& problem : inspection.problems)
