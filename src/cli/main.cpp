@@ -13,22 +13,28 @@ struct Command {
     const char* synopsis;
 };
 
+// In the order of the work: inspect frames, list the sequence, describe its document, write a
+// movie, check it, then the video output.
 const Command kCommands[] = {
-    {"info", runInfoCommand, "info [--json] FILE...         what the frame readers make of each file"},
-    {"modes", runModesCommand,
-     "modes [--json] [--for FILE]    the output device's display modes, the one chosen for FILE"},
-    {"verify", runVerifyCommand,
-     "verify [--json] MOVIE         check a movie: tracks, timecode, referenced frame files"},
-    {"translate", runTranslateCommand,
-     "translate [--json] FILE [-o MOVIE] [--reference] [options]  write the range of FILE's sequence into a "
-     "movie"},
-    {"scan", runScanCommand, "scan [--json] FILE             the sequence that opening FILE finds"},
+    {"info", runInfoCommand,
+     "info [--json] FILE...\n      what the frame readers make of each file"},
+    {"scan", runScanCommand,
+     "scan [--json] FILE\n      the sequence that opening FILE finds"},
     {"describe", runDescribeCommand,
      "describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
-     "                                 the document window's description and settings for FILE"},
+     "      the document window's description and settings for FILE"},
+    {"translate", runTranslateCommand,
+     "translate [--json] FILE [-o MOVIE] [--reference] [--rate R] [--codec C] [--in I] [--out O]\n"
+     "            [--source-id S] [--force] [--quiet] [--sync]\n"
+     "      write the range of FILE's sequence into a movie"},
+    {"verify", runVerifyCommand,
+     "verify [--json] MOVIE\n      check a movie: tracks, timecode, referenced frame files"},
+    {"modes", runModesCommand,
+     "modes [--json] [--for FILE [--rate R] [--codec C]]\n"
+     "      the output device's display modes, the one chosen for FILE"},
     {"show", runShowCommand,
      "show FILE [--mode N] [--rate R] -o PICTURE.png\n"
-     "                                 FILE's frame on the output device, written as a PNG of the mode's size"},
+     "      FILE's frame on the output device, written as a PNG of the mode's size"},
 };
 
 void printUsage(FILE* out) {
