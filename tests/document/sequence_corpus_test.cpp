@@ -2,6 +2,7 @@
 // sequences.tsv and the sequences make_sequences.sh writes list as SEQUENCES.tsv says, and
 // `reelmaker describe --json` shows their documents as opened.
 #include "support/json_reader.h"
+#include "support/sample_corpus.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ using namespace testsupport;
 
 namespace {
 
-using Row = std::map<std::string, std::string>;
+using Row = SampleRow;
 
 std::vector<std::string> split(const std::string& text, const std::string& separator) {
     std::vector<std::string> parts;
@@ -29,25 +30,6 @@ std::vector<std::string> split(const std::string& text, const std::string& separ
             return parts;
         start = end + separator.size();
     }
-}
-
-std::vector<Row> readTable(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::vector<std::string> columns;
-    std::vector<Row> rows;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells = split(line, "\t");
-        if (columns.empty()) {
-            columns = cells;
-            continue;
-        }
-        Row row;
-        for (size_t i = 0; i < columns.size(); ++i)
-            row[columns[i]] = i < cells.size() ? cells[i] : "";
-        rows.push_back(row);
-    }
-    return rows;
 }
 
 // The table's left_out reasons against the command's categories.
@@ -164,36 +146,12 @@ void checkRows(const std::filesystem::path& base, const std::vector<Row>& rows, 
 TEST(SequenceCorpus, RealFilesOpenAsSequencesTsvSays) {
     REQUIRE_SHARED_DIR();
     std::filesystem::path samples = sharedDir() / "samples";
-    checkRows(samples, readTable(samples / "sequences.tsv"));
+    checkRows(samples, readSampleTable(samples / "sequences.tsv"));
 }
 
-class GeneratedSequences : public ::testing::Test {
-protected:
-    // make_sequences.sh writes about 80 MB in 20 s: once for the whole suite.
-    static void SetUpTestSuite() {
-        if (sharedDir().empty() || !haveProgram("ffmpeg") || !haveProgram("python3"))
-            return;
-        s_dir = std::make_unique<TempDir>();
-        CommandResult made = runProgram(
-            {"bash", (sharedDir() / "samples" / "make_sequences.sh").string(), s_dir->path().string()});
-        s_status = made.exitStatus;
-        s_output = made.err;
-    }
-    static void TearDownTestSuite() { s_dir.reset(); }
-
-    static std::unique_ptr<TempDir> s_dir;
-    static int s_status;
-    static std::string s_output;
-};
-
-std::unique_ptr<TempDir> GeneratedSequences::s_dir;
-int GeneratedSequences::s_status = -1;
-std::string GeneratedSequences::s_output;
+class GeneratedSequences : public GeneratedSamplesTest {};
 
 TEST_F(GeneratedSequences, ListAsTheirManifestSays) {
-    REQUIRE_SHARED_DIR();
-    REQUIRE_PROGRAM("ffmpeg");
-    REQUIRE_PROGRAM("python3");
-    ASSERT_EQ(s_status, 0) << s_output;
-    checkRows(s_dir->path(), readTable(s_dir->path() / "SEQUENCES.tsv"), true);
+    REQUIRE_GENERATED_SAMPLES();
+    checkRows(s_dir->path(), readSampleTable(s_dir->path() / "SEQUENCES.tsv"), true);
 }

@@ -1,6 +1,7 @@
 // The shared sample corpus through `reelmaker info --json`: every real file of expected.tsv and
 // every file make_sequences.sh writes reads as its table says.
 #include "support/json_reader.h"
+#include "support/sample_corpus.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -15,32 +16,7 @@ using namespace testsupport;
 
 namespace {
 
-using Row = std::map<std::string, std::string>;
-
-std::vector<Row> readTable(const std::filesystem::path& file) {
-    std::ifstream in(file);
-    std::string line;
-    std::vector<std::string> columns;
-    std::vector<Row> rows;
-    while (std::getline(in, line)) {
-        std::vector<std::string> cells;
-        std::stringstream split(line);
-        std::string cell;
-        while (std::getline(split, cell, '\t'))
-            cells.push_back(cell);
-        if (line.size() && line.back() == '\t')
-            cells.push_back("");
-        if (columns.empty()) {
-            columns = cells;
-            continue;
-        }
-        Row row;
-        for (size_t i = 0; i < columns.size(); ++i)
-            row[columns[i]] = i < cells.size() ? cells[i] : "";
-        rows.push_back(row);
-    }
-    return rows;
-}
+using Row = SampleRow;
 
 // The table writes a byte outside printable ASCII, and a backslash, as \xNN.
 std::string unescape(const std::string& text) {
@@ -119,38 +95,14 @@ void checkRows(const std::filesystem::path& dir, const std::vector<Row>& rows) {
 TEST(Corpus, RealFilesReadAsExpectedTsvSays) {
     REQUIRE_SHARED_DIR();
     std::filesystem::path samples = sharedDir() / "samples";
-    checkRows(samples, readTable(samples / "expected.tsv"));
+    checkRows(samples, readSampleTable(samples / "expected.tsv"));
 }
 
-class GeneratedCorpus : public ::testing::Test {
-protected:
-    // make_sequences.sh writes about 80 MB in 20 s: once for the whole suite.
-    static void SetUpTestSuite() {
-        if (sharedDir().empty() || !haveProgram("ffmpeg") || !haveProgram("python3"))
-            return;
-        s_dir = std::make_unique<TempDir>();
-        CommandResult made = runProgram(
-            {"bash", (sharedDir() / "samples" / "make_sequences.sh").string(), s_dir->path().string()});
-        s_status = made.exitStatus;
-        s_output = made.err;
-    }
-    static void TearDownTestSuite() { s_dir.reset(); }
-
-    static std::unique_ptr<TempDir> s_dir;
-    static int s_status;
-    static std::string s_output;
-};
-
-std::unique_ptr<TempDir> GeneratedCorpus::s_dir;
-int GeneratedCorpus::s_status = -1;
-std::string GeneratedCorpus::s_output;
+class GeneratedCorpus : public GeneratedSamplesTest {};
 
 TEST_F(GeneratedCorpus, EveryGeneratedFileReadsAsItsTableSays) {
-    REQUIRE_SHARED_DIR();
-    REQUIRE_PROGRAM("ffmpeg");
-    REQUIRE_PROGRAM("python3");
-    ASSERT_EQ(s_status, 0) << s_output;
-    std::vector<Row> rows = readTable(s_dir->path() / "EXPECTED.tsv");
+    REQUIRE_GENERATED_SAMPLES();
+    std::vector<Row> rows = readSampleTable(s_dir->path() / "EXPECTED.tsv");
     // The table covers every file written.
     std::set<std::string> listed;
     for (const Row& row : rows)
