@@ -1,5 +1,6 @@
 // reelmaker info [--json] FILE...: what the frame readers make of each file.
 #include "cli/commands.h"
+#include "cli/file_arguments.h"
 #include "cli/display_text.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
@@ -69,28 +70,11 @@ void writeText(const FrameReport& r) {
 } // namespace
 
 int runInfoCommand(const Arguments& args) {
-    bool json = false;
-    std::vector<std::string> paths;
-    bool options = true;
-    for (const std::string& arg : args) {
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && arg == "--json") {
-            json = true;
-        } else if (options && (arg == "-h" || arg == "--help")) {
-            std::printf("%s", kUsage);
-            return 0;
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "reelmaker info: unknown option '%s'\n%s", arg.c_str(), kUsage);
-            return 2;
-        } else {
-            paths.push_back(arg);
-        }
-    }
-    if (paths.empty()) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
+    FileArguments parsed;
+    if (int status = parseFileArguments(args, "info", kUsage, 0, parsed); status >= 0)
+        return status;
+    const bool json = parsed.json;
+    const std::vector<std::string>& paths = parsed.files;
 
     std::vector<FrameReport> reports;
     bool allAccepted = true;

@@ -1,5 +1,6 @@
 // reelmaker scan [--json] FILE: opens FILE as the document does and shows the sequence it finds.
 #include "cli/commands.h"
+#include "cli/file_arguments.h"
 #include "cli/display_text.h"
 #include "cli/json.h"
 #include "cli/sequence_report.h"
@@ -86,36 +87,16 @@ void writeText(const DPXMovieFile& document, const SequenceReport& report) {
 } // namespace
 
 int runScanCommand(const Arguments& args) {
-    bool json = false;
-    std::optional<std::string> path;
-    bool options = true;
-    for (const std::string& arg : args) {
-        if (options && arg == "--") {
-            options = false;
-        } else if (options && arg == "--json") {
-            json = true;
-        } else if (options && (arg == "-h" || arg == "--help")) {
-            std::printf("%s", kUsage);
-            return 0;
-        } else if (options && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "reelmaker scan: unknown option '%s'\n%s", arg.c_str(), kUsage);
-            return 2;
-        } else if (path) {
-            std::fprintf(stderr, "reelmaker scan: one file only\n%s", kUsage);
-            return 2;
-        } else {
-            path = arg;
-        }
-    }
-    if (!path) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
+    FileArguments parsed;
+    if (int status = parseFileArguments(args, "scan", kUsage, 1, parsed); status >= 0)
+        return status;
+    const bool json = parsed.json;
+    const std::string& path = parsed.files.front();
 
     // The sequence alone: no window, no application controller.
     fw::HeadlessFramework framework("");
     std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
-    document->readFromFile(*path, "DPX");
+    document->readFromFile(path, "DPX");
     if (!document->openSequence()) {
         std::fprintf(stderr, "Error: couldn't open file\n");
         return 1;

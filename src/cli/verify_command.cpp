@@ -1,6 +1,7 @@
 // reelmaker verify [--json] MOVIE: reads a movie (ours or another writer's) and checks that it is sound
 // and that every sample kept in another file is there.
 #include "cli/commands.h"
+#include "cli/file_arguments.h"
 #include "cli/json.h"
 #include "platform/movie/movie_check.h"
 
@@ -109,25 +110,11 @@ void printJson(const MovieInspection& inspection) {
 } // namespace
 
 int runVerifyCommand(const Arguments& args) {
-    bool asJson = false;
-    std::string path;
-    for (const std::string& arg : args) {
-        if (arg == "--json") {
-            asJson = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "reelmaker verify: unknown option '%s'\n%s", arg.c_str(), kUsage);
-            return 2;
-        } else if (path.empty()) {
-            path = arg;
-        } else {
-            std::fprintf(stderr, "reelmaker verify: one movie at a time\n%s", kUsage);
-            return 2;
-        }
-    }
-    if (path.empty()) {
-        std::fprintf(stderr, "%s", kUsage);
-        return 2;
-    }
+    FileArguments parsed;
+    if (int status = parseFileArguments(args, "verify", kUsage, 1, parsed); status >= 0)
+        return status;
+    const bool asJson = parsed.json;
+    const std::string& path = parsed.files.front();
     MovieInspection inspection;
     InspectMovie(path, inspection);
     if (asJson)
