@@ -4,6 +4,7 @@
 //  - reference samples (a data reference and a sample reference per frame, then the header) in frames
 //    per second.
 // Usage: movie_write_bench [DIRECTORY] [FRAMES] [ROUNDS]   (defaults: the temporary directory, 40, 3)
+#include "document/video_image_description.h"
 #include "platform/memory.h"
 #include "platform/movie/movies.h"
 
@@ -27,18 +28,8 @@ constexpr size_t kFrameBytes = size_t(kWidth) * kHeight * 4;
 
 double seconds(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-Handle imageDescription() {
-    Handle h = NewHandleClear(86);
-    auto* d = reinterpret_cast<uint8_t*>(*h);
-    d[3] = 86;
-    std::memcpy(d + 4, "R10k", 4);
-    d[17] = 2;
-    d[32] = uint8_t(kWidth >> 8);
-    d[33] = uint8_t(kWidth);
-    d[34] = uint8_t(kHeight >> 8);
-    d[35] = uint8_t(kHeight);
-    return h;
-}
+// The movie's own image description of the benchmark's frames.
+Handle imageDescription() { return NewVideoImageDescription(FourCC("R10k"), kWidth, kHeight, 1); }
 
 bool createMovie(const std::string& path, DataHandler& dh, Movie& movie, Media& media, Track& track) {
     Handle dataRef = nullptr;
