@@ -214,8 +214,11 @@ int runTranslateCommand(const Arguments& args) {
                         "cancelling: the movie keeps the frames written so far (Ctrl-C again aborts "
                         "and leaves no movie)");
             }
-            if (count >= 2)
+            if (count >= 2 && seenInterrupts < 2 && document->isConverting()) {
                 document->abortExport();
+                if (!options.quiet)
+                    progress.note("aborting: no movie will be left");
+            }
             seenInterrupts = count;
         }
         const std::string tick = document->progressText()->stringValue();

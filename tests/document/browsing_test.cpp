@@ -124,6 +124,12 @@ TEST(Marking, InAndOutInEveryOrderKeepARangeOfAtLeastOneFrame) {
     EXPECT_EQ(range(), (Range{2, 7}));
     EXPECT_EQ(descriptionLine(*document, 2), "5 frames: 2-6,  ~0.0 MBytes");
 
+    // In exactly at the out point (the first frame after the range): that one frame.
+    slider.userMoveTo(7);
+    click(DPXMovieFile::kMarkInButtonID);
+    EXPECT_EQ(range(), (Range{7, 8}));
+    EXPECT_EQ(descriptionLine(*document, 2), "1 frame: 7-7,  ~0.0 MBytes");
+
     // In after the out point: that one frame.
     slider.userMoveTo(8);
     click(DPXMovieFile::kMarkInButtonID);

@@ -1,6 +1,7 @@
 // The export as the window drives it: the Translate button, the save panel and its movie kind, the
 // progress timer, cancelling, giving up, the end with its alerts, and the document's lifetime.
 #include "export/export_fixtures.h"
+#include "support/open_gate.h"
 #include "support/test_support.h"
 
 #include "app/my_app_controller.h"
@@ -42,12 +43,6 @@ bool runToEnd(HeadlessSession& session, const DPXMovieFile& document) {
     session.framework().mainRunLoop().pumpOnce();
     return session.framework().mainRunLoop().runUntil([&] { return !document.exportInProgress(); },
                                                       std::chrono::seconds(60));
-}
-
-/// Waits, without sleeping, until the worker has written `frames` frames (or has ended).
-void spinUntilFrame(const DPXMovieFile& document, int32_t frames) {
-    while (document.isConverting() && document.currentFrame() - document.exportSettings().inFrame < frames) {
-    }
 }
 
 /// A sequence of `count` names for one small frame file: cheap to make, slow enough to export.
@@ -120,34 +115,34 @@ TEST(ExportFlow, PanelCancelledLeavesTheDocumentIdle) {
 }
 
 TEST(ExportFlow, ProgressThenCancelEndsWithACompleteShorterMovie) {
+    REQUIRE_OPEN_GATE();
     TempDir dir;
-    std::string first = manyFrames(dir, 3000);
+    std::string first = manyFrames(dir, 40);
     HeadlessSession session;
     auto document = openDocument(session, first);
     answerPanels(session, dir.file("cut.mov"), 1);
+    testsupport::OpenGate gate("f_00004.dpx"); // the worker is held as it opens frame 3
     document->translateButton()->performClick();
     session.framework().mainRunLoop().pumpOnce();
+    ASSERT_TRUE(gate.waitUntilReached());
     ASSERT_TRUE(document->isConverting());
     EXPECT_EQ(document->translateButton()->title(), "Cancel");
     EXPECT_FALSE(document->progressText()->isHidden());
     EXPECT_TRUE(document->descriptText()->isHidden());
 
-    spinUntilFrame(*document, 3);
     // A tick while the worker runs: frames done of the total.
     document->TimerIRQ(*document->timer());
-    const std::string progress = document->progressText()->stringValue();
-    const int32_t done = std::stoi(progress);
-    EXPECT_GE(done, 3);
-    EXPECT_EQ(progress, std::to_string(done) + "/3000");
-    EXPECT_NEAR(document->progressIndicator()->doubleValue(), done / 3000.0, 0.01);
+    EXPECT_EQ(document->progressText()->stringValue(), "3/40");
+    EXPECT_DOUBLE_EQ(document->progressIndicator()->doubleValue(), 3 / 40.0);
 
-    document->translateButton()->performClick(); // Cancel
-    const int32_t out = document->outFrame();
+    document->translateButton()->performClick(); // Cancel: the frame being written is the last
+    EXPECT_EQ(document->outFrame(), 4);
+    gate.release();
     ASSERT_TRUE(runToEnd(session, *document));
     const ExportOutcome& outcome = document->exportOutcome();
     EXPECT_TRUE(outcome.cancelled);
     EXPECT_TRUE(outcome.problem.empty());
-    EXPECT_LT(out, 3000);
+    const int32_t out = 4;
     EXPECT_EQ(document->outFrame(), out); // the out point keeps the moved value
     EXPECT_EQ(outcome.framesWritten, out);
     EXPECT_EQ(document->translateButton()->title(), "Translate...");
@@ -161,21 +156,24 @@ TEST(ExportFlow, ProgressThenCancelEndsWithACompleteShorterMovie) {
 }
 
 TEST(ExportFlow, AbortLeavesWhatStoodUnderTheNameAndNoFileOfItsOwn) {
+    REQUIRE_OPEN_GATE();
     TempDir dir;
-    std::string first = manyFrames(dir, 3000);
+    std::string first = manyFrames(dir, 40);
     testsupport::writeFile(dir.file("old.mov"), {'o', 'l', 'd'});
     HeadlessSession session;
     auto document = openDocument(session, first);
     answerPanels(session, dir.file("old.mov"), 1);
+    testsupport::OpenGate gate("f_00004.dpx");
     document->translateButton()->performClick();
     session.framework().mainRunLoop().pumpOnce();
-    spinUntilFrame(*document, 3);
+    ASSERT_TRUE(gate.waitUntilReached());
     document->abortExport();
+    gate.release();
     ASSERT_TRUE(runToEnd(session, *document));
     EXPECT_TRUE(document->exportOutcome().aborted);
     EXPECT_FALSE(document->exportOutcome().movieWritten);
     EXPECT_EQ(testsupport::readFile(dir.file("old.mov")), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 3001);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 41);
 }
 
 TEST(ExportFlow, ReferenceWarningOnceAfterTheWindowIsIdleAndOnlyWhenFramesDiffer) {
@@ -243,22 +241,26 @@ TEST(ExportFlow, AStoppedExportIsShownAsSuch) {
 
 TEST(ExportFlow, TheDocumentLivesUntilItsWorkerAndTimerEnd) {
     TempDir dir;
-    std::string first = manyFrames(dir, 2000);
+    REQUIRE_OPEN_GATE();
+    std::string first = manyFrames(dir, 40);
     HeadlessSession session;
     auto document = openDocument(session, first);
     answerPanels(session, dir.file("late.mov"), 1);
+    testsupport::OpenGate gate("f_00004.dpx");
     document->translateButton()->performClick();
     session.framework().mainRunLoop().pumpOnce();
+    ASSERT_TRUE(gate.waitUntilReached());
     ASSERT_TRUE(document->isConverting());
     std::weak_ptr<DPXMovieFile> weak = document;
     document->close();
     document.reset();
     EXPECT_FALSE(weak.expired());
+    gate.release();
     ASSERT_TRUE(
         session.framework().mainRunLoop().runUntil([&] { return weak.expired(); }, std::chrono::seconds(60)));
     MovieInspection inspection;
     ASSERT_EQ(InspectMovie(dir.file("late.mov"), inspection), noErr);
-    EXPECT_EQ(inspection.video->samples, 2000u);
+    EXPECT_EQ(inspection.video->samples, 40u);
 }
 
 } // namespace

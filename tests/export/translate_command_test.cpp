@@ -2,6 +2,7 @@
 // statuses, progress, Ctrl-C, and memory that does not grow with the sequence.
 #include "export/export_fixtures.h"
 #include "support/json_reader.h"
+#include "support/open_gate.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>
@@ -99,6 +100,14 @@ TEST(TranslateCommand, WarnsWhenReferencedFramesDiffer) {
         {"translate", "--json", dir.file("mix_0001.dpx"), "--reference", "-o", dir.file("r.mov"), "--force"});
     EXPECT_TRUE(parsed(json.out)["frames_differ"].boolean);
     EXPECT_TRUE(parsed(json.out)["complete"].boolean);
+
+    // The frames are compared with the range's first frame, not the sequence's.
+    writeSequence(dir.file(""), "odd_", 3, smallFrame());
+    testsupport::writeFrameFile(dir.file("odd_0001.dpx"), fileSpec);
+    auto later = runCli({"translate", "--json", dir.file("odd_0002.dpx"), "--reference", "--in", "1", "-o",
+                         dir.file("odd.mov")});
+    EXPECT_EQ(later.exitStatus, 0) << later.err;
+    EXPECT_FALSE(parsed(later.out)["frames_differ"].boolean) << later.out;
 }
 
 TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
@@ -178,28 +187,39 @@ TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
 
 class TranslateInterrupted : public ::testing::Test {
 protected:
-    // 20 000 names of one frame: a reference export long enough to be interrupted.
     static void SetUpTestSuite() {
         s_dir = std::make_unique<TempDir>();
         linkFrames(*s_dir, kFrames);
     }
     static void TearDownTestSuite() { s_dir.reset(); }
 
-    /// Runs a reference translation into `movie` and interrupts it as `interrupt` (shell lines
-    /// with $pid) says once its progress shows; returns the exit status, stdout and stderr.
-    testsupport::CommandResult interrupt(const std::string& movie, const std::string& interrupt) {
-        const std::string err = movie + ".err";
-        std::string script = "'" + std::string(REELMAKER_CLI_PATH) + "' translate --reference '" +
-                             s_dir->file("f_00001.dpx") + "' -o '" + movie + "' 2>'" + err + "' & pid=$!\n" +
-                             "n=0; while ! grep -q '/20000 frames' '" + err +
-                             "' && [ $n -lt 3000 ]; do sleep 0.01; "
-                             "n=$((n+1)); done\n" +
-                             interrupt + "\nwait $pid; echo \"exit $?\"; cat '" + err + "' >&2; rm -f '" +
-                             err + "'\n";
+    /// Runs `translate` with these options while its worker is held at the opening of the gated
+    /// frame (index 9); then, for each step, runs its shell line and waits until standard error shows
+    /// its text, and lets the worker go. Returns the exit status (as "exit N" on standard output) and
+    /// standard error.
+    testsupport::CommandResult interrupt(const std::string& options,
+                                         const std::vector<std::pair<std::string, std::string>>& steps) {
+        testsupport::OpenGate gate(kGatedFrame);
+        TempDir scratch;
+        const std::string err = scratch.file("err");
+        // Bounded waits (two minutes), so that a broken command fails the test instead of hanging it.
+        auto waitFor = [](const std::string& condition) {
+            return "n=0; until " + condition +
+                   "; do [ $n -ge 12000 ] && break; sleep 0.01; n=$((n+1)); done\n";
+        };
+        std::string script = gate.environment() + " '" + REELMAKER_CLI_PATH + "' translate " + options +
+                             " '" + s_dir->file("f_00001.dpx") + "' 2>'" + err + "' & pid=$!\n" +
+                             waitFor("[ -e '" + gate.reachedMarker() + "' ]");
+        for (const auto& [action, text] : steps)
+            script += action + "\n" + waitFor("grep -q '" + text + "' '" + err + "'");
+        script +=
+            "touch '" + gate.releaseMarker() + "'\nwait $pid; echo \"exit $?\"; cat '" + err + "' >&2\n";
         return testsupport::runShell(script);
     }
 
-    static constexpr int kFrames = 20000;
+    static constexpr int kFrames = 30;
+    static constexpr int kGatedIndex = 9;
+    static constexpr const char* kGatedFrame = "f_00010.dpx";
     static std::unique_ptr<TempDir> s_dir;
 };
 std::unique_ptr<TempDir> TranslateInterrupted::s_dir;
@@ -207,57 +227,33 @@ std::unique_ptr<TempDir> TranslateInterrupted::s_dir;
 TEST_F(TranslateInterrupted, CtrlCCompletesAShorterMovieAndExits130) {
     TempDir out;
     const std::string movie = out.file("cut.mov");
-    auto result = interrupt(movie, "kill -INT $pid");
+    // Held at frame 9 until a progress line is out (one a second when standard error is no
+    // terminal), then Ctrl-C: the frame being written is the last.
+    auto result = interrupt("--reference -o '" + movie + "'",
+                            {{"", "/30 frames"}, {"kill -INT $pid", "cancelling: the movie keeps"}});
     ASSERT_NE(result.out.find("exit 130"), std::string::npos) << result.out << result.err;
-    // One line a second when standard error is no terminal, then the cancel.
-    EXPECT_NE(result.err.find(" frames/s, "), std::string::npos) << result.err;
-    EXPECT_NE(result.err.find("cancelling: the movie keeps the frames written so far"), std::string::npos);
-    EXPECT_NE(result.err.find("reelmaker translate: cancelled after "), std::string::npos);
+    EXPECT_NE(result.err.find("9/30 frames"), std::string::npos) << result.err;
+    EXPECT_NE(result.err.find("reelmaker translate: cancelled after 10 of 30 frames"), std::string::npos)
+        << result.err;
+    EXPECT_NE(result.out.find(movie + ": reference movie, 10 of 30 frames written"), std::string::npos)
+        << result.out;
 
     testsupport::JsonValue json = parsed(runCli({"verify", "--json", movie}).out);
-    EXPECT_LT(json["frames"].number, kFrames);
-    EXPECT_GT(json["frames"].number, 0);
-    EXPECT_NE(result.out.find(movie + ": reference movie, " + std::to_string(int(json["frames"].number)) +
-                              " of 20000 frames written"),
-              std::string::npos)
-        << result.out;
+    EXPECT_EQ(json["frames"].number, kGatedIndex + 1);
     EXPECT_EQ(json["timecode"].text, "01:00:00:00");
     EXPECT_TRUE(json["problems"].items.empty());
 }
 
-TEST(TranslateCommand, SecondCtrlCAbortsAndLeavesNoFile) {
-    // Large frames, so that the frame the first interrupt lets finish is still being copied when the
-    // second arrives: once the command's third thread (the worker, after its interrupt thread) is
-    // seen, two interrupts in quick succession.
-    TempDir dir;
-    FrameSpec fileSpec;
-    fileSpec.width = 2048;
-    fileSpec.height = 2048;
-    fileSpec.pixels = std::vector<uint32_t>(size_t(fileSpec.width) * fileSpec.height, 0x12345678);
-    testsupport::writeFrameFile(dir.file("big_00001.dpx"), fileSpec);
-    for (int i = 2; i <= 60; ++i) {
-        char name[32];
-        std::snprintf(name, sizeof name, "big_%05d.dpx", i);
-        std::filesystem::create_hard_link(dir.path() / "big_00001.dpx", dir.path() / name);
-    }
+TEST_F(TranslateInterrupted, SecondCtrlCAbortsAndLeavesNoFile) {
     TempDir out;
     testsupport::writeFile(out.file("old.mov"), {'o', 'l', 'd'});
-    const std::string script =
-        "'" + std::string(REELMAKER_CLI_PATH) + "' translate --force '" + dir.file("big_00001.dpx") +
-        "' -o '" + out.file("old.mov") + "' & pid=$!\n" +
-        "n=0; while [ $(ls /proc/$pid/task 2>/dev/null | wc -l) -lt 3 ] && [ $n -lt 5000 ]; "
-        "do n=$((n+1)); done\n"
-        // a moment apart, so that the two don't merge into one pending signal
-        "kill -INT $pid; sleep 0.001\n"
-        "kill -INT $pid; wait $pid; echo \"exit $?\"\n";
-    auto result = testsupport::runShell(script);
+    auto result = interrupt("--force -o '" + out.file("old.mov") + "'",
+                            {{"kill -INT $pid", "cancelling: the movie keeps"},
+                             {"kill -INT $pid", "aborting: no movie will be left"}});
     ASSERT_NE(result.out.find("exit 130"), std::string::npos) << result.out << result.err;
-    if (result.err.find("cancelled after") != std::string::npos)
-        GTEST_SKIP() << "the frame the first interrupt let through was finished before the second arrived, "
-                        "and the cancelled movie was complete:\n"
-                     << result.err;
     EXPECT_NE(result.err.find("the export was aborted; no movie was written"), std::string::npos)
         << result.err;
+    EXPECT_EQ(result.err.find("cancelled after"), std::string::npos) << result.err;
     // What stood under the name is untouched and nothing else was left.
     EXPECT_EQ(testsupport::readFile(out.file("old.mov")), (std::vector<uint8_t>{'o', 'l', 'd'}));
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);

@@ -71,6 +71,32 @@ TEST(LargeFile, MediaDataPastFourGiBUses64BitOffsets) {
     EXPECT_EQ(inspection.timecode, "01:00:00:00");
 }
 
+TEST(LargeFile, OffsetsBetweenTwoAndFourGiBStayThirtyTwoBit) {
+    REQUIRE_PROGRAM("ffmpeg");
+    testsupport::TempDir dir;
+    MoviePlan plan;
+    plan.path = dir.file("mid.mov");
+    plan.frames = 3;
+    plan.gapAfterFrames = 1;
+    plan.gapBytes = 3 * kGiB;
+    WriteResult written = writeMovie(plan);
+    ASSERT_EQ(written.firstError, noErr) << written.failingCall;
+
+    MovieFileInfo info;
+    ASSERT_EQ(ReadMovieFile(plan.path, info), noErr);
+    EXPECT_TRUE(info.problems.empty());
+    // The media data's header keeps 32 bits, and 'wide' stays in front of it.
+    ASSERT_NE(info.tree.topLevel(FourCC("wide")), nullptr);
+    EXPECT_EQ(info.tree.topLevel(FourCC("mdat"))->headerSize, 8u);
+    ASSERT_EQ(info.tracks.size(), 1u);
+    EXPECT_FALSE(info.tracks[0].chunkOffsets64);
+    ASSERT_EQ(info.tracks[0].chunkOffsets.size(), 3u);
+    EXPECT_GT(info.tracks[0].chunkOffsets[1], 3 * kGiB);
+    std::string planes = dir.file("expected.raw");
+    writeExpectedPlanes(planes, plan);
+    EXPECT_EQ(decodedMd5(plan.path), expectedMd5(planes, plan));
+}
+
 TEST(LargeFile, ReferenceIntoAFramePastFourGiB) {
     REQUIRE_PROGRAM("ffmpeg");
     testsupport::TempDir dir;

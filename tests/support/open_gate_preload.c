@@ -1,0 +1,90 @@
+/* Preloaded into a process under test (LD_PRELOAD): holds the first opening of one chosen file by
+ * any thread other than the main thread (an export's worker) until the test lets it go. A test can
+ * so interrupt or cancel an export at a known frame, however fast the machine is.
+ *
+ *   REELMAKER_TEST_GATE_FILE  the file name (last path component) whose opening is held
+ *   REELMAKER_TEST_GATE_DIR   a directory: the gate creates "reached" in it when it holds, and goes
+ *                             on once "release" appears there (or after two minutes, so that a
+ *                             broken test can't hang the suite)
+ *
+ * Without both variables every call goes straight through. */
+#define _GNU_SOURCE
+#undef _FORTIFY_SOURCE
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <time.h>
+#include <unistd.h>
+
+/* Tests look this symbol up to know that the gate is in the process. */
+int reelmaker_open_gate_preloaded = 1;
+
+static int s_held;
+
+static int markerExists(const char* dir, const char* name) {
+    char path[4096];
+    struct stat st;
+    snprintf(path, sizeof path, "%s/%s", dir, name);
+    return stat(path, &st) == 0;
+}
+
+static void holdIfGated(const char* path) {
+    const char* gate = getenv("REELMAKER_TEST_GATE_FILE");
+    const char* dir = getenv("REELMAKER_TEST_GATE_DIR");
+    if (!gate || !dir || !path)
+        return;
+    const char* slash = strrchr(path, '/');
+    if (strcmp(slash ? slash + 1 : path, gate) != 0)
+        return;
+    if ((pid_t)syscall(SYS_gettid) == getpid())
+        return; /* the main thread (the scan, the document) is never held */
+    if (__atomic_exchange_n(&s_held, 1, __ATOMIC_SEQ_CST))
+        return; /* once per process */
+
+    char reached[4096];
+    snprintf(reached, sizeof reached, "%s/reached", dir);
+    int (*realOpen)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, "open");
+    int fd = realOpen(reached, O_CREAT | O_WRONLY | O_CLOEXEC, 0644);
+    if (fd >= 0)
+        close(fd);
+    const struct timespec pause = {0, 1000000};
+    for (int waited = 0; waited < 120000 && !markerExists(dir, "release"); ++waited)
+        nanosleep(&pause, NULL);
+}
+
+static mode_t modeArgument(int flags, va_list args) {
+    return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0;
+}
+
+#define GATED_OPEN(name)                                                                                \
+    int name(const char* path, int flags, ...) {                                                       \
+        va_list args;                                                                                   \
+        va_start(args, flags);                                                                          \
+        mode_t mode = modeArgument(flags, args);                                                        \
+        va_end(args);                                                                                   \
+        holdIfGated(path);                                                                              \
+        int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, #name);   \
+        return real(path, flags, mode);                                                                 \
+    }
+
+#define GATED_OPENAT(name)                                                                              \
+    int name(int dirFd, const char* path, int flags, ...) {                                             \
+        va_list args;                                                                                   \
+        va_start(args, flags);                                                                          \
+        mode_t mode = modeArgument(flags, args);                                                        \
+        va_end(args);                                                                                   \
+        holdIfGated(path);                                                                              \
+        int (*real)(int, const char*, int, ...) = (int (*)(int, const char*, int, ...))dlsym(RTLD_NEXT, \
+                                                                                                 #name); \
+        return real(dirFd, path, flags, mode);                                                          \
+    }
+
+GATED_OPEN(open)
+GATED_OPEN(open64)
+GATED_OPENAT(openat)
+GATED_OPENAT(openat64)
