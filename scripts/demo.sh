@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds in Release, makes a small sample sequence and translates it into a
-# self-contained and a reference movie, then verifies both.
+# Installs what is missing, builds the command line tool in Release, makes a small sample sequence
+# and translates it into a self-contained and a reference movie, then verifies both.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-"$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+"$root/scripts/setup.sh" demo
+"$root/scripts/build.sh" --cli-only
 build="${REELMAKER_BUILD_DIR:-$root/build}"
 reelmaker="$build/src/reelmaker"
 

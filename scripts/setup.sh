@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and the demo need (only what is missing).
+#   scripts/setup.sh        everything: the build, the tests' tools and oracles
+#   scripts/setup.sh demo   only what the demo needs: the command line's build and the sample writers
+# Another package manager holding the lock (an unattended upgrade on a fresh machine) is waited for,
+# up to REELMAKER_APT_WAIT seconds (default 600), rather than failing at once.
 set -euo pipefail
 
-packages=(
-  build-essential cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libpng-dev
-  ffmpeg mediainfo graphicsmagick openimageio-tools python3
-)
+profile="${1:-all}"
+packages=(build-essential cmake ninja-build pkg-config libpng-dev ffmpeg graphicsmagick)
+if [ "$profile" != demo ]; then
+  packages+=(libgtest-dev libgmock-dev mediainfo openimageio-tools python3)
+fi
 if [ "${REELMAKER_GUI:-0}" = 1 ]; then
   packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
 fi
@@ -15,11 +19,26 @@ missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-if [ ${#missing[@]} -gt 0 ]; then
-  echo "setup: installing ${missing[*]}" >&2
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo apt-get update -qq
-  $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-fi
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+echo "setup: installing ${missing[*]}" >&2
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+wait_seconds="${REELMAKER_APT_WAIT:-600}"
+lock=(-o "DPkg::Lock::Timeout=$wait_seconds")
+
+# 'apt-get update' takes the lists lock, which the timeout above does not cover: retry while
+# another package manager holds it.
+waited=0
+until $sudo apt-get "${lock[@]}" update -qq 2>/tmp/reelmaker-apt-update.err; do
+  if grep -qi 'lock' /tmp/reelmaker-apt-update.err && [ "$waited" -lt "$wait_seconds" ]; then
+    [ "$waited" -eq 0 ] && echo "setup: another package manager holds the lock; waiting (up to ${wait_seconds} s)" >&2
+    sleep 5
+    waited=$((waited + 5))
+  else
+    cat /tmp/reelmaker-apt-update.err >&2
+    exit 1
+  fi
+done
+$sudo apt-get "${lock[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -14,3 +14,4 @@ int runScanCommand(const Arguments& args);
 int runTranslateCommand(const Arguments& args);
 int runDescribeCommand(const Arguments& args);
 int runShowCommand(const Arguments& args);
+int runLsCommand(const Arguments& args);

@@ -6,7 +6,7 @@
 #include <charconv>
 
 const char kDocumentOptionsHelp[] =
-    "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
+    "  R: a frame-rate tag 0-8 or 23.976 (23.98), 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
     "  C: R10k or R10g\n"
     "  I, O: the first and last frame of the range (0-based indices, both included)\n"
     "  S: the source ID (the timecode's source name)\n";

@@ -1,5 +1,6 @@
 // reelmaker: batch work over the core library (inspect frame files, list sequences, write movies).
 #include "cli/commands.h"
+#include "cli/version.h"
 
 #include <cstdio>
 #include <cstring>
@@ -13,13 +14,13 @@ struct Command {
     const char* synopsis;
 };
 
-// In the order of the work: inspect frames, list the sequence, describe its document, write a
+// In the order of the work: inspect frames, list the sequences, describe its document, write a
 // movie, check it, then the video output.
 const Command kCommands[] = {
-    {"info", runInfoCommand,
-     "info [--json] FILE...\n      what the frame readers make of each file"},
-    {"scan", runScanCommand,
-     "scan [--json] FILE\n      the sequence that opening FILE finds"},
+    {"info", runInfoCommand, "info [--json] FILE...\n      what the frame readers make of each file"},
+    {"ls", runLsCommand,
+     "ls [--json] [-R] DIR...\n      the sequences of folders (and the folders below with -R)"},
+    {"scan", runScanCommand, "scan [--json] FILE\n      the sequence that opening FILE finds"},
     {"describe", runDescribeCommand,
      "describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
      "      the document window's description and settings for FILE"},
@@ -41,6 +42,15 @@ void printUsage(FILE* out) {
     std::fprintf(out, "usage: reelmaker COMMAND [OPTIONS]\n\ncommands:\n");
     for (const Command& command : kCommands)
         std::fprintf(out, "  %s\n", command.synopsis);
+    std::fprintf(
+        out, "\n'reelmaker help COMMAND' shows a command's options; 'reelmaker --version' the version.\n");
+}
+
+const Command* findCommand(const std::string& name) {
+    for (const Command& command : kCommands)
+        if (name == command.name)
+            return &command;
+    return nullptr;
 }
 
 } // namespace
@@ -51,15 +61,27 @@ int main(int argc, char** argv) {
         return 2;
     }
     std::string name = argv[1];
-    if (name == "-h" || name == "--help" || name == "help") {
+    if (name == "--version" || name == "-V") {
+        std::printf("reelmaker %s\n", kReelmakerVersion);
+        return 0;
+    }
+    if (name == "-h" || name == "--help" || (name == "help" && argc == 2)) {
         printUsage(stdout);
         return 0;
     }
-    Arguments args(argv + 2, argv + argc);
-    for (const Command& command : kCommands) {
-        if (name == command.name)
-            return command.run(args);
+    if (name == "help") {
+        // Each command prints its own options for --help.
+        const Command* command = findCommand(argv[2]);
+        if (!command || argc > 3) {
+            std::fprintf(stderr, "reelmaker: no command '%s'\n", argv[2]);
+            printUsage(stderr);
+            return 2;
+        }
+        return command->run({"--help"});
     }
+    Arguments args(argv + 2, argv + argc);
+    if (const Command* command = findCommand(name))
+        return command->run(args);
     std::fprintf(stderr, "reelmaker: unknown command '%s'\n", name.c_str());
     printUsage(stderr);
     return 2;

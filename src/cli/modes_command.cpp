@@ -16,10 +16,11 @@
 
 namespace {
 
-const char kUsage[] = "usage: reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]\n"
-                      "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60 "
-                      "(default 23.976)\n"
-                      "  C: R10k or R10g (default R10k)\n";
+const char kUsage[] =
+    "usage: reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]\n"
+    "  R: a frame-rate tag 0-8 or 23.976 (23.98), 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60 "
+    "(default 23.976)\n"
+    "  C: R10k or R10g (default R10k)\n";
 
 // The picture the mode is chosen for.
 struct Picture {
@@ -30,7 +31,6 @@ struct Picture {
     int32_t codecTag = 0;
     int32_t chosen = 0;
 };
-
 
 std::string codeText(OSType code) {
     return printable(FourCCString(code));

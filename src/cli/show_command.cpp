@@ -17,11 +17,12 @@
 
 namespace {
 
-const char kUsage[] = "usage: reelmaker show FILE [--mode N] [--rate R] -o PICTURE.png\n"
-                      "  N: a display mode of the output device, as `reelmaker modes` numbers them\n"
-                      "     (default: the mode chosen for the frames' size, codec and rate)\n"
-                      "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
-                      "     (default 23.976)\n";
+const char kUsage[] =
+    "usage: reelmaker show FILE [--mode N] [--rate R] -o PICTURE.png\n"
+    "  N: a display mode of the output device, as `reelmaker modes` numbers them\n"
+    "     (default: the mode chosen for the frames' size, codec and rate)\n"
+    "  R: a frame-rate tag 0-8 or 23.976 (23.98), 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
+    "     (default 23.976)\n";
 
 int usageError(const std::string& problem) {
     std::fprintf(stderr, "reelmaker show: %s\n%s", problem.c_str(), kUsage);

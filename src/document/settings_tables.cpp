@@ -67,6 +67,9 @@ std::optional<int32_t> parseFrameRate(std::string_view text) {
         if (equalsIgnoringCase(text, kFrameRates[tag].name))
             return tag;
     }
+    // The name the output device gives its 23.976 modes.
+    if (text == "23.98")
+        return 0;
     return std::nullopt;
 }
 

@@ -76,11 +76,12 @@ TEST(SettingsTables, CommandLineRateNames) {
         EXPECT_EQ(parseFrameRate(std::to_string(row.tag)), std::optional<int32_t>(row.tag));
     }
     EXPECT_EQ(parseFrameRate("29.97DF"), std::optional<int32_t>(3));
+    EXPECT_EQ(parseFrameRate("23.98"), std::optional<int32_t>(0)); // as the output device names it
     // Two-digit names are rates, never tags: "24" is 24 fps (tag 1), not tag 24.
     EXPECT_EQ(parseFrameRate("24"), std::optional<int32_t>(1));
     EXPECT_EQ(parseFrameRate("60"), std::optional<int32_t>(8));
     for (const char* bad :
-         {"", "9", "-1", "08", " 24", "24 ", "29.970", "29.97 df", "23.98", "24fps", "59.94df"})
+         {"", "9", "-1", "08", " 24", "24 ", "29.970", "29.97 df", "23.97", "24fps", "59.94df"})
         EXPECT_EQ(parseFrameRate(bad), std::nullopt) << '"' << bad << '"';
 }
 

@@ -1,0 +1,107 @@
+// reelmaker ls: the sequences of a folder tree as the document finds them; help and --version.
+#include "support/frame_writer.h"
+#include "support/json_reader.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace testsupport;
+
+namespace {
+
+void writeFrames(const std::string& directory, const std::string& base, std::vector<int> numbers,
+                 FrameSpec spec = {}) {
+    std::filesystem::create_directories(directory);
+    for (int number : numbers) {
+        char name[64];
+        std::snprintf(name, sizeof name, "%s%04d.%s", base.c_str(), number,
+                      spec.kind == FrameKind::cineon ? "cin" : "dpx");
+        writeFrameFile(directory + "/" + name, spec);
+    }
+}
+
+TEST(LsCommand, ListsEverySequenceOfATreeWithGapsKindsAndWhatWasLeftOut) {
+    TempDir root;
+    const std::string top = root.file("job");
+    FrameSpec dpx;
+    dpx.timecode = timecodeWord(1, 0, 0, 0);
+    writeFrames(top + "/A", "shot_", {1, 2, 3, 5}, dpx); // a gap after 3
+    writeFrames(top + "/A", "shot_v2_", {1, 2}, dpx);    // shares the prefix shot_
+    writeFile(top + "/A/shot_0004.dpx", {'n', 'o', 'p', 'e'});
+    std::filesystem::create_symlink("gone.dpx", top + "/A/shot_0006.dpx"); // unreadable, even by root
+    FrameSpec cineon;
+    cineon.kind = FrameKind::cineon;
+    cineon.width = 8;
+    writeFrames(top + "/B/deep", "scan_", {10, 11, 12}, cineon);
+    std::filesystem::create_directories(top + "/C");
+    writeFile(top + "/C/notes.txt", {'h', 'i'});
+
+    CommandResult flat = runCli({"ls", "--json", top});
+    EXPECT_EQ(flat.exitStatus, 1) << "no sequence directly in the folder"; // nothing matched
+    CommandResult result = runCli({"ls", "--json", "-R", top});
+    ASSERT_EQ(result.exitStatus, 0) << result.err;
+    std::optional<JsonValue> json = parseJson(result.out);
+    ASSERT_TRUE(json) << result.out;
+    const JsonValue& sequences = (*json)["sequences"];
+    ASSERT_EQ(sequences.items.size(), 3u) << result.out;
+
+    const JsonValue& shot = sequences[0];
+    EXPECT_EQ(shot["directory"].text, top + "/A");
+    EXPECT_EQ(shot["base_name"].text, "shot_");
+    EXPECT_EQ(shot["kind"].text, "dpx");
+    EXPECT_EQ(shot["first_frame"].number, 1);
+    EXPECT_EQ(shot["frames"].number, 6); // what translate takes: the prefix lets shot_v2_ in
+    EXPECT_EQ(shot["last_frame"].number, 5);
+    ASSERT_EQ(shot["other_pattern"].items.size(), 2u);
+    EXPECT_EQ(shot["other_pattern"][0].text, "shot_v2_0001.dpx");
+    EXPECT_EQ(shot["timecode"].text, "01:00:00:00");
+    ASSERT_EQ(shot["left_out"].items.size(), 2u);
+    EXPECT_EQ(shot["left_out"][0]["name"].text, "shot_0004.dpx");
+    EXPECT_EQ(shot["left_out"][1]["reason"].text.rfind("unreadable: ", 0), 0u) << result.out;
+    ASSERT_EQ(shot["numbering_gaps"].items.size(), 1u);
+    EXPECT_EQ(shot["numbering_gaps"][0][0].text, "shot_0003.dpx");
+
+    const JsonValue& v2 = sequences[1];
+    EXPECT_EQ(v2["base_name"].text, "shot_v2_");
+    EXPECT_EQ(v2["frames"].number, 2);
+    EXPECT_EQ(v2["last_frame"].number, 2);
+
+    const JsonValue& scan = sequences[2];
+    EXPECT_EQ(scan["directory"].text, top + "/B/deep");
+    EXPECT_EQ(scan["kind"].text, "cineon");
+    EXPECT_EQ(scan["first_frame"].number, 10);
+    EXPECT_EQ(scan["last_frame"].number, 12);
+    EXPECT_EQ(scan["width"].number, 8);
+    EXPECT_TRUE(scan["timecode"].isNull());
+
+    CommandResult text = runCli({"ls", "-R", top});
+    EXPECT_NE(
+        text.out.find(
+            top +
+            "/A/shot_[1-5].dpx  6 frames  4x2  dpx  01:00:00:00  1 gap  2 left out  2 of another pattern\n"),
+        std::string::npos)
+        << text.out;
+    EXPECT_NE(text.out.find(top + "/C: no sequence\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find(top + "/B/deep/scan_[10-12].cin  3 frames  8x2  cineon  no timecode\n"),
+              std::string::npos)
+        << text.out;
+
+    EXPECT_EQ(runCli({"ls", root.file("absent")}).exitStatus, 1);
+    EXPECT_EQ(runCli({"ls"}).exitStatus, 2);
+}
+
+TEST(CommandLine, HelpPerCommandAndVersion) {
+    CommandResult version = runCli({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out.rfind("reelmaker 0.", 0), 0u) << version.out;
+    for (const char* command : {"info", "ls", "scan", "describe", "translate", "verify", "modes", "show"}) {
+        CommandResult help = runCli({"help", command});
+        EXPECT_EQ(help.exitStatus, 0) << command;
+        EXPECT_EQ(help.out.rfind(std::string("usage: reelmaker ") + command, 0), 0u) << help.out;
+    }
+    EXPECT_EQ(runCli({"help", "frobnicate"}).exitStatus, 2);
+}
+
+} // namespace
