@@ -1,14 +1,18 @@
 #include "cli/document_options.h"
 
+#include "cli/frame_numbers.h"
 #include "document/dpx_movie_file.h"
 #include "document/settings_tables.h"
+#include "framefiles/dpx_timecode.h"
 
 #include <charconv>
 
 const char kDocumentOptionsHelp[] =
     "  R: a frame-rate tag 0-8 or 23.976 (23.98), 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
     "  C: R10k or R10g\n"
-    "  I, O: the first and last frame of the range (0-based indices, both included)\n"
+    "  I, O: the first and last frame of the range (0-based indices, both included); or\n"
+    "        --from N --to M: by the frame numbers in the file names (both included); or\n"
+    "        --from-tc T --to-tc T: by the frames' header timecodes (HH:MM:SS:FF)\n"
     "  S: the source ID (the timecode's source name)\n";
 
 namespace {
@@ -46,7 +50,10 @@ void type(fw::TextField& field, const std::string& text) {
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
                                 std::string& error) {
     const std::string& arg = args[i];
-    if (arg != "--rate" && arg != "--codec" && arg != "--in" && arg != "--out" && arg != "--source-id")
+    const bool byNumber = arg == "--from" || arg == "--to";
+    const bool byTimecode = arg == "--from-tc" || arg == "--to-tc";
+    if (arg != "--rate" && arg != "--codec" && arg != "--in" && arg != "--out" && arg != "--source-id" &&
+        !byNumber && !byTimecode)
         return OptionParse::notMine;
     if (i + 1 >= args.size()) {
         error = arg + " needs a value";
@@ -63,16 +70,36 @@ OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOption
             error = "unknown codec '" + value + "'";
     } else if (arg == "--source-id") {
         options.sourceID = value;
+    } else if (byNumber) {
+        std::optional<uint64_t> number = parseFrameNumber(value);
+        if (!number)
+            error = arg + " needs a frame number, not '" + value + "'";
+        (arg == "--from" ? options.fromNumber : options.toNumber) = number;
+    } else if (byTimecode) {
+        std::optional<uint32_t> timecode = parseTimecodeText(value);
+        if (!timecode)
+            error = arg + " needs a timecode HH:MM:SS:FF, not '" + value + "'";
+        (arg == "--from-tc" ? options.fromTimecode : options.toTimecode) = timecode;
     } else {
         std::optional<int32_t> index = parseIndex(value);
         if (!index)
             error = arg + " needs a frame index, not '" + value + "'";
         (arg == "--in" ? options.in : options.out) = index;
     }
+    if (error.empty()) {
+        const int starts =
+            options.in.has_value() + options.fromNumber.has_value() + options.fromTimecode.has_value();
+        const int ends =
+            options.out.has_value() + options.toNumber.has_value() + options.toTimecode.has_value();
+        if (starts > 1 || ends > 1)
+            error = "give each end of the range once: --in, --from or --from-tc; --out, --to or --to-tc";
+    }
     return error.empty() ? OptionParse::taken : OptionParse::bad;
 }
 
-std::string documentOptionsProblem(const DocumentOptions& options, const DPXMovieFile& document) {
+std::string documentOptionsProblem(DocumentOptions& options, const DPXMovieFile& document) {
+    if (std::string problem = resolveFrameNumbers(options, document); !problem.empty())
+        return problem;
     if (options.in && options.out && *options.in > *options.out)
         return "--in " + std::to_string(*options.in) + " is after --out " + std::to_string(*options.out);
     for (const std::optional<int32_t>& index : {options.in, options.out}) {

@@ -15,6 +15,12 @@ struct DocumentOptions {
     std::optional<int32_t> codecTag;
     std::optional<int32_t> in;  // first frame of the range, 0-based
     std::optional<int32_t> out; // last frame of the range, included
+    // The range in the numbers users see: frame numbers in the file names, or header timecodes
+    // (BCD digits hh mm ss ff); each becomes `in` or `out` once the sequence is known.
+    std::optional<uint64_t> fromNumber;
+    std::optional<uint64_t> toNumber;
+    std::optional<uint32_t> fromTimecode;
+    std::optional<uint32_t> toTimecode;
     std::optional<std::string> sourceID;
 };
 
@@ -23,14 +29,16 @@ extern const char kDocumentOptionsHelp[];
 
 enum class OptionParse { notMine, taken, bad };
 
-/// When args[i] is --rate, --codec, --in, --out or --source-id, takes it and its value (moving i on)
-/// into `options`: taken, or bad with `error` set (a missing or unknown value). notMine otherwise.
+/// When args[i] is --rate, --codec, --in, --out, --from, --to, --from-tc, --to-tc or --source-id,
+/// takes it and its value (moving i on) into `options`: taken, or bad with `error` set (a missing or
+/// unknown value, or two ways of giving one end of the range). notMine otherwise.
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
                                 std::string& error);
 
-/// "" when the options can be applied to the opened document; else why not (--in after --out, a
-/// frame outside the sequence).
-std::string documentOptionsProblem(const DocumentOptions& options, const DPXMovieFile& document);
+/// Turns frame numbers and timecodes into indices of the opened document's sequence, then says ""
+/// when the options can be applied to it; else why not (a number or timecode that no frame has,
+/// naming the nearest frames; the start after the end; a frame outside the sequence).
+std::string documentOptionsProblem(DocumentOptions& options, const DPXMovieFile& document);
 
 /// Sets the options through the window's controls: the popups chosen, the slider moved to the in
 /// and out frames and marked, the source ID typed.

@@ -128,6 +128,46 @@ TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
     EXPECT_EQ(json["source_name"].text, "A001_C002");
 }
 
+TEST(TranslateCommand, RangesByFrameNumberAndTimecode) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 6, smallFrame()); // 0001-0006, 01:00:00:00 on
+    std::filesystem::remove(dir.path() / "shot_0004.dpx");
+    auto references = [&](const std::vector<std::string>& range) {
+        std::vector<std::string> args{"translate", "--reference",    "--force", dir.file("shot_0001.dpx"),
+                                      "-o",        dir.file("r.mov")};
+        args.insert(args.end(), range.begin(), range.end());
+        auto run = runCli(args);
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        std::vector<std::string> names;
+        const testsupport::JsonValue json = parsed(runCli({"verify", "--json", dir.file("r.mov")}).out);
+        for (const testsupport::JsonValue& ref : json["references"].items)
+            names.push_back(std::filesystem::path(ref["path"].text).filename().string());
+        return names;
+    };
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(references({"--from", "2", "--to", "5"}),
+              (Names{"shot_0002.dpx", "shot_0003.dpx", "shot_0005.dpx"}));
+    EXPECT_EQ(references({"--from", "5"}), (Names{"shot_0005.dpx", "shot_0006.dpx"}));
+    EXPECT_EQ(references({"--from-tc", "01:00:00:01", "--to-tc", "01:00:00:02"}),
+              (Names{"shot_0002.dpx", "shot_0003.dpx"}));
+    EXPECT_EQ(references({"--to-tc", "01:00:00:01"}), (Names{"shot_0001.dpx", "shot_0002.dpx"}));
+
+    // Numbers and timecodes that no frame has are usage errors that name the nearest frames.
+    auto missing = runCli({"translate", dir.file("shot_0001.dpx"), "--from", "4"});
+    EXPECT_EQ(missing.exitStatus, 2);
+    EXPECT_NE(
+        missing.err.find("--from 4: no frame of the sequence has that number (nearest: shot_0003.dpx (3), "
+                         "shot_0005.dpx (5))"),
+        std::string::npos)
+        << missing.err;
+    auto late = runCli({"translate", dir.file("shot_0001.dpx"), "--to-tc", "02:00:00:00"});
+    EXPECT_EQ(late.exitStatus, 2);
+    EXPECT_NE(late.err.find("(nearest: shot_0006.dpx (01:00:00:05))"), std::string::npos) << late.err;
+    EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--from", "2", "--in", "1"}).exitStatus, 2);
+    EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--from-tc", "1:00:00:00"}).exitStatus, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("shot_.mov")));
+}
+
 TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     TempDir dir;
     FrameSpec fileSpec = smallFrame();
