@@ -7,7 +7,7 @@
 set -euo pipefail
 
 profile="${1:-all}"
-packages=(build-essential cmake ninja-build pkg-config libpng-dev ffmpeg graphicsmagick)
+packages=(build-essential cmake ninja-build pkg-config libpng-dev nlohmann-json3-dev ffmpeg graphicsmagick)
 if [ "$profile" != demo ]; then
   packages+=(libgtest-dev libgmock-dev mediainfo openimageio-tools python3)
 fi

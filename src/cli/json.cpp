@@ -1,56 +1,65 @@
 #include "cli/json.h"
 
-#include <cmath>
-#include <cstdio>
+#include <nlohmann/json.hpp>
 
-void JsonWriter::separate() {
-    if (m_afterKey) {
-        m_afterKey = false;
-        return;
+#include <cmath>
+
+using Json = nlohmann::ordered_json;
+
+struct JsonWriter::Document {
+    Json root;
+    std::vector<Json*> open; // the containers begun and not yet ended, innermost last
+    std::optional<std::string> pendingKey;
+
+    /// Places a value where the writer stands: the root, the next array item, or the member of
+    /// the key just written. Returns where it went.
+    Json& place(Json value) {
+        if (open.empty()) {
+            root = std::move(value);
+            return root;
+        }
+        Json& container = *open.back();
+        if (container.is_array()) {
+            container.push_back(std::move(value));
+            return container.back();
+        }
+        Json& member = container[pendingKey.value_or(std::string())];
+        member = std::move(value);
+        pendingKey.reset();
+        return member;
     }
-    if (!m_first.empty()) {
-        if (!m_first.back())
-            m_out += ',';
-        m_first.back() = false;
-    }
-}
+};
+
+JsonWriter::JsonWriter() : m_document(std::make_unique<Document>()) {}
+JsonWriter::~JsonWriter() = default;
 
 JsonWriter& JsonWriter::beginObject() {
-    separate();
-    m_out += '{';
-    m_first.push_back(true);
+    m_document->open.push_back(&m_document->place(Json::object()));
     return *this;
 }
 
 JsonWriter& JsonWriter::endObject() {
-    m_out += '}';
-    m_first.pop_back();
+    m_document->open.pop_back();
     return *this;
 }
 
 JsonWriter& JsonWriter::beginArray() {
-    separate();
-    m_out += '[';
-    m_first.push_back(true);
+    m_document->open.push_back(&m_document->place(Json::array()));
     return *this;
 }
 
 JsonWriter& JsonWriter::endArray() {
-    m_out += ']';
-    m_first.pop_back();
+    m_document->open.pop_back();
     return *this;
 }
 
 JsonWriter& JsonWriter::key(const std::string& name) {
-    separate();
-    m_out += '"' + escape(name) + "\":";
-    m_afterKey = true;
+    m_document->pendingKey = name;
     return *this;
 }
 
 JsonWriter& JsonWriter::value(const std::string& text) {
-    separate();
-    m_out += '"' + escape(text) + '"';
+    m_document->place(text);
     return *this;
 }
 
@@ -59,64 +68,30 @@ JsonWriter& JsonWriter::value(const char* text) {
 }
 
 JsonWriter& JsonWriter::value(bool flag) {
-    separate();
-    m_out += flag ? "true" : "false";
+    m_document->place(flag);
     return *this;
 }
 
 JsonWriter& JsonWriter::value(int64_t number) {
-    separate();
-    m_out += std::to_string(number);
+    m_document->place(number);
     return *this;
 }
 
 JsonWriter& JsonWriter::value(double number) {
-    separate();
-    if (!std::isfinite(number)) {
-        m_out += "null";
-        return *this;
-    }
-    char text[64];
-    std::snprintf(text, sizeof text, "%.10g", number);
-    m_out += text;
+    if (!std::isfinite(number))
+        return null();
+    if (number == std::trunc(number) && std::fabs(number) < 9e15)
+        return value(int64_t(number));
+    m_document->place(number);
     return *this;
 }
 
 JsonWriter& JsonWriter::null() {
-    separate();
-    m_out += "null";
+    m_document->place(nullptr);
     return *this;
 }
 
-std::string JsonWriter::escape(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (c < 0x20) {
-                char code[8];
-                std::snprintf(code, sizeof code, "\\u%04x", c);
-                out += code;
-            } else {
-                out += char(c); // UTF-8 passes through unchanged
-            }
-        }
-    }
-    return out;
+const std::string& JsonWriter::str() const {
+    m_text = m_document->root.dump(-1, ' ', false, Json::error_handler_t::replace);
+    return m_text;
 }

@@ -1,14 +1,21 @@
-// A small JSON writer for the commands' --json output: values are written in order, commas and
-// string escapes are handled here.
+// The commands' --json output, built value by value in the order written; the document is made and
+// written by nlohmann's JSON library (strings escaped there; invalid UTF-8 replaced by U+FFFD, though
+// the commands hand it only UTF-8, see jsonText()).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 class JsonWriter {
 public:
+    JsonWriter();
+    ~JsonWriter();
+    JsonWriter(const JsonWriter&) = delete;
+    JsonWriter& operator=(const JsonWriter&) = delete;
+
     JsonWriter& beginObject();
     JsonWriter& endObject();
     JsonWriter& beginArray();
@@ -21,6 +28,7 @@ public:
     JsonWriter& value(int64_t number);
     JsonWriter& value(int number) { return value(int64_t(number)); }
     JsonWriter& value(uint32_t number) { return value(int64_t(number)); }
+    /// Whole numbers are written as integers (1024, not 1024.0); others as the shortest decimal.
     JsonWriter& value(double number);
     JsonWriter& null();
     template <typename T> JsonWriter& value(const std::optional<T>& maybe) {
@@ -32,14 +40,11 @@ public:
         return key(name).value(v);
     }
 
-    const std::string& str() const { return m_out; }
-
-    static std::string escape(const std::string& text);
+    /// The document written so far, compact, on one line.
+    const std::string& str() const;
 
 private:
-    void separate();
-
-    std::string m_out;
-    std::vector<bool> m_first; // per open container: no element written yet
-    bool m_afterKey = false;
+    struct Document;
+    std::unique_ptr<Document> m_document;
+    mutable std::string m_text;
 };
