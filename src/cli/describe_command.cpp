@@ -6,6 +6,7 @@
 #include "cli/display_text.h"
 #include "cli/document_options.h"
 #include "cli/json.h"
+#include "cli/opening_log.h"
 #include "document/settings_tables.h"
 
 #include <cstdio>
@@ -115,16 +116,23 @@ int runDescribeCommand(const Arguments& args) {
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
+    OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*path);
     if (!document || document->currentFileCode() == 0) {
-        std::fprintf(stderr, "Error: couldn't open file\n");
-        return 1;
+        log.release();
+        return reportOpeningFailure(json, log.failure(*path));
     }
+    log.release();
     if (std::string problem = documentOptionsProblem(options, *document); !problem.empty()) {
         std::fprintf(stderr, "reelmaker describe: %s\n", problem.c_str());
         return 2;
     }
     applyDocumentOptions(*document, options);
+    if (options.sourceID && document->startTimecode() == DPXMovieFile::kNoStartTimecode)
+        std::fprintf(stderr,
+                     "reelmaker describe: note: the sequence has no timecode, so the source ID '%s' will "
+                     "not be recorded\n",
+                     printable(*options.sourceID).c_str());
 
     if (json)
         writeJson(*document);

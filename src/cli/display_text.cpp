@@ -1,6 +1,8 @@
 #include "cli/display_text.h"
 
+#include <cctype>
 #include <cstdio>
+#include <cstdlib>
 
 bool isValidUtf8(const std::string& text) {
     size_t i = 0;
@@ -32,16 +34,58 @@ std::string jsonText(const std::string& raw) {
     return out;
 }
 
+namespace {
+
+/// Whether the user's locale takes UTF-8 (LC_ALL, else LC_CTYPE, else LANG), read once.
+bool utf8Locale() {
+    static const bool utf8 = [] {
+        for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+            const char* value = std::getenv(name);
+            if (!value || !*value)
+                continue;
+            std::string text(value);
+            for (char& c : text)
+                c = char(std::tolower(static_cast<unsigned char>(c)));
+            return text.find("utf-8") != std::string::npos || text.find("utf8") != std::string::npos;
+        }
+        return false;
+    }();
+    return utf8;
+}
+
+/// The length of the well-formed UTF-8 sequence at `at` that is a printable character (not a C1
+/// control), or 0.
+size_t printableUtf8At(const std::string& text, size_t at) {
+    const unsigned char lead = text[at];
+    const size_t length = (lead >> 5) == 0x6 ? 2 : (lead >> 4) == 0xE ? 3 : (lead >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || at + length > text.size() || !isValidUtf8(text.substr(at, length)))
+        return 0;
+    if (lead == 0xC2 && static_cast<unsigned char>(text[at + 1]) < 0xA0)
+        return 0; // U+0080-U+009F
+    return length;
+}
+
+} // namespace
+
 std::string printable(const std::string& raw) {
+    const bool utf8 = utf8Locale();
     std::string out;
-    for (unsigned char c : raw) {
+    for (size_t at = 0; at < raw.size();) {
+        const unsigned char c = raw[at];
         if (c >= 32 && c < 127 && c != '\\') {
             out += char(c);
-        } else {
-            char code[8];
-            std::snprintf(code, sizeof code, "\\x%02x", c);
-            out += code;
+            ++at;
+            continue;
         }
+        if (size_t length = utf8 && c >= 0x80 ? printableUtf8At(raw, at) : 0; length > 0) {
+            out.append(raw, at, length);
+            at += length;
+            continue;
+        }
+        char code[8];
+        std::snprintf(code, sizeof code, "\\x%02x", c);
+        out += code;
+        ++at;
     }
     return out;
 }

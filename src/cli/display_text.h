@@ -10,5 +10,6 @@ bool isValidUtf8(const std::string& text);
 /// every byte can be recovered.
 std::string jsonText(const std::string& raw);
 
-/// For the terminal: printable ASCII as it is, other bytes and the backslash as \xNN.
+/// For the terminal: printable ASCII as it is and, when the locale takes UTF-8, well-formed UTF-8
+/// characters too; control characters, other bytes and the backslash as \xNN.
 std::string printable(const std::string& raw);

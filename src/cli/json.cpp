@@ -95,3 +95,9 @@ const std::string& JsonWriter::str() const {
     m_text = m_document->root.dump(-1, ' ', false, Json::error_handler_t::replace);
     return m_text;
 }
+
+std::string problemsJson(const std::string& problem) {
+    JsonWriter out;
+    out.beginObject().key("problems").beginArray().value(problem).endArray().endObject();
+    return out.str();
+}

@@ -48,3 +48,6 @@ private:
     std::unique_ptr<Document> m_document;
     mutable std::string m_text;
 };
+
+/// {"problems":["..."]}: what a command given --json prints when it fails before it has more to say.
+std::string problemsJson(const std::string& problem);

@@ -32,6 +32,14 @@ struct Picture {
     int32_t chosen = 0;
 };
 
+/// The command's end on a failure: the problem on standard error, and as JSON with --json.
+int failure(bool json, const std::string& problem) {
+    std::fprintf(stderr, "reelmaker modes: %s\n", printable(problem).c_str());
+    if (json)
+        std::printf("%s\n", problemsJson(jsonText(problem)).c_str());
+    return 1;
+}
+
 std::string codeText(OSType code) {
     return printable(FourCCString(code));
 }
@@ -145,9 +153,8 @@ int runModesCommand(const Arguments& args) {
     if (picture) {
         FrameReport report = reportFrameFile(picture->path);
         if (!report.fileOK || !report.width || !report.height) {
-            std::fprintf(stderr, "reelmaker modes: %s: not a usable frame file (%s)\n",
-                         printable(picture->path).c_str(), report.problem.value_or("unknown kind").c_str());
-            return 1;
+            return failure(json, picture->path + ": not a usable frame file (" +
+                                     report.problem.value_or("unknown kind") + ")");
         }
         picture->width = *report.width;
         picture->height = *report.height;
@@ -159,8 +166,7 @@ int runModesCommand(const Arguments& args) {
     std::shared_ptr<MyVideoOut> videoOut = MyVideoOut::initWithComponentType(
         QTVideoOutputComponentType, kSoftwareOutputSubType, kSoftwareOutputManufacturer);
     if (!videoOut || !videoOut->enabled()) {
-        std::fprintf(stderr, "reelmaker modes: no usable output device\n");
-        return 1;
+        return failure(json, "no usable output device");
     }
     if (picture) {
         picture->chosen = videoOut->ChooseBestDisplayModeForFormat(

@@ -1,8 +1,9 @@
 // reelmaker scan [--json] FILE: opens FILE as the document does and shows the sequence it finds.
 #include "cli/commands.h"
-#include "cli/file_arguments.h"
 #include "cli/display_text.h"
+#include "cli/file_arguments.h"
 #include "cli/json.h"
+#include "cli/opening_log.h"
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
 #include "framefiles/dpx_timecode.h"
@@ -97,10 +98,12 @@ int runScanCommand(const Arguments& args) {
     fw::HeadlessFramework framework("");
     std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
     document->readFromFile(path, "DPX");
+    OpeningLog log(false); // a scan shows no frame on the output device
     if (!document->openSequence()) {
-        std::fprintf(stderr, "Error: couldn't open file\n");
-        return 1;
+        log.release();
+        return reportOpeningFailure(json, log.failure(path));
     }
+    log.release();
     SequenceReport report = reportSequence(*document);
     if (json)
         writeJson(*document, report);

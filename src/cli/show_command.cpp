@@ -7,6 +7,7 @@
 #include "app/my_app_controller.h"
 #include "cli/commands.h"
 #include "cli/display_text.h"
+#include "cli/opening_log.h"
 #include "cli/png_writer.h"
 #include "document/settings_tables.h"
 
@@ -127,11 +128,13 @@ int runShowCommand(const Arguments& args) {
         return usageError("the output device has modes 1-" + std::to_string(videoOut.numDisplayModes()) +
                           ", not " + std::to_string(*options.mode));
 
+    OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);
     if (!document || document->currentFileCode() == 0) {
-        std::fprintf(stderr, "Error: couldn't open file\n");
-        return 1;
+        log.release();
+        return reportOpeningFailure(false, log.failure(*options.path));
     }
+    log.release();
     if (options.mode && !pickDisplayMode(session, *options.mode))
         return failure("the \"Display\" menu has no mode " + std::to_string(*options.mode));
     // The window in front has started the output; show its current frame (again) to learn whether

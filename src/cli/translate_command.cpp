@@ -8,6 +8,7 @@
 #include "cli/document_options.h"
 #include "cli/interrupt_signal.h"
 #include "cli/json.h"
+#include "cli/opening_log.h"
 #include "cli/progress_display.h"
 #include "document/movie_name.h"
 #include "platform/framework/path_ops.h"
@@ -147,14 +148,21 @@ int runTranslateCommand(const Arguments& args) {
     report.reference = options.reference;
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
+    OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);
+    log.release();
     if (!document || document->currentFileCode() == 0)
-        return failBeforeExport(options, report, "couldn't open " + *options.path, 1);
+        return failBeforeExport(options, report, log.failure(*options.path), 1);
     if (std::string problem = documentOptionsProblem(options.document, *document); !problem.empty()) {
         std::fprintf(stderr, "reelmaker translate: %s\n", problem.c_str());
         return 2;
     }
     applyDocumentOptions(*document, options.document);
+    if (options.document.sourceID && document->startTimecode() == DPXMovieFile::kNoStartTimecode)
+        std::fprintf(stderr,
+                     "reelmaker translate: note: the sequence has no timecode, so the source ID '%s' will "
+                     "not be recorded\n",
+                     printable(*options.document.sourceID).c_str());
     document->setFlushMovieOnClose(options.sync);
     report.requested = document->outFrame() - document->inFrame();
 

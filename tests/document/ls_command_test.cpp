@@ -1,4 +1,4 @@
-// reelmaker ls: the sequences of a folder tree as the document finds them; help and --version.
+// reelmaker ls: the sequences of a folder tree as the document finds them.
 #include "support/frame_writer.h"
 #include "support/json_reader.h"
 #include "support/test_support.h"
@@ -90,18 +90,6 @@ TEST(LsCommand, ListsEverySequenceOfATreeWithGapsKindsAndWhatWasLeftOut) {
 
     EXPECT_EQ(runCli({"ls", root.file("absent")}).exitStatus, 1);
     EXPECT_EQ(runCli({"ls"}).exitStatus, 2);
-}
-
-TEST(CommandLine, HelpPerCommandAndVersion) {
-    CommandResult version = runCli({"--version"});
-    EXPECT_EQ(version.exitStatus, 0);
-    EXPECT_EQ(version.out.rfind("reelmaker 0.", 0), 0u) << version.out;
-    for (const char* command : {"info", "ls", "scan", "describe", "translate", "verify", "modes", "show"}) {
-        CommandResult help = runCli({"help", command});
-        EXPECT_EQ(help.exitStatus, 0) << command;
-        EXPECT_EQ(help.out.rfind(std::string("usage: reelmaker ") + command, 0), 0u) << help.out;
-    }
-    EXPECT_EQ(runCli({"help", "frobnicate"}).exitStatus, 2);
 }
 
 } // namespace

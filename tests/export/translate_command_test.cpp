@@ -216,7 +216,9 @@ TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     testsupport::writeFile(dir.file("notes.txt"), {'h', 'i', '!', '!'});
     auto notFrame = runCli({"translate", "--json", dir.file("notes.txt")});
     EXPECT_EQ(notFrame.exitStatus, 1);
-    EXPECT_EQ(parsed(notFrame.out)["problems"][0].text, "couldn't open " + dir.file("notes.txt"));
+    EXPECT_EQ(parsed(notFrame.out)["problems"][0].text, "couldn't open file " + dir.file("notes.txt") +
+                                                            ": Can't identify file " + dir.file("notes.txt") +
+                                                            " - contains unknown ID: 'hi!!' (0x68692121)");
 
     EXPECT_EQ(runCli({"translate"}).exitStatus, 2);
     EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--bogus"}).exitStatus, 2);
