@@ -6,6 +6,7 @@
 #include "cli/display_text.h"
 #include "cli/document_options.h"
 #include "cli/json.h"
+#include "cli/range_warnings.h"
 #include "document/settings_tables.h"
 
 #include <cstdio>
@@ -16,7 +17,7 @@ namespace {
 
 const std::string kUsage =
     std::string("usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I] "
-                "[--out O] [--source-id S]\n") +
+                "[--out O] [--source-id S] [--large-frames]\n") +
     kDocumentOptionsHelp;
 
 int usageError(const std::string& problem) {
@@ -48,6 +49,11 @@ void writeJson(DPXMovieFile& document) {
     json.field("in", document.inFrame());
     json.field("out", document.outFrame() - 1);
     json.field("frames", document.outFrame() - document.inFrame());
+    if (std::string timecode = document.rangeStartTimecodeText(); !timecode.empty())
+        json.field("timecode", jsonText(timecode));
+    else
+        json.key("timecode").null();
+    writeWarnings(json, document.rangeWarnings());
     json.endObject();
     std::printf("%s\n", json.str().c_str());
 }
@@ -115,9 +121,13 @@ int runDescribeCommand(const Arguments& args) {
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
+    if (options.largeFrames)
+        session.controller().setDefaultAllowLargeFrames(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*path);
     if (!document || document->currentFileCode() == 0) {
-        std::fprintf(stderr, "Error: couldn't open file\n");
+        const std::string why = document ? document->openProblem() : std::string();
+        std::fprintf(stderr, "Error: couldn't open file%s%s\n", why.empty() ? "" : ": ",
+                     printable(why).c_str());
         return 1;
     }
     if (std::string problem = documentOptionsProblem(options, *document); !problem.empty()) {

@@ -9,7 +9,8 @@ const char kDocumentOptionsHelp[] =
     "  R: a frame-rate tag 0-8 or 23.976, 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
     "  C: R10k or R10g\n"
     "  I, O: the first and last frame of the range (0-based indices, both included)\n"
-    "  S: the source ID (the timecode's source name)\n";
+    "  S: the source ID (the timecode's source name)\n"
+    "  --large-frames: accept frames up to 16384 in either dimension (by default at most 2048)\n";
 
 namespace {
 
@@ -46,6 +47,10 @@ void type(fw::TextField& field, const std::string& text) {
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
                                 std::string& error) {
     const std::string& arg = args[i];
+    if (arg == "--large-frames") {
+        options.largeFrames = true;
+        return OptionParse::taken;
+    }
     if (arg != "--rate" && arg != "--codec" && arg != "--in" && arg != "--out" && arg != "--source-id")
         return OptionParse::notMine;
     if (i + 1 >= args.size()) {

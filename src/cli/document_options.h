@@ -16,6 +16,7 @@ struct DocumentOptions {
     std::optional<int32_t> in;  // first frame of the range, 0-based
     std::optional<int32_t> out; // last frame of the range, included
     std::optional<std::string> sourceID;
+    bool largeFrames = false; // --large-frames: frames up to 16384 in either dimension, set before opening
 };
 
 /// The lines of a usage text that explain R, C, I, O and S.
@@ -24,7 +25,8 @@ extern const char kDocumentOptionsHelp[];
 enum class OptionParse { notMine, taken, bad };
 
 /// When args[i] is --rate, --codec, --in, --out or --source-id, takes it and its value (moving i on)
-/// into `options`: taken, or bad with `error` set (a missing or unknown value). notMine otherwise.
+/// into `options`: taken, or bad with `error` set (a missing or unknown value); --large-frames is
+/// taken alone. notMine otherwise.
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
                                 std::string& error);
 

@@ -1,7 +1,7 @@
 // reelmaker scan [--json] FILE: opens FILE as the document does and shows the sequence it finds.
 #include "cli/commands.h"
-#include "cli/file_arguments.h"
 #include "cli/display_text.h"
+#include "cli/file_arguments.h"
 #include "cli/json.h"
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
@@ -98,7 +98,9 @@ int runScanCommand(const Arguments& args) {
     std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
     document->readFromFile(path, "DPX");
     if (!document->openSequence()) {
-        std::fprintf(stderr, "Error: couldn't open file\n");
+        const std::string& why = document->openProblem();
+        std::fprintf(stderr, "Error: couldn't open file%s%s\n", why.empty() ? "" : ": ",
+                     printable(why).c_str());
         return 1;
     }
     SequenceReport report = reportSequence(*document);
