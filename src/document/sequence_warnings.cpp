@@ -87,6 +87,8 @@ std::vector<SequenceWarning> sequenceWarnings(const SequenceWarningInput& input)
     const int32_t in = std::max<int32_t>(input.inFrame, 0);
     const int32_t out = std::min<int32_t>(input.outFrame, int32_t(names.size()));
     const std::string extension = fw::pathExtension(input.openedName);
+    if (in >= out)
+        return warnings; // no range: no frames to compare
 
     std::vector<std::string> breaks, sameNumbers, otherPatterns, otherSizes, otherOffsets;
     std::optional<uint64_t> previousNumber;
