@@ -32,6 +32,7 @@ MainInterface::~MainInterface() {
     m_controller.setPrefQTFileExtButton(nullptr);
     m_controller.setPrefQTFileNamePopup(nullptr);
     m_controller.setPrefSourceIDPopup(nullptr);
+    m_controller.setPrefAllowLargeFramesButton(nullptr);
 }
 
 void MainInterface::addSubmenu(const std::string& title) {
@@ -73,7 +74,14 @@ void MainInterface::makePreferencesWindow() {
         controller.defaultSourceIDNamePopup(static_cast<fw::PopUpButton&>(sender));
     });
 
+    m_allowLargeFramesButton = &content.addButton(
+        kAllowLargeFramesButtonID, "Accept frames larger than 2048 (up to 16384)", fw::ButtonType::Switch);
+    m_allowLargeFramesButton->setAction([&controller](fw::Control& sender) {
+        controller.defaultAllowLargeFramesButton(static_cast<fw::Button&>(sender));
+    });
+
     controller.setPrefQTFileNamePopup(m_fileNamePopup);
+    controller.setPrefAllowLargeFramesButton(m_allowLargeFramesButton);
     controller.setPrefQTFileExtButton(m_fileExtensionButton);
     controller.setPrefSourceIDPopup(m_sourceIDPopup);
 }

@@ -19,6 +19,7 @@ public:
     static constexpr const char* kFileExtensionButtonID = "prefQTFileExtButton";
     static constexpr const char* kFileNamePopupID = "prefQTFileNamePopup";
     static constexpr const char* kSourceIDPopupID = "prefSourceIDPopup";
+    static constexpr const char* kAllowLargeFramesButtonID = "prefAllowLargeFramesButton";
 
     MainInterface(fw::Framework& framework, MyAppController& controller);
     ~MainInterface();
@@ -29,6 +30,7 @@ public:
     fw::Window& preferencesWindow() const { return *m_preferencesWindow; }
     fw::TextView& helpText() const { return *m_helpText; }
     fw::Button& fileExtensionButton() const { return *m_fileExtensionButton; }
+    fw::Button& allowLargeFramesButton() const { return *m_allowLargeFramesButton; }
     fw::PopUpButton& fileNamePopup() const { return *m_fileNamePopup; }
     fw::PopUpButton& sourceIDPopup() const { return *m_sourceIDPopup; }
 
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<fw::Window> m_preferencesWindow;
     fw::TextView* m_helpText = nullptr;
     fw::Button* m_fileExtensionButton = nullptr;
+    fw::Button* m_allowLargeFramesButton = nullptr;
     fw::PopUpButton* m_fileNamePopup = nullptr;
     fw::PopUpButton* m_sourceIDPopup = nullptr;
 };

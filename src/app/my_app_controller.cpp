@@ -28,6 +28,7 @@ MyAppController::MyAppController(fw::Framework& framework, StartupServices servi
         {prefkey::kDefaultFileExt, m_defaultFileExtension},
         {prefkey::kDefaultFileNameType, m_defaultFileNameType},
         {prefkey::kDefaultSourceIDType, m_defaultSourceIDType},
+        {prefkey::kAllowLargeFrames, m_defaultAllowLargeFrames},
     };
     userDefaults().registerDefaults(registered);
     framework.setDelegate(this);
@@ -82,6 +83,7 @@ void MyAppController::readUserDefaults() {
     m_defaultFileExtension = defaults.boolForKey(prefkey::kDefaultFileExt);
     m_defaultFileNameType = defaults.integerForKey(prefkey::kDefaultFileNameType);
     m_defaultSourceIDType = defaults.integerForKey(prefkey::kDefaultSourceIDType);
+    m_defaultAllowLargeFrames = defaults.boolForKey(prefkey::kAllowLargeFrames);
 }
 
 void MyAppController::makeVideoOut() {
@@ -98,6 +100,8 @@ void MyAppController::delegateSubmenu(const std::string& title, fw::MenuDelegate
 void MyAppController::setPreferencesControls() {
     if (m_prefQTFileExtButton)
         m_prefQTFileExtButton->setIntValue(m_defaultFileExtension ? 1 : 0);
+    if (m_prefAllowLargeFramesButton)
+        m_prefAllowLargeFramesButton->setIntValue(m_defaultAllowLargeFrames ? 1 : 0);
     // A stored preference that no item carries leaves its popup without a selection.
     if (m_prefQTFileNamePopup)
         m_prefQTFileNamePopup->selectItemAtIndex(
@@ -115,6 +119,15 @@ void MyAppController::applicationWillTerminate() {
 void MyAppController::defaultQTFileExtensionButton(const fw::Button& sender) {
     m_defaultFileExtension = sender.intValue() > 0;
     userDefaults().setBool(m_defaultFileExtension, prefkey::kDefaultFileExt);
+}
+
+void MyAppController::defaultAllowLargeFramesButton(const fw::Button& sender) {
+    setDefaultAllowLargeFrames(sender.intValue() > 0);
+}
+
+void MyAppController::setDefaultAllowLargeFrames(bool allow) {
+    m_defaultAllowLargeFrames = allow;
+    userDefaults().setBool(m_defaultAllowLargeFrames, prefkey::kAllowLargeFrames);
 }
 
 void MyAppController::defaultQTFileNamePopup(const fw::PopUpButton& sender) {

@@ -3,7 +3,7 @@
 //
 // Made once, before launching, on the application's framework; as the first document controller
 // made it is the framework's shared one, through which every document reaches it (shared()).
-// Making it registers the seven defaults; launching reads them into its fields, loads the help text,
+// Making it registers the eight defaults; launching reads them into its fields, loads the help text,
 // makes the video output controller and sets the preferences controls. From then on each field
 // equals the user default of its key: every setter and every preference action writes the default
 // at once, also when the value is unchanged. Termination flushes the defaults to storage.
@@ -33,11 +33,13 @@ inline constexpr const char* kFileName = "FileName";
 inline constexpr const char* kDefaultFileExt = "DefaultFileExt";
 inline constexpr const char* kDefaultFileNameType = "DefaultFileNameType";
 inline constexpr const char* kDefaultSourceIDType = "DefaultSourceIDType";
+/// Frames up to 16384 in either dimension are accepted (off: the 2048 limit).
+inline constexpr const char* kAllowLargeFrames = "AllowLargeFrames";
 } // namespace prefkey
 
 class MyAppController : public fw::DocumentController, public fw::ApplicationDelegate {
 public:
-    /// The controller's init: every field takes its registered default, and the seven defaults are
+    /// The controller's init: every field takes its registered default, and the eight defaults are
     /// registered with the framework's standard user defaults. The controller becomes the
     /// framework's application delegate.
     explicit MyAppController(fw::Framework& framework, StartupServices services = {});
@@ -52,6 +54,7 @@ public:
     void setPrefQTFileExtButton(fw::Button* button) { m_prefQTFileExtButton = button; }
     void setPrefQTFileNamePopup(fw::PopUpButton* popup) { m_prefQTFileNamePopup = popup; }
     void setPrefSourceIDPopup(fw::PopUpButton* popup) { m_prefSourceIDPopup = popup; }
+    void setPrefAllowLargeFramesButton(fw::Button* button) { m_prefAllowLargeFramesButton = button; }
 
     // Application delegate.
     /// Start-up: the movie toolbox, the help text, the stored defaults, the video output controller
@@ -68,6 +71,8 @@ public:
     /// The tag of the selected item (0 when none is selected).
     void defaultQTFileNamePopup(const fw::PopUpButton& sender);
     void defaultSourceIDNamePopup(const fw::PopUpButton& sender);
+    /// The large frames check box: on for a positive integer value.
+    void defaultAllowLargeFramesButton(const fw::Button& sender);
 
     // Accessors for the documents. Each setter stores its default at once.
     int32_t defaultFrameRate() const { return m_defaultFrameRate; }
@@ -84,6 +89,9 @@ public:
     int32_t defaultQTFileNameType() const { return m_defaultFileNameType; }
     /// Whether proposed movie names get the extension "mov".
     bool defaultQTFileExtension() const { return m_defaultFileExtension; }
+    /// Whether documents opened from now on accept frames up to 16384 in either dimension.
+    bool defaultAllowLargeFrames() const { return m_defaultAllowLargeFrames; }
+    void setDefaultAllowLargeFrames(bool allow);
     /// The video output controller, or null when none could be made.
     VideoOutController* videoOut() const { return m_videoOut.get(); }
 
@@ -101,6 +109,7 @@ private:
     fw::Button* m_prefQTFileExtButton = nullptr;
     fw::PopUpButton* m_prefQTFileNamePopup = nullptr;
     fw::PopUpButton* m_prefSourceIDPopup = nullptr;
+    fw::Button* m_prefAllowLargeFramesButton = nullptr;
 
     std::unique_ptr<VideoOutController> m_videoOut;
 
@@ -111,4 +120,5 @@ private:
     int32_t m_defaultSourceIDType = kNameSourceNothing;
     int32_t m_defaultFileNameType = kNameSourceBaseName;
     bool m_defaultFileExtension = true;
+    bool m_defaultAllowLargeFrames = false;
 };

@@ -7,6 +7,7 @@
 #include "cli/document_options.h"
 #include "cli/json.h"
 #include "cli/opening_log.h"
+#include "cli/range_warnings.h"
 #include "document/settings_tables.h"
 
 #include <cstdio>
@@ -17,7 +18,7 @@ namespace {
 
 const std::string kUsage =
     std::string("usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I] "
-                "[--out O] [--source-id S]\n") +
+                "[--out O] [--source-id S] [--large-frames]\n") +
     kDocumentOptionsHelp;
 
 int usageError(const std::string& problem) {
@@ -49,6 +50,11 @@ void writeJson(DPXMovieFile& document) {
     json.field("in", document.inFrame());
     json.field("out", document.outFrame() - 1);
     json.field("frames", document.outFrame() - document.inFrame());
+    if (std::string timecode = document.rangeStartTimecodeText(); !timecode.empty())
+        json.field("timecode", jsonText(timecode));
+    else
+        json.key("timecode").null();
+    writeWarnings(json, document.rangeWarnings());
     json.endObject();
     std::printf("%s\n", json.str().c_str());
 }
@@ -116,11 +122,13 @@ int runDescribeCommand(const Arguments& args) {
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
+    if (options.largeFrames)
+        session.controller().setDefaultAllowLargeFrames(true);
     OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*path);
     if (!document || document->currentFileCode() == 0) {
         log.release();
-        return reportOpeningFailure(json, log.failure(*path));
+        return reportOpeningFailure(json, log.failure(*path, document ? document->openProblem() : ""));
     }
     log.release();
     if (std::string problem = documentOptionsProblem(options, *document); !problem.empty()) {

@@ -13,7 +13,8 @@ const char kDocumentOptionsHelp[] =
     "  I, O: the first and last frame of the range (0-based indices, both included); or\n"
     "        --from N --to M: by the frame numbers in the file names (both included); or\n"
     "        --from-tc T --to-tc T: by the frames' header timecodes (HH:MM:SS:FF)\n"
-    "  S: the source ID (the timecode's source name)\n";
+    "  S: the source ID (the timecode's source name)\n"
+    "  --large-frames: accept frames up to 16384 in either dimension (by default at most 2048)\n";
 
 namespace {
 
@@ -50,6 +51,10 @@ void type(fw::TextField& field, const std::string& text) {
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
                                 std::string& error) {
     const std::string& arg = args[i];
+    if (arg == "--large-frames") {
+        options.largeFrames = true;
+        return OptionParse::taken;
+    }
     const bool byNumber = arg == "--from" || arg == "--to";
     const bool byTimecode = arg == "--from-tc" || arg == "--to-tc";
     if (arg != "--rate" && arg != "--codec" && arg != "--in" && arg != "--out" && arg != "--source-id" &&

@@ -22,6 +22,7 @@ struct DocumentOptions {
     std::optional<uint32_t> fromTimecode;
     std::optional<uint32_t> toTimecode;
     std::optional<std::string> sourceID;
+    bool largeFrames = false; // --large-frames: frames up to 16384 in either dimension, set before opening
 };
 
 /// The lines of a usage text that explain R, C, I, O and S.
@@ -31,7 +32,8 @@ enum class OptionParse { notMine, taken, bad };
 
 /// When args[i] is --rate, --codec, --in, --out, --from, --to, --from-tc, --to-tc or --source-id,
 /// takes it and its value (moving i on) into `options`: taken, or bad with `error` set (a missing or
-/// unknown value, or two ways of giving one end of the range). notMine otherwise.
+/// unknown value, or two ways of giving one end of the range); --large-frames is taken alone.
+/// notMine otherwise.
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
                                 std::string& error);
 

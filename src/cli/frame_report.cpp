@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string format(const char* pattern, long long a, long long b = 0) {
-    char text[160];
-    std::snprintf(text, sizeof text, pattern, a, b);
-    return text;
-}
-
 std::string unknownIDProblem(uint32_t id) {
     char c[5] = {};
     if (id > 63) {
@@ -31,32 +25,11 @@ std::string unknownIDProblem(uint32_t id) {
     return text;
 }
 
-std::string refusal(const FrameFile& reader, FrameFileCheck check, uint32_t magic) {
-    NSSize size = reader.frameSize();
-    switch (check) {
-    case FrameFileCheck::ok:
-        return {};
-    case FrameFileCheck::noHeader:
-        return reader.fileSize() <= FrameFile::kHeaderSize ? "file of 2048 bytes or less: no header read"
-                                                           : "the header could not be read";
-    case FrameFileCheck::wrongMagic:
-        return format("magic number 0x%08llx is not the reader's", magic);
-    case FrameFileCheck::widthTooLarge:
-        return format("width %lld > 2048", (long long)size.width);
-    case FrameFileCheck::heightTooLarge:
-        return format("height %lld > 2048", (long long)size.height);
-    case FrameFileCheck::fileTooSmall:
-        return format("file size %lld < width*height*4 = %lld", (long long)reader.fileSize(),
-                      (long long)size.width * (long long)size.height * 4);
-    }
-    return {};
-}
-
-void fillFromReader(FrameReport& report, const FrameFile& reader, uint32_t id) {
+void fillFromReader(FrameReport& report, const FrameFile& reader) {
     FrameFileCheck check = reader.check();
     report.fileOK = check == FrameFileCheck::ok;
     if (!report.fileOK)
-        report.problem = refusal(reader, check, id);
+        report.problem = reader.checkText(check);
     if (check == FrameFileCheck::noHeader)
         return;
     NSSize size = reader.frameSize();
@@ -67,6 +40,7 @@ void fillFromReader(FrameReport& report, const FrameFile& reader, uint32_t id) {
     if (std::optional<FrameLayout> layout = reader.declaredLayout()) {
         report.layout = layout->text;
         report.layoutWarning = !layout->native;
+        report.layoutRefusal = layout->refusal;
     }
 }
 
@@ -87,16 +61,21 @@ FrameReport reportFrameFile(const std::string& path) {
         std::shared_ptr<MyDPXFile> reader = MyDPXFile::initWithPath(path);
         if (!reader)
             break;
-        fillFromReader(report, *reader, id);
-        if (uint32_t timecode = reader->timecode(); timecode != kNoTimeCode)
-            report.timecode = timeCodeString(timecode);
+        fillFromReader(report, *reader);
+        if (uint32_t timecode = reader->timecode(); timecode != kNoTimeCode) {
+            // Without a movie rate, the header's own rate says whether frames reach 40-59.
+            std::optional<DPXHeader> header = reader->header();
+            bool above30 =
+                header && headerRateAbove30(header->filmInfo.frameRate, header->videoInfo.tSampleRate);
+            report.timecode = timeCodeString(timecode, above30);
+        }
         break;
     }
     case kFileCodeCineon: {
         report.kind = "cineon";
         std::shared_ptr<MyCineonFile> reader = MyCineonFile::initWithPath(path);
         if (reader)
-            fillFromReader(report, *reader, id);
+            fillFromReader(report, *reader);
         break;
     }
     case kFileCodeUnknown:

@@ -18,6 +18,8 @@ struct FrameReport {
     std::optional<std::string> layout;   // what the header claims, for information
     /// The claimed layout is not 10-bit RGB filled into 32-bit words (read as such all the same).
     bool layoutWarning = false;
+    /// Why a sequence won't take the file: its header positively claims a layout that can't be copied.
+    std::optional<std::string> layoutRefusal;
 };
 
 /// Identifies the file, opens the matching reader (whose log lines go to standard error as ever)

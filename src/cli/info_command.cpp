@@ -1,7 +1,7 @@
 // reelmaker info [--json] FILE...: what the frame readers make of each file.
 #include "cli/commands.h"
-#include "cli/file_arguments.h"
 #include "cli/display_text.h"
+#include "cli/file_arguments.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
 
@@ -42,6 +42,10 @@ void writeJson(const std::vector<FrameReport>& reports) {
 }
 
 std::string layoutWarning(const FrameReport& r) {
+    if (r.layoutRefusal)
+        return "the header claims " + r.layout.value_or("") +
+               ", not 10-bit RGB filled into 32-bit words: " + "a sequence won't take it (" +
+               *r.layoutRefusal + ")";
     return "the header claims " + r.layout.value_or("") +
            ", not 10-bit RGB filled into 32-bit words: its pixels are read as 10-bit RGB words all the same";
 }

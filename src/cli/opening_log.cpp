@@ -29,9 +29,9 @@ void OpeningLog::release() {
             NSLog("%s", line.c_str());
 }
 
-std::string OpeningLog::failure(const std::string& path) const {
+std::string OpeningLog::failure(const std::string& path, const std::string& documentProblem) const {
     std::vector<std::string> lines = m_capture ? m_capture->messages() : m_lines;
-    std::string reason;
+    std::string reason = documentProblem;
     for (auto line = lines.rbegin(); line != lines.rend() && reason.empty(); ++line)
         if (*line != kNoOutputDeviceLine)
             reason = *line;

@@ -21,8 +21,9 @@ public:
     /// Stops holding back: the lines so far go to standard error, as they would have.
     void release();
 
-    /// "couldn't open file PATH: REASON", the reason being the last line the opening logged.
-    std::string failure(const std::string& path) const;
+    /// "couldn't open file PATH: REASON", the reason being the document's own account of the
+    /// failure when it has one, else the last line the opening logged.
+    std::string failure(const std::string& path, const std::string& documentProblem = {}) const;
 
 private:
     bool m_withOutputDevice;

@@ -101,7 +101,7 @@ int runScanCommand(const Arguments& args) {
     OpeningLog log(false); // a scan shows no frame on the output device
     if (!document->openSequence()) {
         log.release();
-        return reportOpeningFailure(json, log.failure(path));
+        return reportOpeningFailure(json, log.failure(path, document->openProblem()));
     }
     log.release();
     SequenceReport report = reportSequence(*document);

@@ -3,6 +3,8 @@
 // size or pixel data offset differ from the opened file's.
 #pragma once
 
+#include "document/sequence_warnings.h"
+
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -10,10 +12,8 @@
 
 class DPXMovieFile;
 
-struct LeftOutEntry {
-    std::string name;
-    std::string reason; // "directory", "unknown kind: ...", "refused by the reader: ...", "unreadable: ..."
-};
+// LeftOutEntry (document/sequence_warnings.h): here its reason is "directory", "unknown kind: ...",
+// "refused by the reader: ..." or "unreadable: ...".
 
 struct DifferingFrame {
     std::string name;

@@ -10,6 +10,7 @@
 #include "cli/json.h"
 #include "cli/opening_log.h"
 #include "cli/progress_display.h"
+#include "cli/range_warnings.h"
 #include "document/movie_name.h"
 #include "platform/framework/path_ops.h"
 
@@ -24,14 +25,19 @@
 namespace {
 
 const std::string kUsage =
-    std::string("usage: reelmaker translate [--json] FILE [-o MOVIE] [--reference] [--rate R] [--codec C]\n"
-                "                           [--in I] [--out O] [--source-id S] [--force] [--quiet] [--sync]\n"
-                "  -o MOVIE: the movie file (default: the proposed name in the sequence's folder); it gets\n"
-                "            the extension .mov\n"
-                "  --reference: a reference movie, whose samples point into the frame files\n"
-                "  --force: replace an existing movie file\n"
-                "  --quiet: no progress on standard error\n"
-                "  --sync: force the movie onto the disk before it takes its name\n") +
+    std::string(
+        "usage: reelmaker translate [--json] FILE [-o MOVIE] [--reference] [--rate R] [--codec C]\n"
+        "                           [--in I] [--out O] [--source-id S] [--force] [--quiet] [--sync]\n"
+        "                           [--strict] [--large-frames]\n"
+        "  -o MOVIE: the movie file (default: the proposed name in the sequence's folder); it gets\n"
+        "            the extension .mov\n"
+        "  --reference: a reference movie, whose samples point into the frame files\n"
+        "  --force: replace an existing movie file\n"
+        "  --quiet: no progress on standard error\n"
+        "  --sync: force the movie onto the disk before it takes its name\n"
+        "  --strict: refuse (exit 1, no movie) when the range has any warning: a break in the\n"
+        "            numbering, entries left out, names with one number or of another pattern,\n"
+        "            frames of another size or pixel data offset, a break in the header timecodes\n") +
     kDocumentOptionsHelp +
     "Ctrl-C cancels: the movie keeps the frames written so far (exit status 130); a second Ctrl-C\n"
     "aborts and leaves no movie.\n";
@@ -44,6 +50,7 @@ struct Options {
     bool force = false;
     bool quiet = false;
     bool sync = false;
+    bool strict = false;
     std::optional<std::string> path;
     std::optional<std::string> output;
     DocumentOptions document;
@@ -58,6 +65,7 @@ struct Report {
     bool framesDiffer = false;
     bool complete = false;
     std::vector<std::string> problems;
+    std::vector<SequenceWarning> warnings;
 };
 
 int usageError(const std::string& problem) {
@@ -81,6 +89,7 @@ void writeJson(const Report& report) {
     for (const std::string& problem : report.problems)
         json.value(jsonText(problem));
     json.endArray();
+    writeWarnings(json, report.warnings);
     json.endObject();
     std::printf("%s\n", json.str().c_str());
 }
@@ -122,6 +131,8 @@ int runTranslateCommand(const Arguments& args) {
             options.quiet = true;
         } else if (arg == "--sync") {
             options.sync = true;
+        } else if (arg == "--strict") {
+            options.strict = true;
         } else if (arg == "-o") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return usageError("-o needs a movie path");
@@ -148,11 +159,14 @@ int runTranslateCommand(const Arguments& args) {
     report.reference = options.reference;
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
+    if (options.document.largeFrames)
+        session.controller().setDefaultAllowLargeFrames(true);
     OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);
     log.release();
     if (!document || document->currentFileCode() == 0)
-        return failBeforeExport(options, report, log.failure(*options.path), 1);
+        return failBeforeExport(options, report,
+                                log.failure(*options.path, document ? document->openProblem() : ""), 1);
     if (std::string problem = documentOptionsProblem(options.document, *document); !problem.empty()) {
         std::fprintf(stderr, "reelmaker translate: %s\n", problem.c_str());
         return 2;
@@ -165,6 +179,19 @@ int runTranslateCommand(const Arguments& args) {
                      printable(*options.document.sourceID).c_str());
     document->setFlushMovieOnClose(options.sync);
     report.requested = document->outFrame() - document->inFrame();
+
+    // Nothing the sequence rules left out or that makes a doubtful movie goes unsaid; --strict
+    // refuses to make the movie at all.
+    report.warnings = document->rangeWarnings();
+    if (!options.json)
+        for (const SequenceWarning& warning : report.warnings)
+            std::fprintf(stderr, "reelmaker translate: warning: %s\n", printable(warning.text).c_str());
+    if (options.strict && !report.warnings.empty())
+        return failBeforeExport(options, report,
+                                "--strict: " + std::to_string(report.warnings.size()) + " warning" +
+                                    (report.warnings.size() > 1 ? "s" : "") +
+                                    " about the range; no movie was written",
+                                1);
 
     // The save panel, answered as the user would: the path, the movie kind, and no replacing of an
     // existing file unless asked to. The extension rule is the one the document applies.

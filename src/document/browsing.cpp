@@ -18,7 +18,7 @@ void DPXMovieFile::browseTo(int32_t v) {
 
     // A frame that can't be opened leaves the previous one on show; its message is logged.
     int32_t code = 0;
-    std::shared_ptr<FrameFile> reader = openFileAtPath(*m_fileString, code);
+    std::shared_ptr<FrameFile> reader = openFileAtPath(*m_fileString, code, m_bAllowLargeFrames);
     if (reader && code != 0) {
         setFile(std::move(reader));
         setFileName(name);
@@ -68,5 +68,18 @@ void DPXMovieFile::setDescriptionText() {
     if (!m_descriptText)
         return;
     std::optional<std::string> name = m_currentFile ? m_currentFile->filename() : std::nullopt;
-    m_descriptText->setStringValue(descriptionText(name, m_frameWidth, m_frameHeight, m_inFrame, m_outFrame));
+    // Below the three lines: the timecode the movie will start at, and each warning about the range.
+    std::string text = descriptionText(name, m_frameWidth, m_frameHeight, m_inFrame, m_outFrame);
+    if (std::string timecode = rangeStartTimecodeText(); !timecode.empty())
+        text += "\ntimecode " + timecode;
+    std::string warnings;
+    for (const SequenceWarning& warning : rangeWarnings())
+        warnings += (warnings.empty() ? "" : "\n") + ("warning: " + warning.text);
+    if (!warnings.empty())
+        text += "\n" + warnings;
+    m_descriptText->setStringValue(text);
+    if (m_saveWarningsText) {
+        m_saveWarningsText->setStringValue(warnings);
+        m_saveWarningsText->setHidden(warnings.empty());
+    }
 }

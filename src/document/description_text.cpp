@@ -5,7 +5,7 @@
 #include <vector>
 
 float rangeMegabytes(int32_t width, int32_t height, int32_t frames) {
-    const int32_t pixels = width * height; // at most 2048 x 2048: no overflow
+    const int64_t pixels = int64_t(width) * height; // large frames reach 16384 x 16384
     return float(double(pixels) * 4.0 * double(float(frames)) * 9.5367431640625e-07);
 }
 

@@ -90,6 +90,9 @@ void DPXMovieFile::makeSavePanelAccessory() {
     m_saveOptionMatrix = &m_savePanelAccessory->addMatrix(kSaveOptionMatrixID);
     m_saveOptionMatrix->addCell("Self-contained movie (frames copied)", kSelfContainedTag);
     m_saveOptionMatrix->addCell("Reference movie (frames referenced)", kReferenceMovieTag);
+    // The range's warnings, read before the export is confirmed.
+    m_saveWarningsText = &m_savePanelAccessory->addTextField(kSaveWarningsTextID, false);
+    m_saveWarningsText->setHidden(true);
 }
 
 void DPXMovieFile::windowControllerDidLoadNib() {
@@ -108,6 +111,8 @@ void DPXMovieFile::windowControllerDidLoadNib() {
     }
 
     m_videoOut = app ? app->videoOut() : nullptr;
+    if (app)
+        m_bAllowLargeFrames = app->defaultAllowLargeFrames();
 
     if (fileString()) {
         if (openSequence()) {
@@ -128,7 +133,8 @@ void DPXMovieFile::windowControllerDidLoadNib() {
             showWindows();
         } else {
             if (m_descriptText)
-                m_descriptText->setStringValue(kOpenFailedText);
+                m_descriptText->setStringValue(std::string(kOpenFailedText) +
+                                               (m_openProblem.empty() ? "" : "\n" + m_openProblem));
             if (m_translateButton)
                 m_translateButton->setEnabled(false);
             if (m_frameSlider)

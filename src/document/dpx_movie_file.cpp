@@ -37,18 +37,21 @@ bool DPXMovieFile::openSequence() {
     const std::string path = *m_fileString;
 
     int32_t code = 0;
-    std::shared_ptr<FrameFile> reader = openFileAtPath(path, code);
+    m_openProblem.clear();
+    std::shared_ptr<FrameFile> reader = openFileAtPath(path, code, m_bAllowLargeFrames, &m_openProblem);
     m_currentFileCode = code;
     if (!reader || code == kFileCodeUnknown) {
         m_currentFileCode = kFileCodeUnknown;
+        if (m_openProblem.empty())
+            m_openProblem = "not a frame file that can be copied";
         return false;
     }
 
     NSSize size = reader->frameSize();
     m_frameWidth = int32_t(size.width);
     m_frameHeight = int32_t(size.height);
-    // fileOK() bounds each side by 2048, so the product fits easily.
-    m_frameBuffer.reset(NewPtr(Size(m_frameWidth) * m_frameHeight * 4));
+    // fileOK() bounds each side by 16384 at most: the product fits in 64 bits.
+    m_frameBuffer.reset(NewPtr(Size(int64_t(m_frameWidth) * m_frameHeight * 4)));
     m_frameBuffArray[0] = m_frameBuffer.get();
 
     int32_t count = countFramesInPath(path);
@@ -56,8 +59,10 @@ bool DPXMovieFile::openSequence() {
     // listed or the file went away meanwhile. Without it there is no valid current frame.
     if (count < 1 || m_fileList[size_t(m_lastSlider)] != fw::lastPathComponent(path)) {
         clearSequenceState();
+        m_openProblem = "the file is not among the frames found in its folder";
         return false;
     }
+    m_openedFrame = m_lastSlider;
     m_inFrame = 0;
     m_outFrame = count;
     m_frameCount = count;
@@ -84,6 +89,9 @@ void DPXMovieFile::clearSequenceState() {
     m_frameBuffArray[0] = nullptr;
     m_frameBuffer.reset();
     m_startTimecode = kNoStartTimecode;
+    m_openedFrame = 0;
+    m_scannedFrames.clear();
+    m_leftOut.clear();
 }
 
 void DPXMovieFile::setFile(std::shared_ptr<FrameFile> reader) {

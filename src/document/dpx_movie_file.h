@@ -21,6 +21,7 @@
 #pragma once
 
 #include "app/video_out_controller.h"
+#include "document/sequence_warnings.h"
 #include "export/export_settings.h"
 #include "framefiles/frame_file.h"
 #include "platform/framework/controls.h"
@@ -68,16 +69,24 @@ public:
     /// initial value and currentFileCode() is 0.
     bool openSequence();
 
-    /// Identifies one file by its first four bytes and returns its reader, whose fileOK() is true,
-    /// with `fileCode` 1 (DPX) or 2 (Cineon); otherwise nullptr with `fileCode` 0. Logs "Can't find
-    /// file at path: ...", "Error: couldn't open file ..." or "Can't identify file ... - contains
-    /// unknown ID: ..." (a refusing reader logs its own complaint). Any thread.
-    static std::shared_ptr<FrameFile> openFileAtPath(const std::string& path, int32_t& fileCode);
+    /// Identifies one file by its first four bytes and returns its reader, whose fileOK() is true
+    /// and whose header claims no layout but 10-bit RGB in 32-bit words, with `fileCode` 1 (DPX) or
+    /// 2 (Cineon); otherwise nullptr with `fileCode` 0. Logs "Can't find file at path: ...", "Error:
+    /// couldn't open file ...", "Can't identify file ... - contains unknown ID: ..." or "Can't copy
+    /// file ...: <reason>" (a refusing reader logs its own complaint). `allowLargeFrames` takes
+    /// frames up to 16384 in either dimension. When `problem` is given it receives why the file was
+    /// refused ("little-endian DPX: its pixels would have to be converted", "16-bit RGB: only 10-bit
+    /// RGB in 32-bit words can be copied", "width 4096 > 2048", ...). Any thread.
+    static std::shared_ptr<FrameFile> openFileAtPath(const std::string& path, int32_t& fileCode,
+                                                     bool allowLargeFrames = false,
+                                                     std::string* problem = nullptr);
 
     /// Derives the base name and the directory from `path`, lists the directory, collects the
     /// frame files of the sequence into fileList() in numeric order and sets lastSlider() to the
     /// index of the opened name (0 when it isn't among them). Returns the number of frames. Every
-    /// candidate is opened, identified and closed again: no file stays open.
+    /// candidate is opened, identified and closed again: no file stays open. What each frame's
+    /// header said (scannedFrames()) and the candidates left out, with why (leftOutEntries()), are
+    /// kept for the warnings.
     int32_t countFramesInPath(const std::string& path);
 
     /// Makes `reader` the current frame: keeps it (letting go of the previous one), draws its
@@ -119,6 +128,29 @@ public:
     Ptr frameBuffer() const { return m_frameBuffer.get(); }
     /// The opened DPX file's time code (BCD hh mm ss ff), or kNoStartTimecode.
     uint32_t startTimecode() const { return m_startTimecode; }
+    /// Index of the file the user opened in fileList().
+    int32_t openedFrame() const { return m_openedFrame; }
+    /// The timecode the movie of the range starts at (BCD, kNoStartTimecode for none): the in
+    /// frame's own header timecode where it has one; otherwise the opened file's timecode moved by
+    /// inFrame() - openedFrame() frames at the movie's rate, drop frame counted. Reads the in
+    /// frame's header.
+    uint32_t rangeStartTimecode() const;
+    /// The range's start timecode as text, "01:00:00:20" ("01:00:00;20" at drop frame); "" for none.
+    std::string rangeStartTimecodeText() const;
+    /// Why the last opening failed, for the user ("16-bit RGB: only 10-bit RGB in 32-bit words can
+    /// be copied", "no frames found", ...); "" after a successful one.
+    const std::string& openProblem() const { return m_openProblem; }
+    /// What the scan read of each frame, one per fileList() entry.
+    const std::vector<ScannedFrame>& scannedFrames() const { return m_scannedFrames; }
+    /// The entries with the base name that the scan left out, and why.
+    const std::vector<LeftOutEntry>& leftOutEntries() const { return m_leftOut; }
+    /// The warnings about the current range at the current rate (see document/sequence_warnings.h).
+    std::vector<SequenceWarning> rangeWarnings() const;
+    /// Whether frames up to 16384 in either dimension are accepted (the "AllowLargeFrames"
+    /// preference, read at the window's set-up); 2048 otherwise.
+    bool allowLargeFrames() const { return m_bAllowLargeFrames; }
+    /// Before the opening (tests, the command line): the large frames allowance.
+    void setAllowLargeFrames(bool allow) { m_bAllowLargeFrames = allow; }
     /// The picture of the current frame, showing the preview buffer in place; null when the frame
     /// gave no preview.
     const std::shared_ptr<NSImage>& previewImage() const { return m_image; }
@@ -160,6 +192,8 @@ public:
     static constexpr const char* kGotoOutButtonID = "gotoOutButton";
     static constexpr const char* kSavePanelAccessoryID = "savePanelAccessory";
     static constexpr const char* kSaveOptionMatrixID = "saveOptionMatrix";
+    /// The save panel accessory's text with the range's warnings (hidden when there are none).
+    static constexpr const char* kSaveWarningsTextID = "saveWarningsText";
     /// The Translate button's title while no export runs.
     static constexpr const char* kTranslateTitle = "Translate...";
     /// What the description field shows when the opening failed.
@@ -238,6 +272,7 @@ public:
     fw::PopUpButton* codecPopup() const { return m_codecPopup; }
     fw::TextField* sourceIDTextField() const { return m_sourceIDTextField; }
     fw::Matrix* saveOptionMatrix() const { return m_saveOptionMatrix; }
+    fw::TextField* saveWarningsText() const { return m_saveWarningsText; }
     fw::View* savePanelAccessory() const { return m_savePanelAccessory.get(); }
     /// The application's video output controller as the set-up took it (null: none).
     VideoOutController* videoOut() const { return m_videoOut; }
@@ -263,11 +298,13 @@ public:
     /// than the document's. Returns the status of the stop (0 after the whole range).
     OSErr addVideoFramesToMedia(Media media);
     /// Reference samples: one data reference per frame file and a sample at its pixel data; sets
-    /// m_bReferenceFramesDiffer when a frame's size or data offset differs from the in point's.
+    /// m_bReferenceFramesDiffer when a frame's data offset differs from the in point's. Stops, as
+    /// the self-contained export does, at a frame of another size than the document's and at a
+    /// frame whose file ends before its pixel data does: no sample may be one its decoder rejects.
     OSErr addVideoReferencesToMedia(Media media);
     /// One copied sample of `size` bytes from `buffer` lasting one frame. (`frame` is not used.)
-    OSErr addFrame(int32_t frame, Media media, Handle buffer, int32_t size, ImageDescriptionHandle imageDesc);
-    /// The disabled timecode track starting at the opened file's timecode, named with the source
+    OSErr addFrame(int32_t frame, Media media, Handle buffer, int64_t size, ImageDescriptionHandle imageDesc);
+    /// The disabled timecode track starting at the range's start timecode, named with the source
     /// ID, referred to by the video track; nothing without a timecode. Returns AddTrackReference's
     /// status (0 when no track is made).
     OSErr addTimecodeTrackToMovie(Movie movie);
@@ -389,6 +426,11 @@ private:
     // readers' imageWithFrameBuffer() takes.
     Ptr m_frameBuffArray[1] = {nullptr};
     uint32_t m_startTimecode = kNoStartTimecode;
+    int32_t m_openedFrame = 0;
+    std::string m_openProblem;
+    std::vector<ScannedFrame> m_scannedFrames;
+    std::vector<LeftOutEntry> m_leftOut;
+    bool m_bAllowLargeFrames = false;
 
     // Movie settings, with the values a new document starts with.
     int32_t m_movieTimescale = 2997;
@@ -453,6 +495,7 @@ private:
     fw::PopUpButton* m_codecPopup = nullptr;
     fw::TextField* m_sourceIDTextField = nullptr;
     fw::Matrix* m_saveOptionMatrix = nullptr;
+    fw::TextField* m_saveWarningsText = nullptr;
     std::unique_ptr<fw::View> m_savePanelAccessory;
     // The application's one output controller, not owned; null when there is none.
     VideoOutController* m_videoOut = nullptr;

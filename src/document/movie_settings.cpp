@@ -14,6 +14,9 @@ void DPXMovieFile::doFrameRatePopup(const fw::PopUpButton& sender) {
     m_tcDropFrame = rate.tcDropFrame;
     if (MyAppController* app = appController())
         app->setDefaultFrameRate(tag);
+    // The rate moves a derived start timecode and decides where header timecodes break.
+    if (hasSequence())
+        setDescriptionText();
 }
 
 void DPXMovieFile::doCodecPopup(const fw::PopUpButton& sender) {

@@ -7,6 +7,8 @@
 #include "platform/log.h"
 #include "platform/read_file.h"
 
+#include <cstdio>
+
 namespace {
 
 void logUnknownID(const std::string& path, uint32_t id) {
@@ -22,19 +24,41 @@ void logUnknownID(const std::string& path, uint32_t id) {
           c[2], c[3], id);
 }
 
+// The first bytes of a frame file written in the other byte order.
+constexpr uint32_t kLittleEndianDPXID = 0x58504453;    // 'XPDS'
+constexpr uint32_t kLittleEndianCineonID = 0xD75F2A80; // D7 5F 2A 80
+
+std::string unknownIDText(uint32_t id) {
+    char text[48];
+    char c[4];
+    for (int i = 0; i < 4; ++i) {
+        const unsigned char byte = (id >> (24 - 8 * i)) & 0xFF;
+        c[i] = byte >= 32 && byte < 127 ? char(byte) : '.';
+    }
+    std::snprintf(text, sizeof text, "unknown ID '%c%c%c%c' (0x%08x)", c[0], c[1], c[2], c[3], id);
+    return text;
+}
+
 } // namespace
 
-std::shared_ptr<FrameFile> DPXMovieFile::openFileAtPath(const std::string& path, int32_t& fileCode) {
+std::shared_ptr<FrameFile> DPXMovieFile::openFileAtPath(const std::string& path, int32_t& fileCode,
+                                                        bool allowLargeFrames, std::string* problem) {
     fileCode = kFileCodeUnknown;
+    auto refuse = [problem](const std::string& why) {
+        if (problem)
+            *problem = why;
+        return nullptr;
+    };
     // Opened first; only when that fails is the file system asked whether anything is there at
     // all, to tell a missing file from one that can't be read (or is a directory).
     std::unique_ptr<ReadableFile> file = ReadableFile::fileHandleForReadingAtPath(path);
     if (!file) {
-        if (!sizeOfFileAtPath(path))
+        if (!sizeOfFileAtPath(path)) {
             NSLog("Can't find file at path: %s\n", path.c_str());
-        else
-            NSLog("Error: couldn't open file %s\n", path.c_str());
-        return nullptr;
+            return refuse("no such file");
+        }
+        NSLog("Error: couldn't open file %s\n", path.c_str());
+        return refuse("the file can't be opened");
     }
     uint8_t first[4];
     size_t got = file->readDataAtOffset(0, first, sizeof first);
@@ -43,21 +67,34 @@ std::shared_ptr<FrameFile> DPXMovieFile::openFileAtPath(const std::string& path,
     // The reader takes over the open file instead of opening the path again: a scan then costs
     // one open per entry, and the header read is that of the very file identified. It closes the
     // file with closeFile() or when it is released.
+    const float maxDimension = FrameFile::maxFrameDimension(allowLargeFrames);
     std::shared_ptr<FrameFile> reader;
     switch (frameFileCodeOfID(id)) {
     case kFileCodeDPX:
-        reader = MyDPXFile::initWithPath(path, std::move(file));
+        reader = MyDPXFile::initWithPath(path, std::move(file), maxDimension);
         break;
     case kFileCodeCineon:
-        reader = MyCineonFile::initWithPath(path, std::move(file));
+        reader = MyCineonFile::initWithPath(path, std::move(file), maxDimension);
         break;
     case kFileCodeUnknown:
         logUnknownID(path, id);
-        return nullptr;
+        // Files in the other byte order are frames all the same: say why they can't be copied.
+        if (id == kLittleEndianDPXID)
+            return refuse("little-endian DPX: its pixels would have to be converted");
+        if (id == kLittleEndianCineonID)
+            return refuse("little-endian Cineon: its pixels would have to be converted");
+        return refuse(got < 4 ? std::string("shorter than 4 bytes") : unknownIDText(id));
     }
+    if (!reader)
+        return refuse("out of memory");
     // The reader has logged its own complaint.
-    if (!reader || !reader->fileOK())
-        return nullptr;
+    if (FrameFileCheck check = reader->check(); check != FrameFileCheck::ok)
+        return refuse(reader->checkText(check));
+    // Pixels of another layout would be copied as if they were 10-bit RGB words: noise.
+    if (std::optional<std::string> refusal = reader->layoutRefusal()) {
+        NSLog("Can't copy file %s: %s\n", path.c_str(), refusal->c_str());
+        return refuse(*refusal);
+    }
     fileCode = frameFileCodeOfID(id);
     return reader;
 }

@@ -1,6 +1,7 @@
 // Finding the sequence of the opened file in its directory (countFramesInPath).
 #include "document/dpx_movie_file.h"
 
+#include "framefiles/dpx_file.h"
 #include "platform/directory_contents.h"
 #include "platform/framework/path_ops.h"
 #include "platform/framework/string_compare.h"
@@ -16,29 +17,53 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
     m_fileBaseName = fw::deletingTrailingDecimalDigits(name);
 
     m_fileList.clear();
+    m_scannedFrames.clear();
+    m_leftOut.clear();
     int error = 0;
     std::optional<std::vector<std::string>> entries = directoryContentsAtPath(m_directoryPath, &error);
     if (!entries) {
         NSLog("Error: couldn't read directory %s (%s)\n", m_directoryPath.c_str(), std::strerror(error));
         entries.emplace();
     }
-    m_fileList.reserve(entries->size());
+    // Each frame with what its header said, sorted together.
+    std::vector<std::pair<std::string, ScannedFrame>> found;
+    found.reserve(entries->size());
     for (std::string& entry : *entries) {
         // Only a name with the base name as its prefix is opened; the extension is never looked at.
         if (!fw::hasLiteralPrefix(entry, m_fileBaseName))
             continue;
         int32_t code = 0;
-        std::shared_ptr<FrameFile> reader =
-            openFileAtPath(fw::stringByAppendingPathComponent(m_directoryPath, entry), code);
-        if (reader) {
+        std::string problem;
+        std::shared_ptr<FrameFile> reader = openFileAtPath(
+            fw::stringByAppendingPathComponent(m_directoryPath, entry), code, m_bAllowLargeFrames, &problem);
+        if (reader && code != 0) {
+            ScannedFrame frame;
+            const NSSize size = reader->frameSize();
+            frame.width = int32_t(size.width);
+            frame.height = int32_t(size.height);
+            frame.dataOffset = reader->dataOffset();
+            if (auto dpx = std::dynamic_pointer_cast<MyDPXFile>(reader))
+                frame.timecode = dpx->timecode();
             reader->closeFile();
-            if (code != 0)
-                m_fileList.push_back(std::move(entry));
+            found.emplace_back(std::move(entry), frame);
+        } else {
+            if (reader)
+                reader->closeFile();
+            m_leftOut.push_back({std::move(entry), problem.empty() ? "not a usable frame" : problem});
         }
     }
     // Sorted once, after the scan: the names compare by their numbers, then by their bytes, so the
     // order is the same on every run whatever order the directory lists them in.
-    std::sort(m_fileList.begin(), m_fileList.end(), fw::numericLess);
+    std::sort(found.begin(), found.end(),
+              [](const auto& a, const auto& b) { return fw::numericLess(a.first, b.first); });
+    std::sort(m_leftOut.begin(), m_leftOut.end(),
+              [](const LeftOutEntry& a, const LeftOutEntry& b) { return fw::numericLess(a.name, b.name); });
+    m_fileList.reserve(found.size());
+    m_scannedFrames.reserve(found.size());
+    for (auto& [name, frame] : found) {
+        m_fileList.push_back(std::move(name));
+        m_scannedFrames.push_back(frame);
+    }
 
     std::string openedName = fw::lastPathComponent(path);
     auto opened = std::find(m_fileList.begin(), m_fileList.end(), openedName);

@@ -7,6 +7,7 @@
 #include "platform/framework/framework.h"
 #include "platform/framework/path_ops.h"
 
+#include <algorithm>
 #include <system_error>
 #include <thread>
 
@@ -19,8 +20,10 @@ constexpr double kProgressPeriod = 0.25;
 
 void DPXMovieFile::saveDocumentAs() {
     if (isConverting()) {
-        // Cancel: the worker finishes the frame it is writing and completes a shorter movie.
-        m_outFrame.store(m_currentFrame.load() + 1);
+        // Cancel: the worker finishes the frame it is writing and completes a shorter movie. After
+        // the last frame there is nothing left to cancel, and the out point never moves past the
+        // range that was confirmed (a later export would look for a frame that isn't there).
+        m_outFrame.store(std::min(m_currentFrame.load() + 1, m_outFrame.load()));
         return;
     }
     // Finishing: the worker has ended and the next tick shows the end; the button still reads Cancel.

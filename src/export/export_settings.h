@@ -25,7 +25,8 @@ struct ExportSettings {
     int32_t frameDuration = 0;
     bool tcDropFrame = false;
     OSType codecType = 0;
-    uint32_t startTimecode = 0xFFFFFFFF; // BCD hh mm ss ff of the opened DPX file; all ones: none
+    uint32_t startTimecode = 0xFFFFFFFF; // BCD hh mm ss ff of the range's first frame; all ones: none
+    bool allowLargeFrames = false;       // frames up to 16384 in either dimension
     std::string sourceID;
 };
 

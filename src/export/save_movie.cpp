@@ -43,7 +43,8 @@ ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool
     s.frameDuration = m_frameDuration;
     s.tcDropFrame = m_tcDropFrame;
     s.codecType = m_codecType;
-    s.startTimecode = m_startTimecode;
+    s.startTimecode = rangeStartTimecode();
+    s.allowLargeFrames = m_bAllowLargeFrames;
     s.sourceID = m_sourceID;
     return s;
 }
@@ -63,10 +64,14 @@ std::shared_ptr<FrameFile> DPXMovieFile::openExportFrame(int32_t frame, const ch
         return nullptr;
     }
     int32_t code = kFileCodeUnknown;
-    std::shared_ptr<FrameFile> reader = openFileAtPath(path, code);
+    std::string problem;
+    std::shared_ptr<FrameFile> reader =
+        openFileAtPath(path, code, m_exportSettings.allowLargeFrames, &problem);
     if (!reader || code == kFileCodeUnknown) {
         NSLog("Error creating MyDPXFile #%d in %s:\n", int(frame), caller);
-        recordExportStop(-1, m_fileList[size_t(frame)] + ": missing, unreadable or not a DPX or Cineon frame");
+        recordExportStop(
+            -1, m_fileList[size_t(frame)] + ": " +
+                    (problem.empty() ? "missing, unreadable or not a DPX or Cineon frame" : problem));
         status = -1;
         return nullptr;
     }

@@ -1,5 +1,5 @@
-// The timecode track: one sample, lasting the whole movie, holding the frame number of the opened
-// file's timecode, with the source ID as the source's name. Disabled and not displayed.
+// The timecode track: one sample, lasting the whole movie, holding the frame number of the timecode
+// of the range's first frame, with the source ID as the source's name. Disabled and not displayed.
 #include "document/dpx_movie_file.h"
 #include "export/timecode_values.h"
 #include "platform/bigendian.h"
@@ -41,7 +41,7 @@ OSErr DPXMovieFile::addTimecodeTrackToMovie(Movie movie) {
         return noErr;
 
     const TimeCodeDef def = exportTimeCodeDef(s.movieTimescale, s.frameDuration, s.tcDropFrame);
-    TimeCodeRecord record = exportTimeCodeRecord(s.startTimecode);
+    TimeCodeRecord record = exportTimeCodeRecord(s.startTimecode, def.numFrames);
     // Read after the video was inserted, so a cancelled export gets a timecode of its length.
     const TimeValue duration = GetMovieDuration(movie);
     SetTrackEnabled(track, false);

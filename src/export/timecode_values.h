@@ -12,6 +12,12 @@ TimeCodeDef exportTimeCodeDef(int32_t timeScale, int32_t frameDuration, bool dro
 
 /// Hours, minutes, seconds and frames of a BCD time code value (hh mm ss ff from the most
 /// significant nibble), each tens x 10 + units, read with the SMPTE flag bits masked: a header
-/// that sets its drop-frame or colour-frame flag still gives its digits. Digits are not tested
-/// against 9.
-TimeCodeRecord exportTimeCodeRecord(uint32_t bcdTimeCode);
+/// that sets its drop-frame or colour-frame flag still gives its digits. At `numFrames` above 30 the
+/// frames' bit 6 is a digit (01:00:00:45 at 50 fps). Digits are not tested against 9.
+TimeCodeRecord exportTimeCodeRecord(uint32_t bcdTimeCode, int numFrames);
+
+/// The BCD time code (no flag bits) of the frame `offset` frames after `bcdTimeCode` (before it when
+/// negative), counted under `def` with drop frame and wrapped at 24 hours: 01:00:00:16 + 4 at 24 fps
+/// is 01:00:00:20; 00:00:59;29 + 1 at 29.97 drop frame is 00:01:00;02. kNoTimeCode stays itself, and
+/// so does the value when `def` counts no frames.
+uint32_t offsetTimeCode(uint32_t bcdTimeCode, int32_t offset, const TimeCodeDef& def);

@@ -7,7 +7,7 @@
 
 OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
     const ExportSettings& s = m_exportSettings;
-    const int32_t frameSize = s.frameWidth * s.frameHeight * 4;
+    const int64_t frameSize = int64_t(s.frameWidth) * s.frameHeight * 4;
     HandleOwner desc(makeExportImageDescription());
     if (!desc) {
         recordExportStop(memFullErr, "no memory for the image description");
@@ -63,7 +63,7 @@ OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
     return status != noErr ? status : endStatus;
 }
 
-OSErr DPXMovieFile::addFrame(int32_t frame, Media media, Handle buffer, int32_t size,
+OSErr DPXMovieFile::addFrame(int32_t frame, Media media, Handle buffer, int64_t size,
                              ImageDescriptionHandle imageDesc) {
     (void)frame;
     TimeValue sampleTime = 0;

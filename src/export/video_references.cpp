@@ -16,7 +16,6 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
         return memFullErr;
     }
 
-    uint32_t firstSize = 0;
     int32_t firstOffset = 0;
     OSErr status = noErr;
     m_currentFrame.store(s.inFrame);
@@ -56,25 +55,45 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
                                              exportStatusText(status) + ")");
         }
 
+        // A sample must be its frame: one of another size would carry its own byte count under the
+        // document's image description, one past the end of its file would read what isn't there.
+        // Both stop the export here, as the self-contained export stops.
+        const NSSize size = reader->frameSize();
+        const int64_t byteCount = reader->frameByteCount();
+        const int32_t offset = reader->dataOffset();
+        if (status == noErr &&
+            (int32_t(size.width) != s.frameWidth || int32_t(size.height) != s.frameHeight)) {
+            NSLog("Frame #%d is %dx%d, not %dx%d, in addVideoReferencesToMedia:\n", int(frame),
+                  int(size.width), int(size.height), int(s.frameWidth), int(s.frameHeight));
+            status = -1;
+            recordExportStop(status, name + ": the frame is " + std::to_string(int32_t(size.width)) + "x" +
+                                         std::to_string(int32_t(size.height)) + ", not " +
+                                         std::to_string(s.frameWidth) + "x" + std::to_string(s.frameHeight));
+        } else if (status == noErr &&
+                   (offset < 0 || uint64_t(offset) + uint64_t(byteCount) > reader->fileSize())) {
+            NSLog("Frame #%d ends before its pixel data in addVideoReferencesToMedia:\n", int(frame));
+            status = eofErr;
+            recordExportStop(status, name + ": the file is " + std::to_string(reader->fileSize()) +
+                                         " bytes, shorter than its pixel data offset " +
+                                         std::to_string(offset) + " + " + std::to_string(byteCount) +
+                                         " bytes");
+        }
+
         if (status == noErr) {
             auto* d = reinterpret_cast<uint8_t*>(*desc.get());
             be::writeU16(d + ImageDescriptionLayout::kDataRefIndex, uint16_t(index));
             be::writeU32(d + ImageDescriptionLayout::kResvd1, 0);
             be::writeU16(d + ImageDescriptionLayout::kResvd2, 0);
 
-            const NSSize size = reader->frameSize();
-            const uint32_t byteCount = uint32_t(size.width * size.height * 4.0f);
-            const int32_t offset = reader->dataOffset();
             if (frame == s.inFrame) {
-                firstSize = byteCount;
                 firstOffset = offset;
                 m_bReferenceFramesDiffer.store(false);
-            } else if (byteCount != firstSize || offset != firstOffset) {
+            } else if (offset != firstOffset) {
                 m_bReferenceFramesDiffer.store(true);
             }
             TimeValue sampleTime = 0;
-            status = AddMediaSampleReference(media, offset, byteCount, s.frameDuration, desc.get(), 1, 0,
-                                             &sampleTime);
+            status = AddMediaSampleReference(media, offset, (unsigned long)byteCount, s.frameDuration,
+                                             desc.get(), 1, 0, &sampleTime);
             if (status != noErr)
                 recordExportStop(status,
                                  "couldn't add " + name + " to the movie: " + exportStatusText(status));

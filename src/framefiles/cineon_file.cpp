@@ -19,10 +19,13 @@ std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path
 }
 
 std::shared_ptr<MyCineonFile> MyCineonFile::initWithPath(const std::string& path,
-                                                         std::unique_ptr<ReadableFile> openFile) {
+                                                         std::unique_ptr<ReadableFile> openFile,
+                                                         float maxDimension) {
     std::shared_ptr<MyCineonFile> reader(new (std::nothrow) MyCineonFile());
-    if (reader)
+    if (reader) {
+        reader->setMaxDimension(maxDimension);
         reader->openAtPath(path, std::move(openFile));
+    }
     return reader;
 }
 

@@ -20,8 +20,10 @@ public:
     /// reader names a dpx file.
     static std::shared_ptr<MyCineonFile> initWithPath(const std::string& path);
     /// The same over a file the caller has already opened at `path` (see MyDPXFile).
+    /// `maxDimension`: the largest width or height accepted (FrameFile::maxFrameDimension).
     static std::shared_ptr<MyCineonFile> initWithPath(const std::string& path,
-                                                      std::unique_ptr<ReadableFile> openFile);
+                                                      std::unique_ptr<ReadableFile> openFile,
+                                                      float maxDimension = kMaxFrameDimension);
 
     std::optional<FrameLayout> declaredLayout() const override;
 

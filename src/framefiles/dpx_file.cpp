@@ -24,11 +24,13 @@ std::shared_ptr<MyDPXFile> MyDPXFile::initWithPath(const std::string& path) {
     return reader;
 }
 
-std::shared_ptr<MyDPXFile> MyDPXFile::initWithPath(const std::string& path,
-                                                   std::unique_ptr<ReadableFile> openFile) {
+std::shared_ptr<MyDPXFile>
+MyDPXFile::initWithPath(const std::string& path, std::unique_ptr<ReadableFile> openFile, float maxDimension) {
     std::shared_ptr<MyDPXFile> reader(new (std::nothrow) MyDPXFile());
-    if (reader)
+    if (reader) {
+        reader->setMaxDimension(maxDimension);
         reader->openAtPath(path, std::move(openFile));
+    }
     return reader;
 }
 

@@ -13,8 +13,10 @@ public:
     static std::shared_ptr<MyDPXFile> initWithPath(const std::string& path);
     /// The same over the file the caller has already opened at `path` (its first bytes read to
     /// identify it); the reader takes it over. A null `openFile` opens the path itself.
+    /// `maxDimension`: the largest width or height accepted (FrameFile::maxFrameDimension).
     static std::shared_ptr<MyDPXFile> initWithPath(const std::string& path,
-                                                   std::unique_ptr<ReadableFile> openFile);
+                                                   std::unique_ptr<ReadableFile> openFile,
+                                                   float maxDimension = kMaxFrameDimension);
 
     /// The header's SMPTE time code field, 8 BCD digits hh mm ss ff, neither converted nor
     /// validated; kNoTimeCode (0xFFFFFFFF) without a header, and also when the pixel data starts

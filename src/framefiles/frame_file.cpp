@@ -5,6 +5,7 @@
 #include "platform/log.h"
 
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -88,7 +89,7 @@ void FrameFile::readHeaderFields() {
     m_frameWidth = float(be::readU32(bytes, m_format.widthOffset));
     m_frameHeight = float(be::readU32(bytes, m_format.heightOffset));
     m_dataOffset = int32_t(be::readU32(bytes, 4));
-    if (m_frameWidth > kMaxFrameDimension || m_frameHeight > kMaxFrameDimension)
+    if (m_frameWidth > m_maxDimension || m_frameHeight > m_maxDimension)
         NSLog("WARNING: excessive frame size! %lldx%lld\n", static_cast<long long>(m_frameWidth),
               static_cast<long long>(m_frameHeight));
 }
@@ -98,13 +99,45 @@ FrameFileCheck FrameFile::check() const {
         return FrameFileCheck::noHeader;
     if (be::readU32(m_headerData.data()) != m_format.magicNumber)
         return FrameFileCheck::wrongMagic;
-    if (m_frameWidth > kMaxFrameDimension)
+    if (m_frameWidth > m_maxDimension)
         return FrameFileCheck::widthTooLarge;
-    if (m_frameHeight > kMaxFrameDimension)
+    if (m_frameHeight > m_maxDimension)
         return FrameFileCheck::heightTooLarge;
-    if (float(m_fileSize) < m_frameWidth * m_frameHeight * 4.0f)
+    if (m_fileSize < uint64_t(frameByteCount()))
         return FrameFileCheck::fileTooSmall;
     return FrameFileCheck::ok;
+}
+
+std::string FrameFile::checkText(FrameFileCheck check) const {
+    char text[160];
+    const long long limit = (long long)m_maxDimension;
+    switch (check) {
+    case FrameFileCheck::ok:
+        return {};
+    case FrameFileCheck::noHeader:
+        return m_fileSize <= kHeaderSize ? "file of 2048 bytes or less: no header read"
+                                         : "the header could not be read";
+    case FrameFileCheck::wrongMagic:
+        std::snprintf(text, sizeof text, "magic number 0x%08llx is not the reader's",
+                      (unsigned long long)be::readU32(m_headerData.data()));
+        return text;
+    case FrameFileCheck::widthTooLarge:
+        std::snprintf(text, sizeof text, "width %lld > %lld", (long long)m_frameWidth, limit);
+        return text;
+    case FrameFileCheck::heightTooLarge:
+        std::snprintf(text, sizeof text, "height %lld > %lld", (long long)m_frameHeight, limit);
+        return text;
+    case FrameFileCheck::fileTooSmall:
+        std::snprintf(text, sizeof text, "file size %lld < width*height*4 = %lld", (long long)m_fileSize,
+                      (long long)frameByteCount());
+        return text;
+    }
+    return {};
+}
+
+std::optional<std::string> FrameFile::layoutRefusal() const {
+    std::optional<FrameLayout> layout = declaredLayout();
+    return layout ? layout->refusal : std::nullopt;
 }
 
 NSSize FrameFile::frameSize() const {

@@ -7,7 +7,11 @@
 //
 // The pixel data of a frame is n = H x W x 4 bytes from the data offset on: H lines of W pixels,
 // no line padding, each pixel one 32-bit big-endian word with 10-bit red, green and blue in bits
-// 31-22, 21-12 and 11-2. The header's own description of its pixels is not consulted.
+// 31-22, 21-12 and 11-2. The reader itself doesn't act on the header's own description of its
+// pixels (declaredLayout()); the document refuses a file that claims another layout.
+//
+// Frames are limited to kMaxFrameDimension (2048) in either dimension; a reader made with the large
+// frames allowance takes up to kMaxLargeFrameDimension (16384). Byte counts are 64-bit throughout.
 #pragma once
 
 #include "framefiles/frame_layout.h"
@@ -28,8 +32,8 @@ enum class FrameFileCheck {
     ok,
     noHeader,       // missing file, unopenable, 2048 bytes or less, or the header read came back short
     wrongMagic,     // the header's first four bytes are not the reader's magic number
-    widthTooLarge,  // frame width > 2048
-    heightTooLarge, // frame height > 2048
+    widthTooLarge,  // frame width > the reader's limit (2048, or 16384 with large frames)
+    heightTooLarge, // frame height > that limit
     fileTooSmall,   // file size < width x height x 4
 };
 
@@ -46,6 +50,13 @@ class FrameFile {
 public:
     static constexpr size_t kHeaderSize = 2048;
     static constexpr float kMaxFrameDimension = 2048.0f;
+    static constexpr float kMaxLargeFrameDimension = 16384.0f;
+
+    /// The largest width or height the reader accepts: kMaxFrameDimension, or kMaxLargeFrameDimension
+    /// when large frames are allowed.
+    static float maxFrameDimension(bool allowLargeFrames) {
+        return allowLargeFrames ? kMaxLargeFrameDimension : kMaxFrameDimension;
+    }
 
     virtual ~FrameFile() = default;
     FrameFile(const FrameFile&) = delete;
@@ -55,6 +66,11 @@ public:
     bool fileOK() const { return check() == FrameFileCheck::ok; }
     /// Which usability test fails first (ok when none does).
     FrameFileCheck check() const;
+    /// Why check() refuses the file, for the user: "width 4096 > 2048", "file size 9000 <
+    /// width*height*4 = 19200", ...; "" for ok. `magic` is the file's first four bytes.
+    std::string checkText(FrameFileCheck check) const;
+    /// This reader's largest accepted width or height.
+    float maxDimension() const { return m_maxDimension; }
 
     /// Width and height; 0 x 0 without a header.
     NSSize frameSize() const;
@@ -88,14 +104,19 @@ public:
 
     /// The file's size from the file system (0 when the file wasn't found).
     uint64_t fileSize() const { return m_fileSize; }
-    /// n = H x W x 4 with W and H truncated to whole numbers. (Computed in 64 bits, so that a
-    /// refused header with huge dimensions can't overflow; within the 2048 limits it is < 2^24.)
+    /// n = H x W x 4 with W and H truncated to whole numbers, in 64 bits (16384 x 16384 frames
+    /// give 2^30; a refused header with huge dimensions can't overflow).
     int64_t frameByteCount() const;
-    /// The pixel layout the header claims, for information only; nullopt without a header.
+    /// The pixel layout the header claims; nullopt without a header.
     virtual std::optional<FrameLayout> declaredLayout() const = 0;
+    /// Why the header's claimed layout can't be copied (FrameLayout::refusal); nullopt when it can.
+    std::optional<std::string> layoutRefusal() const;
 
 protected:
     explicit FrameFile(const FrameFileFormat& format) : m_format(format) {}
+
+    /// Before the opening: the largest width or height accepted (and warned about).
+    void setMaxDimension(float maxDimension) { m_maxDimension = maxDimension; }
 
     /// Construction: finds, sizes and opens the file, reads the header and checks its magic number,
     /// logging each problem. Whatever happens, the reader is left usable for its queries.
@@ -126,5 +147,6 @@ private:
     float m_frameWidth = 0;
     float m_frameHeight = 0;
     int32_t m_dataOffset = 0;
+    float m_maxDimension = kMaxFrameDimension;
     std::shared_ptr<NSImage> m_image;
 };

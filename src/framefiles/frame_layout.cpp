@@ -68,6 +68,38 @@ constexpr size_t kCineonInterleave = 680; // u8: 0 pixel interleaved
 constexpr size_t kCineonPacking = 681;    // u8: 5 = 10 bits filled into 32-bit words
 constexpr uint8_t kCineonPackingFilled32 = 5;
 
+// A field claims something unless it is zero or has all its bits set (undefined).
+template <typename T> bool claims(T value) {
+    return value != 0 && value != T(~T(0));
+}
+
+std::string refusalText(const std::string& what) {
+    return what + ": " + kCopiableLayoutText;
+}
+
+// "16-bit RGB", "12-bit RGB packed", "10-bit luma filled B", "10-bit RGB run-length encoded": the
+// claimed parts of a DPX element, bit depth first.
+std::string claimedDPXLayout(const DPXImageElementHeader& e) {
+    std::string text;
+    if (claims(e.bitDepth))
+        text = std::to_string(e.bitDepth) + "-bit";
+    if (claims(e.descriptor)) {
+        const char* name = descriptorName(e.descriptor);
+        text += (text.empty() ? "" : " ") +
+                (name ? std::string(name) : "descriptor " + std::to_string(e.descriptor));
+    } else {
+        text += text.empty() ? "pixels" : " pixels";
+    }
+    // Packing tells 10- and 12-bit layouts apart; for other depths only an unusual one is named.
+    if ((e.bitDepth == 10 || e.bitDepth == 12) && e.packing != 0xFFFF)
+        text += " " + packingName(e.packing);
+    else if (claims(e.packing) && e.packing != kPackingFilledA)
+        text += " " + packingName(e.packing);
+    if (claims(e.encoding))
+        text += e.encoding == 1 ? " run-length encoded" : " encoding " + std::to_string(e.encoding);
+    return text;
+}
+
 } // namespace
 
 FrameLayout layoutOfDPXHeader(const DPXHeader& header) {
@@ -93,6 +125,12 @@ FrameLayout layoutOfDPXHeader(const DPXHeader& header) {
         layout.text += ", " + std::to_string(elements) + " elements";
     layout.native = first.descriptor == kDescriptorRGB && first.bitDepth == 10 &&
                     first.packing == kPackingFilledA && first.encoding == 0;
+    const bool contradicts = (claims(first.descriptor) && first.descriptor != kDescriptorRGB) ||
+                             (claims(first.bitDepth) && first.bitDepth != 10) ||
+                             (claims(first.packing) && first.packing != kPackingFilledA) ||
+                             claims(first.encoding);
+    if (contradicts)
+        layout.refusal = refusalText(claimedDPXLayout(first));
     return layout;
 }
 
@@ -112,5 +150,22 @@ FrameLayout layoutOfCineonHeader(const uint8_t* header) {
                   std::to_string(header[kCineonPacking]);
     layout.native = channels == 3 && depths == std::set<unsigned>{10} &&
                     header[kCineonPacking] == kCineonPackingFilled32 && header[kCineonInterleave] == 0;
+    std::set<unsigned> claimedDepths;
+    for (unsigned depth : depths)
+        if (claims(uint8_t(depth)))
+            claimedDepths.insert(depth);
+    const bool otherDepth = !claimedDepths.empty() && claimedDepths != std::set<unsigned>{10};
+    if ((claims(uint8_t(channels)) && channels != 3) || otherDepth ||
+        (claims(header[kCineonPacking]) && header[kCineonPacking] != kCineonPackingFilled32) ||
+        claims(header[kCineonInterleave])) {
+        std::string what = claimedDepths.empty() ? std::string("Cineon") : bits + "-bit";
+        if (claims(uint8_t(channels)))
+            what += " " + std::to_string(channels) + "-channel";
+        if (claims(header[kCineonPacking]))
+            what += ", packing " + std::to_string(header[kCineonPacking]);
+        if (claims(header[kCineonInterleave]))
+            what += ", interleave " + std::to_string(header[kCineonInterleave]);
+        layout.refusal = refusalText(what);
+    }
     return layout;
 }

@@ -14,9 +14,9 @@ using fw::DefaultsValue;
 
 namespace {
 
-const std::vector<std::string> kKeysInOrder{"FrameRate",          "Codec",          "SourceID",
-                                            "FileName",           "DefaultFileExt", "DefaultFileNameType",
-                                            "DefaultSourceIDType"};
+const std::vector<std::string> kKeysInOrder{
+    "FrameRate",           "Codec",           "SourceID", "FileName", "DefaultFileExt", "DefaultFileNameType",
+    "DefaultSourceIDType", "AllowLargeFrames"};
 
 class FakeVideoOut : public VideoOutController {
 public:
@@ -55,7 +55,7 @@ fw::Menu* submenu(fw::Framework& framework, const std::string& title) {
 
 } // namespace
 
-TEST(MyAppController, FirstStartRegistersTheSevenDefaultsInOrder) {
+TEST(MyAppController, FirstStartRegistersTheEightDefaultsInOrder) {
     App app;
     EXPECT_EQ(app.defaults().registeredKeys(), kKeysInOrder);
     EXPECT_EQ(app.defaults().objectForKey("FrameRate"), DefaultsValue(int32_t(0)));
@@ -65,6 +65,7 @@ TEST(MyAppController, FirstStartRegistersTheSevenDefaultsInOrder) {
     EXPECT_EQ(app.defaults().objectForKey("DefaultFileExt"), DefaultsValue(true));
     EXPECT_EQ(app.defaults().objectForKey("DefaultFileNameType"), DefaultsValue(int32_t(1)));
     EXPECT_EQ(app.defaults().objectForKey("DefaultSourceIDType"), DefaultsValue(int32_t(0)));
+    EXPECT_EQ(app.defaults().objectForKey("AllowLargeFrames"), DefaultsValue(false));
     // Registering stores nothing.
     for (const std::string& key : kKeysInOrder)
         EXPECT_FALSE(app.defaults().hasStoredValue(key)) << key;
@@ -84,6 +85,8 @@ TEST(MyAppController, FirstStartRegistersTheSevenDefaultsInOrder) {
     EXPECT_EQ(app.controller.defaultQTFileNameType(), 1);
     EXPECT_EQ(app.controller.defaultSourceIDType(), 0);
     EXPECT_EQ(app.ui.fileExtensionButton().intValue(), 1);
+    EXPECT_FALSE(app.controller.defaultAllowLargeFrames());
+    EXPECT_EQ(app.ui.allowLargeFramesButton().intValue(), 0);
     EXPECT_EQ(app.fileNamePopup().selectedTag(), 1);
     EXPECT_EQ(app.fileNamePopup().titleOfSelectedItem(), "Sequence Name");
     EXPECT_EQ(app.sourceIDPopup().selectedTag(), 0);
@@ -188,6 +191,10 @@ TEST(MyAppController, SettersAndActionsWriteAtOnceAlsoUnchanged) {
     app.controller.defaultQTFileExtensionButton(app.ui.fileExtensionButton());
     EXPECT_FALSE(app.controller.defaultQTFileExtension());
     EXPECT_EQ(app.defaults().writeCount("DefaultFileExt"), 3);
+    // The large frames check box: off at first, a click allows them (true stored at once).
+    app.ui.allowLargeFramesButton().performClick();
+    EXPECT_TRUE(app.controller.defaultAllowLargeFrames());
+    EXPECT_EQ(app.defaults().objectForKey("AllowLargeFrames"), DefaultsValue(true));
 
     // Choosing the item already selected writes again.
     ASSERT_TRUE(app.fileNamePopup().userSelectItemAtIndex(1));

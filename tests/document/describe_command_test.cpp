@@ -14,7 +14,7 @@ namespace {
 const std::vector<std::string> kKeys{
     "description", "content_width", "content_height", "timescale", "frame_duration",
     "rate_fixed",  "drop_frame",    "codec",          "source_id", "proposed_name",
-    "in",          "out",           "frames"};
+    "in",          "out",           "frames",         "timecode",  "warnings"};
 
 JsonValue describeJson(std::vector<std::string> args, CommandResult* result = nullptr) {
     args.insert(args.begin(), {"describe", "--json"});

@@ -168,7 +168,8 @@ TEST(DocumentWindow, AFailedOpeningShowsTheErrorWithTranslateAndSliderDisabled) 
     ASSERT_TRUE(document);
 
     EXPECT_EQ(document->currentFileCode(), 0);
-    EXPECT_EQ(description(*document), "Error: couldn't open file");
+    EXPECT_EQ(description(*document),
+              "Error: couldn't open file\nlittle-endian DPX: its pixels would have to be converted");
     EXPECT_FALSE(document->translateButton()->isEnabled());
     EXPECT_FALSE(frameSlider(*document).isEnabled());
     EXPECT_FALSE(document->window()->isVisible()); // shown only when the user's open displays it
@@ -183,7 +184,8 @@ TEST(DocumentWindow, AFailedOpeningShowsTheErrorWithTranslateAndSliderDisabled) 
     document->markOut();
     document->gotoIn();
     document->gotoOut();
-    EXPECT_EQ(description(*document), "Error: couldn't open file");
+    EXPECT_EQ(description(*document),
+              "Error: couldn't open file\nlittle-endian DPX: its pixels would have to be converted");
     EXPECT_EQ(document->inFrame(), 0);
     EXPECT_EQ(document->outFrame(), 0);
     tabs(*document).userSelectTab(1);

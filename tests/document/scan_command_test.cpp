@@ -142,12 +142,15 @@ TEST(ScanCommand, FailedOpeningAndUsageErrors) {
     FrameSpec swapped;
     swapped.littleEndian = true;
     writeFrameFile(dir.file("le.dpx"), swapped);
-    for (const Names& args :
-         {Names{"scan", dir.file("le.dpx")}, Names{"scan", "--json", dir.file("gone.dpx")}}) {
+    const std::pair<Names, const char*> cases[] = {
+        {Names{"scan", dir.file("le.dpx")}, "little-endian DPX: its pixels would have to be converted"},
+        {Names{"scan", "--json", dir.file("gone.dpx")}, "no such file"}};
+    for (const auto& [args, why] : cases) {
         CommandResult run = runCli(args);
         EXPECT_EQ(run.exitStatus, 1);
         EXPECT_EQ(run.out.empty(), args[1] != "--json") << run.out; // --json says it in JSON too
-        EXPECT_NE(run.err.find("Error: couldn't open file " + args.back() + ": "), std::string::npos)
+        EXPECT_NE(run.err.find("Error: couldn't open file " + args.back() + ": " + why + "\n"),
+                  std::string::npos)
             << run.err;
     }
     EXPECT_EQ(runCli({"scan"}).exitStatus, 2);

@@ -78,7 +78,11 @@ void checkDescribe(const std::filesystem::path& file, const Row& row,
     std::snprintf(third, sizeof third, "%d frame%s: 0-%d,  ~%.1f MBytes", n, n > 1 ? "s" : "", n - 1,
                   double(width) * height * 4 * n / 1048576.0);
     const std::string storedName = (*info)[0]["filename"].text;
-    EXPECT_EQ(got["description"].text, storedName + "\n" + row.at("frame_size") + "\n" + third);
+    // The three lines of the description; the start timecode and warnings that follow have tests of their
+    // own.
+    const std::string description = got["description"].text;
+    const size_t third_end = description.find('\n', description.find('\n', description.find('\n') + 1) + 1);
+    EXPECT_EQ(description.substr(0, third_end), storedName + "\n" + row.at("frame_size") + "\n" + third);
     const double divisor = height > 750 ? 4.0 : height > 580 ? 3.0 : 2.0;
     EXPECT_NEAR(got["content_width"].number, width / divisor + 46, 0.001);
     EXPECT_NEAR(got["content_height"].number, height / divisor + 115, 0.001);
@@ -109,6 +113,11 @@ void checkRows(const std::filesystem::path& base, const std::vector<Row>& rows, 
             EXPECT_EQ(run.exitStatus, 1) << run.out;
             continue;
         }
+        // The tables predate the refusal of headers that claim a layout other than 10-bit RGB in
+        // 32-bit words (12-bit packed, RGBA, luma): those files no longer open, and say why.
+        if (run.exitStatus == 1 &&
+            run.err.find("only 10-bit RGB in 32-bit words can be copied") != std::string::npos)
+            continue;
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         std::optional<JsonValue> scan = parseJson(run.out);
         ASSERT_TRUE(scan) << run.out;

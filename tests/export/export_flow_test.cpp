@@ -233,9 +233,8 @@ TEST(ExportFlow, AStoppedExportIsShownAsSuch) {
     const auto& alerts = session.framework().alertsShown();
     ASSERT_EQ(alerts.size(), 1u);
     EXPECT_EQ(alerts[0].message, DPXMovieFile::kExportStoppedMessage);
-    EXPECT_EQ(alerts[0].informative,
-              "shot_0003.dpx: missing, unreadable or not a DPX or Cineon frame. The movie "
-              "holds the 2 of 4 frames written before it.");
+    EXPECT_EQ(alerts[0].informative, "shot_0003.dpx: no such file. The movie "
+                                     "holds the 2 of 4 frames written before it.");
     EXPECT_EQ(document->translateButton()->title(), "Translate...");
 }
 

@@ -56,8 +56,8 @@ TEST(ExportValues, TimecodeDefinitionAtEveryRate) {
 }
 
 TEST(ExportValues, TimecodeRecordReadsDigitsWithoutFlagBits) {
-    auto check = [](uint32_t bcd, int h, int m, int s, int f) {
-        TimeCodeRecord r = exportTimeCodeRecord(bcd);
+    auto check = [](uint32_t bcd, int h, int m, int s, int f, int fps = 30) {
+        TimeCodeRecord r = exportTimeCodeRecord(bcd, fps);
         EXPECT_EQ(r.t.hours, h) << std::hex << bcd;
         EXPECT_EQ(r.t.minutes, m) << std::hex << bcd;
         EXPECT_EQ(r.t.seconds, s) << std::hex << bcd;
@@ -70,6 +70,38 @@ TEST(ExportValues, TimecodeRecordReadsDigitsWithoutFlagBits) {
     check(0xC1808000, 1, 0, 0, 0); // the hours', minutes' and seconds' flags
     check(0x50a359d2, 10, 23, 59, 12);
     check(0x0000001A, 0, 0, 0, 20); // digits are not tested against 9: 1 x 10 + 10
+    // Above 30 frames per second bit 6 is the frames-tens digit's: 01:00:00:45 stays 45.
+    check(0x01000045, 1, 0, 0, 5, 25);
+    check(0x01000045, 1, 0, 0, 45, 50);
+    check(0x01000059, 1, 0, 0, 59, 60);
+    check(0x010000D9, 1, 0, 0, 59, 60); // the colour-frame flag is still no digit
+}
+
+TEST(ExportValues, TimecodeMovedByFramesCountsAtTheMoviesRate) {
+    struct Case {
+        uint32_t start;
+        int32_t offset;
+        int rateTag;
+        uint32_t expected;
+    };
+    const Case cases[] = {
+        {0x01000016, 4, 1, 0x01000020},  // 24 fps
+        {0x01000020, -4, 1, 0x01000016}, // back to the opened file's earlier frame
+        {0x01000023, 1, 1, 0x01000100},  // into the next second
+        {0x00000002, -3, 1, 0x23595923}, // before midnight: the day before
+        {0x00005928, 4, 3, 0x00010004},  // 29.97 drop frame: 00:01:00;00 and ;01 are skipped
+        {0x00095929, 1, 3, 0x00100000},  // ... but not at a tenth minute
+        {0x00005928, 4, 4, 0x00010002},  // 29.97 non-drop counts every label
+        {0x01000045, 3, 6, 0x01000048},  // 50 fps: frames 40-59
+        {0x01000049, 1, 6, 0x01000100},  {0x01000045, 2, 8, 0x01000047}, // 60 fps
+        {0xFFFFFFFF, 5, 1, 0xFFFFFFFF},                                  // no timecode stays none
+    };
+    for (const Case& c : cases) {
+        settings::FrameRateSettings rate = settings::frameRateSettingsForTag(c.rateTag);
+        TimeCodeDef def = exportTimeCodeDef(rate.movieTimescale, rate.frameDuration, rate.tcDropFrame);
+        EXPECT_EQ(offsetTimeCode(c.start, c.offset, def), c.expected)
+            << std::hex << c.start << " + " << std::dec << c.offset << " at tag " << c.rateTag;
+    }
 }
 
 TEST(ExportValues, DataReferencePastTheLimitStopsAReferenceExport) {

@@ -202,10 +202,10 @@ TEST(SaveMovie, ReferenceMoviePointsIntoEveryFrameFile) {
     ASSERT_TRUE(video && video->descriptions.size() == 6);
     EXPECT_EQ(be::readU16(video->descriptions[5].bytes.data() + 48), 1); // frameCount
     // ffprobe reads the header (it opens one frame file per track, so it can't check the frames).
-    // The timecode is the opened file's, the third frame's, not the in point's.
+    // The timecode is the in point's own, the first frame's, not the opened third frame's.
     EXPECT_TRUE(hasLines(probeStreams(dir.file("ref.mov")),
                          {"streams.stream.0.width=64", "streams.stream.0.nb_frames=\"6\"",
-                          "streams.stream.0.tags.timecode=\"01:00:00:02\""}));
+                          "streams.stream.0.tags.timecode=\"01:00:00:00\""}));
     EXPECT_EQ(testsupport::runCli({"verify", dir.file("ref.mov")}).exitStatus, 0);
 }
 

@@ -71,7 +71,7 @@ TEST(TranslateCommand, JsonReportAndTheChosenPathWithTheMovieExtension) {
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     testsupport::JsonValue json = parsed(result.out);
     EXPECT_EQ(json.keys, (std::vector<std::string>{"movie", "frames_requested", "frames_written", "reference",
-                                                   "frames_differ", "complete", "problems"}));
+                                                   "frames_differ", "complete", "problems", "warnings"}));
     EXPECT_EQ(json["movie"].text, dir.file("take.mov"));
     EXPECT_EQ(json["frames_requested"].number, 3);
     EXPECT_EQ(json["frames_written"].number, 3);
@@ -123,7 +123,7 @@ TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
     EXPECT_EQ(json["timescale"].number, 2997);
     EXPECT_EQ(json["frame_duration"].number, 100);
     EXPECT_EQ(json["frames"].number, 3);
-    EXPECT_EQ(json["timecode"].text, "01:00:00;00");
+    EXPECT_EQ(json["timecode"].text, "01:00:00;01"); // the in point's, the second frame's own
     EXPECT_TRUE(json["drop_frame"].boolean);
     EXPECT_EQ(json["source_name"].text, "A001_C002");
 }
@@ -151,6 +151,9 @@ TEST(TranslateCommand, RangesByFrameNumberAndTimecode) {
     EXPECT_EQ(references({"--from-tc", "01:00:00:01", "--to-tc", "01:00:00:02"}),
               (Names{"shot_0002.dpx", "shot_0003.dpx"}));
     EXPECT_EQ(references({"--to-tc", "01:00:00:01"}), (Names{"shot_0001.dpx", "shot_0002.dpx"}));
+    // The movie's timecode starts at its first frame's.
+    references({"--from", "5"});
+    EXPECT_EQ(parsed(runCli({"verify", "--json", dir.file("r.mov")}).out)["timecode"].text, "01:00:00:04");
 
     // Numbers and timecodes that no frame has are usage errors that name the nearest frames.
     auto missing = runCli({"translate", dir.file("shot_0001.dpx"), "--from", "4"});
@@ -216,9 +219,8 @@ TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     testsupport::writeFile(dir.file("notes.txt"), {'h', 'i', '!', '!'});
     auto notFrame = runCli({"translate", "--json", dir.file("notes.txt")});
     EXPECT_EQ(notFrame.exitStatus, 1);
-    EXPECT_EQ(parsed(notFrame.out)["problems"][0].text, "couldn't open file " + dir.file("notes.txt") +
-                                                            ": Can't identify file " + dir.file("notes.txt") +
-                                                            " - contains unknown ID: 'hi!!' (0x68692121)");
+    EXPECT_EQ(parsed(notFrame.out)["problems"][0].text,
+              "couldn't open file " + dir.file("notes.txt") + ": unknown ID 'hi!!' (0x68692121)");
 
     EXPECT_EQ(runCli({"translate"}).exitStatus, 2);
     EXPECT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "--bogus"}).exitStatus, 2);

@@ -53,6 +53,24 @@ TEST(InfoCommand, ReportsEveryKeyOfAnAcceptedDPX) {
     fileSpec.timecode = 0x0000001a; // a nibble above 9
     writeFrameFile(dir.file("shot_0001.dpx"), fileSpec);
     EXPECT_EQ(infoJson({dir.file("shot_0001.dpx")})[0]["timecode"].text, "00:00:00:1a");
+
+    // 01:00:00:45: bit 6 of the frames byte is a flag at 30 frames per second or fewer, a digit when
+    // the header's own rate (film frame rate at 1724, temporal sampling rate at 1940) says more.
+    fileSpec.timecode = timecodeWord(1, 0, 0, 45);
+    struct Rate {
+        size_t offset;
+        uint32_t bits; // f32 big-endian
+        const char* shown;
+    };
+    for (const Rate& rate : {Rate{1724, 0xFFFFFFFF, "01:00:00:05"}, Rate{1724, 0x41C80000, "01:00:00:05"},
+                             Rate{1724, 0x42480000, "01:00:00:45"}, Rate{1940, 0x426FC28F, "01:00:00:45"}}) {
+        std::vector<uint8_t> bytes = frameFileBytes(fileSpec);
+        for (int i = 0; i < 4; ++i)
+            bytes[rate.offset + size_t(i)] = uint8_t(rate.bits >> (24 - 8 * i));
+        writeFile(dir.file("shot_0001.dpx"), bytes);
+        EXPECT_EQ(infoJson({dir.file("shot_0001.dpx")})[0]["timecode"].text, rate.shown)
+            << std::hex << rate.bits;
+    }
 }
 
 TEST(InfoCommand, RefusedAndUnknownFilesMakeExitStatusOne) {
