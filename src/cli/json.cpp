@@ -1,5 +1,7 @@
 #include "cli/json.h"
 
+#include "cli/display_text.h"
+
 #include <cmath>
 #include <cstdio>
 
@@ -88,7 +90,10 @@ JsonWriter& JsonWriter::null() {
     return *this;
 }
 
-std::string JsonWriter::escape(const std::string& text) {
+std::string JsonWriter::escape(const std::string& raw) {
+    // JSON text is UTF-8: bytes that are not (names of other systems' files, text read from a file)
+    // are taken as Latin-1, so that the output stays valid and every byte can be recovered.
+    const std::string text = jsonText(raw);
     std::string out;
     out.reserve(text.size());
     for (unsigned char c : text) {

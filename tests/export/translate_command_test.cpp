@@ -305,3 +305,19 @@ TEST(TranslateCommand, MemoryDoesNotGrowWithTheSequence) {
 }
 
 } // namespace
+
+TEST(TranslateCommand, ASourceIdLongerThanTheTimecodeTrackHoldsIsAUsageError) {
+    testsupport::CommandResult result =
+        testsupport::runCli({"translate", "f_0001.dpx", "--source-id", std::string(65536, 'x')});
+    EXPECT_EQ(result.exitStatus, 2);
+    EXPECT_NE(result.err.find("at most 65535"), std::string::npos) << result.err;
+
+    // The desktop field keeps what fits, cut before a partial character.
+    TempDir dir;
+    writeSequence(dir.file(""), "f_", 1, smallFrame());
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("f_0001.dpx"));
+    document->sourceIDTextField()->setStringValue(std::string(65534, 'x') + "\xc3\xa9");
+    document->controlTextDidChange();
+    EXPECT_EQ(document->sourceID(), std::string(65534, 'x'));
+}
