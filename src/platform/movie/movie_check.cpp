@@ -232,14 +232,13 @@ void inspectVideo(const MovieTrackInfo& track, const TrackSummary& summary, cons
     }
     if (track.sampleCount == 0)
         out.problems.push_back("the video track has no frames");
-    // A table of a few bytes can claim millions of samples of one size; in the movie's own file they
-    // must fit, which is known before walking them.
     if (track.sampleCount > maxSamples) {
         out.problems.push_back("the video track claims " + std::to_string(track.sampleCount) +
                                " frames, more than a movie header of " + std::to_string(headerSize) +
                                " bytes can plausibly describe");
         return;
     }
+    // Samples of one size all in the movie's own file must fit in it, which is known before walking them.
     const bool allInMovie = track.dataRefs.size() == 1 && track.dataRefs.front().selfContained;
     if (allInMovie && track.commonSampleSize != 0 &&
         uint64_t(track.sampleCount) * track.commonSampleSize > fileSize) {
