@@ -89,3 +89,45 @@ std::string printable(const std::string& raw) {
     }
     return out;
 }
+
+namespace {
+
+/// The length of the well-formed UTF-8 sequence at text[i] (1 to 4), or 0.
+size_t utf8SequenceLength(const std::string& text, size_t i) {
+    const unsigned char c = text[i];
+    size_t length = c < 0x80             ? 1
+                    : (c & 0xE0) == 0xC0 ? 2
+                    : (c & 0xF0) == 0xE0 ? 3
+                    : (c & 0xF8) == 0xF0 ? 4
+                                         : 0;
+    if (length == 0 || i + length > text.size())
+        return 0;
+    for (size_t k = 1; k < length; ++k)
+        if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80)
+            return 0;
+    return length;
+}
+
+} // namespace
+
+std::string terminalText(const std::string& raw) {
+    std::string out;
+    size_t i = 0;
+    while (i < raw.size()) {
+        const unsigned char c = raw[i];
+        size_t length = utf8SequenceLength(raw, i);
+        // U+0080..U+009F (C2 80..C2 9F) are control characters too.
+        bool control = c < 0x20 || c == 0x7F || c == '\\' ||
+                       (length == 2 && c == 0xC2 && static_cast<unsigned char>(raw[i + 1]) < 0xA0);
+        if (length == 0 || control) {
+            char code[8];
+            std::snprintf(code, sizeof code, "\\x%02x", c);
+            out += code;
+            ++i;
+        } else {
+            out.append(raw, i, length);
+            i += length;
+        }
+    }
+    return out;
+}

@@ -75,6 +75,10 @@ OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOption
             error = "unknown codec '" + value + "'";
     } else if (arg == "--source-id") {
         options.sourceID = value;
+        if (value.size() > DPXMovieFile::kMaxSourceIDBytes)
+            error = "--source-id is " + std::to_string(value.size()) +
+                    " bytes; the timecode track holds at most " +
+                    std::to_string(DPXMovieFile::kMaxSourceIDBytes);
     } else if (byNumber) {
         std::optional<uint64_t> number = parseFrameNumber(value);
         if (!number)

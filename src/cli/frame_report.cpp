@@ -5,8 +5,10 @@
 #include "framefiles/dpx_timecode.h"
 #include "framefiles/frame_file_code.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <sys/stat.h>
 
 namespace {
 
@@ -51,6 +53,16 @@ FrameReport reportFrameFile(const std::string& path) {
     report.path = path;
     report.kind = "unknown";
     uint32_t id = 0;
+    // A FIFO or a device would read as an empty file, a loop of links as a missing one.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 && errno == ELOOP) {
+        report.problem = "cannot read the file: symbolic link loop";
+        return report;
+    }
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        report.problem = "cannot read the file: not a regular file";
+        return report;
+    }
     if (int error = readFrameFileID(path, id)) {
         report.problem = std::string("cannot read the file: ") + std::strerror(error);
         return report;

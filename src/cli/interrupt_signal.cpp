@@ -9,6 +9,8 @@ sigset_t interruptSet() {
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
     return set;
 }
 
@@ -36,7 +38,12 @@ void InterruptCounter::waitForInterrupts() {
             continue;
         if (m_stopping.load())
             return;
-        m_count.fetch_add(1);
+        if (signal == SIGINT) {
+            m_count.fetch_add(1);
+        } else {
+            int none = 0;
+            m_terminatedBy.compare_exchange_strong(none, signal);
+        }
         if (m_wake)
             m_wake();
     }

@@ -1,5 +1,7 @@
 #include "cli/json.h"
 
+#include "cli/display_text.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
@@ -54,12 +56,14 @@ JsonWriter& JsonWriter::endArray() {
 }
 
 JsonWriter& JsonWriter::key(const std::string& name) {
-    m_document->pendingKey = name;
+    m_document->pendingKey = jsonText(name);
     return *this;
 }
 
 JsonWriter& JsonWriter::value(const std::string& text) {
-    m_document->place(text);
+    // JSON text is UTF-8: bytes that are not (names of other systems' files, text read from a file)
+    // are taken as Latin-1, so that the output stays valid and every byte can be recovered.
+    m_document->place(jsonText(text));
     return *this;
 }
 

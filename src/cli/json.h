@@ -1,6 +1,6 @@
 // The commands' --json output, built value by value in the order written; the document is made and
-// written by nlohmann's JSON library (strings escaped there; invalid UTF-8 replaced by U+FFFD, though
-// the commands hand it only UTF-8, see jsonText()).
+// written by nlohmann's JSON library. Strings are UTF-8: bytes that are not are taken as Latin-1
+// (see jsonText()), so the output is always valid JSON and every byte can be recovered.
 #pragma once
 
 #include <cstdint>

@@ -212,6 +212,9 @@ int runTranslateCommand(const Arguments& args) {
             existing = destination;
             return fw::SavePanel::CancelButton;
         }
+        // --force is the answer to "Replace?"; without it the export never replaces a file, even one
+        // that appears while it runs.
+        panel.setReplaceConfirmed(options.force);
         return fw::SavePanel::OKButton;
     });
 
@@ -237,9 +240,13 @@ int runTranslateCommand(const Arguments& args) {
         runLoop.runUntil(
             [&] {
                 return !document->isConverting() || interrupts.count() != seenInterrupts ||
-                       document->progressText()->stringValue() != lastTick;
+                       interrupts.terminatedBy() != 0 || document->progressText()->stringValue() != lastTick;
             },
             std::chrono::seconds(1));
+        // Asked to end (SIGTERM, SIGHUP): as a second Ctrl-C, the export is given up and its
+        // temporary file removed.
+        if (interrupts.terminatedBy() != 0 && document->isConverting())
+            document->abortExport();
         const int count = interrupts.count();
         if (count != seenInterrupts) {
             if (seenInterrupts == 0 && document->isConverting()) {
@@ -297,6 +304,8 @@ int runTranslateCommand(const Arguments& args) {
         for (const std::string& problem : report.problems)
             std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
     }
+    if (int signal = interrupts.terminatedBy(); signal != 0 && !outcome.complete())
+        return 128 + signal;
     if (seenInterrupts > 0 && !outcome.complete())
         return kExitInterrupted;
     return outcome.complete() ? 0 : 1;

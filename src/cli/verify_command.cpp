@@ -1,8 +1,11 @@
 // reelmaker verify [--json] MOVIE: reads a movie (ours or another writer's) and checks that it is sound
 // and that every sample kept in another file is there.
 #include "cli/commands.h"
+#include "cli/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/json.h"
+#include "document/dpx_movie_file.h"
+#include "framefiles/frame_file_code.h"
 #include "platform/movie/movie_check.h"
 
 #include <cstdio>
@@ -27,7 +30,7 @@ std::string trackKind(OSType handler) {
 
 void printText(const std::string& path, const MovieInspection& inspection) {
     const MovieFileInfo& file = inspection.file;
-    std::printf("%s: %s movie, time scale %d, duration %llu\n", path.c_str(),
+    std::printf("%s: %s movie, time scale %d, duration %llu\n", terminalText(path).c_str(),
                 inspection.selfContained ? "self-contained" : "reference", int(file.timeScale),
                 (unsigned long long)file.duration);
     for (const TrackSummary& track : inspection.tracks) {
@@ -51,24 +54,27 @@ void printText(const std::string& path, const MovieInspection& inspection) {
         std::printf("  timecode %s (%d fps, %s)", inspection.timecode->c_str(), fps,
                     inspection.dropFrame ? "drop frame" : "non-drop");
         if (inspection.sourceName)
-            std::printf(", source name \"%s\"", inspection.sourceName->c_str());
+            std::printf(", source name \"%s\"", terminalText(*inspection.sourceName).c_str());
         std::printf("\n");
     }
     if (!inspection.references.empty()) {
         std::printf("  references:\n");
         for (const ReferenceCheck& ref : inspection.references)
-            std::printf("    frame %u: %s at %llu, %u bytes: %s\n", unsigned(ref.sample), ref.path.c_str(),
-                        (unsigned long long)ref.offset, unsigned(ref.size),
+            std::printf("    frame %u: %s at %llu, %u bytes: %s\n", unsigned(ref.sample),
+                        terminalText(ref.path).c_str(), (unsigned long long)ref.offset, unsigned(ref.size),
                         ref.ok        ? "ok"
                         : ref.present ? "file too short"
                                       : "missing");
+        if (inspection.referenceCount > inspection.references.size())
+            std::printf("    ... and %llu more\n",
+                        (unsigned long long)(inspection.referenceCount - inspection.references.size()));
     }
     if (inspection.problems.empty()) {
         std::printf("  no problems found\n");
     } else {
         std::printf("  problems:\n");
         for (const std::string& problem : inspection.problems)
-            std::printf("    %s\n", problem.c_str());
+            std::printf("    %s\n", terminalText(problem).c_str());
     }
 }
 
@@ -96,15 +102,32 @@ void printJson(const MovieInspection& inspection) {
         json.field("offset", int64_t(ref.offset));
         json.field("size", int64_t(ref.size));
         json.field("ok", ref.ok);
+        json.field("present", ref.present);
+        if (ref.present)
+            json.field("file_size", int64_t(ref.fileSize));
+        else
+            json.key("file_size").null();
         json.endObject();
     }
     json.endArray();
+    json.field("reference_count", int64_t(inspection.referenceCount));
     json.key("problems").beginArray();
     for (const std::string& problem : inspection.problems)
         json.value(problem);
     json.endArray();
     json.endObject();
     std::printf("%s\n", json.str().c_str());
+}
+
+/// The size a referenced frame file's header gives now (its pixel data may have been rewritten at
+/// another size since the movie was made).
+std::optional<std::pair<int, int>> frameHeaderSize(const std::string& path) {
+    int32_t code = kFileCodeUnknown;
+    std::shared_ptr<FrameFile> frame = DPXMovieFile::openFileAtPath(path, code);
+    if (!frame || code == kFileCodeUnknown)
+        return std::nullopt;
+    const NSSize size = frame->frameSize();
+    return std::make_pair(int(size.width), int(size.height));
 }
 
 } // namespace
@@ -116,7 +139,7 @@ int runVerifyCommand(const Arguments& args) {
     const bool asJson = parsed.json;
     const std::string& path = parsed.files.front();
     MovieInspection inspection;
-    InspectMovie(path, inspection);
+    InspectMovie(path, inspection, frameHeaderSize);
     if (asJson)
         printJson(inspection);
     else

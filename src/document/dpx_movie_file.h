@@ -186,6 +186,8 @@ public:
     static constexpr const char* kFrameRatePopupID = "frameRatePopup";
     static constexpr const char* kCodecPopupID = "codecPopup";
     static constexpr const char* kSourceIDTextFieldID = "sourceIDTextField";
+    /// The source name's length field in the timecode description is 16 bits.
+    static constexpr size_t kMaxSourceIDBytes = 65535;
     static constexpr const char* kMarkInButtonID = "markInButton";
     static constexpr const char* kMarkOutButtonID = "markOutButton";
     static constexpr const char* kGotoInButtonID = "gotoInButton";

@@ -37,6 +37,15 @@ void DPXMovieFile::controlTextDidChange() {
 
 void DPXMovieFile::setSourceID(const std::string& sourceID) {
     m_sourceID = sourceID;
+    if (m_sourceID.size() > kMaxSourceIDBytes) {
+        // What the timecode track can hold, cut before a partial UTF-8 character; the field shows it.
+        size_t end = kMaxSourceIDBytes;
+        while (end > 0 && (static_cast<unsigned char>(m_sourceID[end]) & 0xC0) == 0x80)
+            --end;
+        m_sourceID.resize(end);
+        if (m_sourceIDTextField && m_sourceIDTextField->stringValue() != m_sourceID)
+            m_sourceIDTextField->setStringValue(m_sourceID);
+    }
     if (MyAppController* app = appController())
         app->setDefaultSourceID(m_sourceID);
 }

@@ -54,6 +54,7 @@ void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* c
 
     m_exportSettings = exportSettingsFor(m_saveName, m_bMakeReferenceMovie);
     m_exportSettings.flushOnClose = m_bFlushMovieOnClose;
+    m_exportSettings.replaceExisting = panel.replaceConfirmed();
     m_exportOutcome = ExportOutcome{};
     m_bAbortExport.store(false);
     m_currentFrame.store(m_exportSettings.inFrame);

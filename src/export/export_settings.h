@@ -17,6 +17,7 @@ struct ExportSettings {
     std::string directoryPath;       // the sequence's directory, absolute
     bool makeReferenceMovie = false; // samples point into the frame files instead of being copied
     bool flushOnClose = false;       // force the movie's bytes to the disk before it gets its name
+    bool replaceExisting = false;    // the save panel's "Replace?" was answered yes
     int32_t inFrame = 0;             // first frame index, inclusive
     int32_t outFrame = 0;            // end index as confirmed, exclusive; cancelling only lowers it
     int32_t frameWidth = 0;          // the document's frame size

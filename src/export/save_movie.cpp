@@ -119,8 +119,14 @@ OSErr DPXMovieFile::saveMovie() {
     }
     DataHandler storage = nullptr;
     MovieOwner movie;
+    // A file of that name is replaced only when the user said so; one that appears while the export
+    // runs (another export to the same name) makes this one fail at its end instead.
     err = CreateMovieStorage(dataRef, dataRefType, kMovieCreator, smCurrentScript,
-                             createMovieFileDeleteCurFile, &storage, &movie.movie);
+                             s.replaceExisting ? createMovieFileDeleteCurFile : 0, &storage, &movie.movie);
+    if (err == dupFNErr) {
+        recordExportStop(err, s.saveName + " exists; nothing was replaced");
+        return err;
+    }
     if (err != noErr) {
         NSLog("Could not create file for movie! (2) error %d\n", int(err));
         recordExportStop(err, "can't create the movie file (" + exportStatusText(err) + ")");
@@ -170,8 +176,11 @@ OSErr DPXMovieFile::saveMovie() {
     if (err != noErr) {
         // The samples could not all be kept (a full disk, a vanished folder): nothing was renamed.
         m_exportOutcome.status = err;
-        m_exportOutcome.problem = (m_exportOutcome.problem.empty() ? "" : m_exportOutcome.problem + "; ") +
-                                  "the movie file could not be completed (" + exportStatusText(err) + ")";
+        m_exportOutcome.problem =
+            (m_exportOutcome.problem.empty() ? "" : m_exportOutcome.problem + "; ") +
+            (err == dupFNErr ? s.saveName + " exists (it appeared during the export); "
+                                            "nothing was replaced and no movie was left"
+                             : "the movie file could not be completed (" + exportStatusText(err) + ")");
         return err;
     }
     m_exportOutcome.movieWritten = true;

@@ -6,7 +6,8 @@
 // One loop, compiled for several instruction sets and chosen at load time: the baseline build has
 // no byte shuffle, and without one the vectoriser leaves the byte swap scalar at a fraction of
 // memory speed.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+// Sanitizer builds take the plain path: GCC's ThreadSanitizer crashes at load on the clones' resolver.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(REELMAKER_SANITIZED)
 #define REELMAKER_PREVIEW_CLONES __attribute__((target_clones("default", "arch=x86-64-v2", "arch=x86-64-v3")))
 #else
 #define REELMAKER_PREVIEW_CLONES

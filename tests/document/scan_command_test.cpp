@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sys/stat.h>
 
 using namespace testsupport;
 using Names = std::vector<std::string>;
@@ -157,4 +158,21 @@ TEST(ScanCommand, FailedOpeningAndUsageErrors) {
     EXPECT_EQ(runCli({"scan", "--json"}).exitStatus, 2);
     EXPECT_EQ(runCli({"scan", dir.file("le.dpx"), dir.file("le.dpx")}).exitStatus, 2);
     EXPECT_EQ(runCli({"scan", "--frames", dir.file("le.dpx")}).exitStatus, 2);
+}
+
+TEST(ScanCommand, AFifoADeviceAndALoopOfLinksAreLeftOutForWhatTheyAre) {
+    TempDir dir;
+    writeFrameFile(dir.file("shot_0001.dpx"), FrameSpec{});
+    ASSERT_EQ(mkfifo(dir.file("shot_0002.dpx").c_str(), 0600), 0);
+    std::filesystem::create_symlink("/dev/zero", dir.file("shot_0003.dpx"));
+    std::filesystem::create_symlink("shot_0005.dpx", dir.file("shot_0004.dpx"));
+    std::filesystem::create_symlink("shot_0004.dpx", dir.file("shot_0005.dpx"));
+    JsonValue scan = scanJson(dir.file("shot_0001.dpx"));
+    EXPECT_EQ(texts(scan["frames"]), (Names{"shot_0001.dpx"}));
+    const JsonValue& leftOut = scan["left_out"];
+    ASSERT_EQ(leftOut.items.size(), 4u);
+    EXPECT_EQ(leftOut[0]["reason"].text, "unreadable: not a regular file");
+    EXPECT_EQ(leftOut[1]["reason"].text, "unreadable: not a regular file");
+    EXPECT_EQ(leftOut[2]["reason"].text, "unreadable: symbolic link loop");
+    EXPECT_EQ(leftOut[3]["reason"].text, "unreadable: symbolic link loop");
 }

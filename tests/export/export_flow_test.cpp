@@ -31,6 +31,9 @@ void answerPanels(HeadlessSession& session, std::optional<std::string> path, int
     session.framework().setSavePanelResponder([path, kindTag](fw::HeadlessSavePanel& panel) {
         if (path)
             panel.setFilename(*path);
+        // A file that exists makes the panel ask "Replace?"; the user says yes.
+        std::error_code ec;
+        panel.setReplaceConfirmed(path && std::filesystem::exists(*path, ec));
         panel.accessoryView()
             ->find<fw::Matrix>(DPXMovieFile::kSaveOptionMatrixID)
             ->selectCellWithTag(kindTag);

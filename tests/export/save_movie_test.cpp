@@ -321,8 +321,9 @@ TEST(SaveMovie, NoMovieWhenNoFrameCouldBeWritten) {
     testsupport::writeFile(dir.file("m.mov"), {1, 2, 3});
     std::filesystem::remove(paths[0]);
     LogCapture log;
-    EXPECT_EQ(document->saveMovieWithSettings(settingsAtRate(*document, dir.file("m.mov"), false, kTag24)),
-              -1);
+    ExportSettings s = settingsAtRate(*document, dir.file("m.mov"), false, kTag24);
+    s.replaceExisting = true;
+    EXPECT_EQ(document->saveMovieWithSettings(s), -1);
     EXPECT_FALSE(document->exportOutcome().movieWritten);
     EXPECT_EQ(document->exportOutcome().problem.find("shot_0001.dpx"), 0u);
     // What stood under the name is left alone.

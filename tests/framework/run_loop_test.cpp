@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <memory>
 #include <thread>
 
 using namespace fw;
@@ -27,24 +28,24 @@ TEST(RunLoop, RepeatingTimerFiresOncePerPeriodAndSkipsMissedTicks) {
     auto timer = loop.scheduledTimerWithTimeInterval(0.25, true, [&](Timer&) { ++ticks; });
     EXPECT_DOUBLE_EQ(timer->timeInterval(), 0.25);
 
-    EXPECT_EQ(loop.pumpOnce(), 0);  // not yet due
+    EXPECT_EQ(loop.pumpOnce(), 0); // not yet due
     clock.now += 249ms;
     loop.pumpOnce();
     EXPECT_EQ(ticks, 0);
     clock.now += 1ms;
     loop.pumpOnce();
     EXPECT_EQ(ticks, 1);
-    loop.pumpOnce();  // same instant: no second tick
+    loop.pumpOnce(); // same instant: no second tick
     EXPECT_EQ(ticks, 1);
 
     // A run loop that wasn't pumped for a second fires once, then keeps the 0.25 s grid.
-    clock.now += 1000ms;  // now 1.25 s
+    clock.now += 1000ms; // now 1.25 s
     loop.pumpOnce();
     EXPECT_EQ(ticks, 2);
-    clock.now += 240ms;  // 1.49 s
+    clock.now += 240ms; // 1.49 s
     loop.pumpOnce();
     EXPECT_EQ(ticks, 2);
-    clock.now += 10ms;  // 1.50 s
+    clock.now += 10ms; // 1.50 s
     loop.pumpOnce();
     EXPECT_EQ(ticks, 3);
 }
@@ -68,9 +69,9 @@ TEST(RunLoop, InvalidateStopsTimerAndReleasesItsTarget) {
     }
     EXPECT_EQ(*target, 3);
     EXPECT_FALSE(timer->isValid());
-    EXPECT_EQ(target.use_count(), 1);  // the callback and what it captured are gone
+    EXPECT_EQ(target.use_count(), 1); // the callback and what it captured are gone
     EXPECT_EQ(loop.timerCount(), 0u);
-    timer->invalidate();  // again: harmless
+    timer->invalidate(); // again: harmless
 
     // A one-shot timer fires once and ends; one invalidated before its date never fires.
     int once = 0, never = 0;
@@ -138,4 +139,18 @@ TEST(RunLoop, RunUntilSleepsUntilTheNextTimer) {
     EXPECT_TRUE(loop.runUntil([&] { return ticks >= 3; }, 5s));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 55ms);
     timer->invalidate();
+}
+
+TEST(RunLoop, TheLastPostOfAWorkerMayEndTheRunLoop) {
+    // The export's worker posts its last work and the main thread, running it, destroys the run
+    // loop: the post must not touch the run loop after its work can run (seen by the sanitizers).
+    for (int round = 0; round < 50; ++round) {
+        auto loop = std::make_unique<HeadlessRunLoop>();
+        HeadlessRunLoop* raw = loop.get();
+        std::atomic<bool> ran{false};
+        std::thread worker([raw, &ran] { raw->performOnMainThread([&ran] { ran.store(true); }); });
+        loop->runUntil([&ran] { return ran.load(); }, 10s);
+        loop.reset();
+        worker.join();
+    }
 }

@@ -161,9 +161,24 @@ void addTimecodeTrack(Recorder& rec, Movie movie, const MoviePlan& plan) {
         int32_t frameNumber = 0;
         rec.check(TCTimeCodeToFrameNumber(handler, &def, &record, &frameNumber), "TCTimeCodeToFrameNumber");
         be::writeU32(reinterpret_cast<uint8_t*>(*sample.get()), uint32_t(frameNumber));
-        rec.check(AddMediaSample(media, sample.get(), 0, (unsigned long)GetHandleSize(sample.get()), duration,
-                                 desc.get(), 1, 0, nullptr),
-                  "AddMediaSample(tmcd)");
+        if (plan.timecodeReferenceFile.empty()) {
+            rec.check(AddMediaSample(media, sample.get(), 0, (unsigned long)GetHandleSize(sample.get()),
+                                     duration, desc.get(), 1, 0, nullptr),
+                      "AddMediaSample(tmcd)");
+        } else {
+            Handle dataRef = nullptr;
+            OSType dataRefType = 0;
+            rec.check(QTNewDataReferenceFromFullPathCFString(
+                          plan.timecodeReferenceFile, kQTNativeDefaultPathStyle, 0, &dataRef, &dataRefType),
+                      "QTNewDataReferenceFromFullPathCFString(tmcd)");
+            HandleOwner dataRefOwner(dataRef);
+            short index = 0;
+            rec.check(AddMediaDataRef(media, &index, dataRef, dataRefType), "AddMediaDataRef(tmcd)");
+            be::writeU16(reinterpret_cast<uint8_t*>(*desc.get()) + 14, uint16_t(index));
+            rec.check(AddMediaSampleReference(media, plan.timecodeReferenceOffset, 4, duration, desc.get(), 1,
+                                              0, nullptr),
+                      "AddMediaSampleReference(tmcd)");
+        }
     }
     rec.check(EndMediaEdits(media), "EndMediaEdits(tmcd)");
     rec.check(InsertMediaIntoTrack(track, 0, 0, duration, fixed1), "InsertMediaIntoTrack(tmcd)");

@@ -49,6 +49,9 @@ struct MoviePlan {
     std::vector<std::string> referenceFiles;
     std::vector<long> referenceOffsets;
     bool replaceExisting = true;
+    /// The timecode sample kept in this other file at this offset (a hostile movie's), not in the movie.
+    std::string timecodeReferenceFile;
+    long timecodeReferenceOffset = 0;
     /// Sparse gap left in the media data after this many frames (0: none).
     int gapAfterFrames = 0;
     uint64_t gapBytes = 0;

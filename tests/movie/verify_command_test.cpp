@@ -72,11 +72,11 @@ TEST(VerifyCommand, ReadsAMovieWrittenByFfmpeg) {
     EXPECT_EQ(topLevelKeys(json.out),
               (std::vector<std::string>{"codec", "width", "height", "timescale", "frame_duration", "frames",
                                         "self_contained", "timecode", "drop_frame", "source_name",
-                                        "references", "problems"}));
+                                        "references", "reference_count", "problems"}));
     EXPECT_TRUE(contains(json.out, R"({"codec":"R10k","width":64,"height":48,)")) << json.out;
     EXPECT_TRUE(contains(json.out,
                          R"("frames":6,"self_contained":true,"timecode":"10:20:30:12","drop_frame":false,)"
-                         R"("source_name":null,"references":[],"problems":[]})"))
+                         R"("source_name":null,"references":[],"reference_count":0,"problems":[]})"))
         << json.out;
 }
 
@@ -109,9 +109,11 @@ TEST(VerifyCommand, ChecksEveryReferencedFrameFile) {
 
     testsupport::CommandResult json = runCli({"verify", "--json", plan.path});
     EXPECT_EQ(json.exitStatus, 0) << json.out;
-    EXPECT_TRUE(contains(json.out, R"("self_contained":false,"timecode":"01:00:00:00","drop_frame":false,)"
-                                   R"("source_name":"Shot \"A\"","references":[{"path":")" +
-                                       plan.referenceFiles[0] + R"(","offset":2048,"size":6144,"ok":true},)"))
+    EXPECT_TRUE(
+        contains(json.out, R"("self_contained":false,"timecode":"01:00:00:00","drop_frame":false,)"
+                           R"("source_name":"Shot \"A\"","references":[{"path":")" +
+                               plan.referenceFiles[0] +
+                               R"(","offset":2048,"size":6144,"ok":true,"present":true,"file_size":8192},)"))
         << json.out;
 
     // One frame gone, one cut short: both are named, and the movie is not sound.
@@ -119,7 +121,9 @@ TEST(VerifyCommand, ChecksEveryReferencedFrameFile) {
     fs::resize_file(plan.referenceFiles[3], 2048 + 100);
     json = runCli({"verify", "--json", plan.path});
     EXPECT_EQ(json.exitStatus, 1);
-    EXPECT_TRUE(contains(json.out, plan.referenceFiles[1] + R"(","offset":2048,"size":6144,"ok":false})"));
+    EXPECT_TRUE(contains(json.out,
+                         plan.referenceFiles[1] +
+                             R"(","offset":2048,"size":6144,"ok":false,"present":false,"file_size":null})"));
     EXPECT_TRUE(contains(json.out, "frame 2: " + plan.referenceFiles[1] + " is missing")) << json.out;
     EXPECT_TRUE(contains(json.out, "frame 4: " + plan.referenceFiles[3] + " holds 2148 bytes")) << json.out;
     testsupport::CommandResult text = runCli({"verify", plan.path});

@@ -1,6 +1,7 @@
 /* Preloaded into a process under test (LD_PRELOAD): holds the first opening of one chosen file by
- * any thread other than the main thread (an export's worker) until the test lets it go. A test can
- * so interrupt or cancel an export at a known frame, however fast the machine is.
+ * any thread other than the main thread (an export's worker), or the first time such a thread gives
+ * a file that name (link, rename), until the test lets it go. A test can so interrupt or cancel an
+ * export at a known frame, or once the movie is complete, however fast the machine is.
  *
  *   REELMAKER_TEST_GATE_FILE  the file name (last path component) whose opening is held
  *   REELMAKER_TEST_GATE_DIR   a directory: the gate creates "reached" in it when it holds, and goes
@@ -61,30 +62,64 @@ static mode_t modeArgument(int flags, va_list args) {
     return (flags & (O_CREAT | O_TMPFILE)) ? (mode_t)va_arg(args, int) : 0;
 }
 
-#define GATED_OPEN(name)                                                                                \
-    int name(const char* path, int flags, ...) {                                                       \
-        va_list args;                                                                                   \
-        va_start(args, flags);                                                                          \
-        mode_t mode = modeArgument(flags, args);                                                        \
-        va_end(args);                                                                                   \
-        holdIfGated(path);                                                                              \
-        int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, #name);   \
-        return real(path, flags, mode);                                                                 \
+#define GATED_OPEN(name)                                                                                     \
+    int name(const char* path, int flags, ...) {                                                             \
+        va_list args;                                                                                        \
+        va_start(args, flags);                                                                               \
+        mode_t mode = modeArgument(flags, args);                                                             \
+        va_end(args);                                                                                        \
+        holdIfGated(path);                                                                                   \
+        int (*real)(const char*, int, ...) = (int (*)(const char*, int, ...))dlsym(RTLD_NEXT, #name);        \
+        return real(path, flags, mode);                                                                      \
     }
 
-#define GATED_OPENAT(name)                                                                              \
-    int name(int dirFd, const char* path, int flags, ...) {                                             \
-        va_list args;                                                                                   \
-        va_start(args, flags);                                                                          \
-        mode_t mode = modeArgument(flags, args);                                                        \
-        va_end(args);                                                                                   \
-        holdIfGated(path);                                                                              \
-        int (*real)(int, const char*, int, ...) = (int (*)(int, const char*, int, ...))dlsym(RTLD_NEXT, \
-                                                                                                 #name); \
-        return real(dirFd, path, flags, mode);                                                          \
+#define GATED_OPENAT(name)                                                                                   \
+    int name(int dirFd, const char* path, int flags, ...) {                                                  \
+        va_list args;                                                                                        \
+        va_start(args, flags);                                                                               \
+        mode_t mode = modeArgument(flags, args);                                                             \
+        va_end(args);                                                                                        \
+        holdIfGated(path);                                                                                   \
+        int (*real)(int, const char*, int, ...) =                                                            \
+            (int (*)(int, const char*, int, ...))dlsym(RTLD_NEXT, #name);                                    \
+        return real(dirFd, path, flags, mode);                                                               \
     }
 
 GATED_OPEN(open)
 GATED_OPEN(open64)
 GATED_OPENAT(openat)
 GATED_OPENAT(openat64)
+
+/* The calls that give a file its name: held on the new name. */
+int link(const char* from, const char* to) {
+    holdIfGated(to);
+    int (*real)(const char*, const char*) = (int (*)(const char*, const char*))dlsym(RTLD_NEXT, "link");
+    return real(from, to);
+}
+
+int linkat(int fromDir, const char* from, int toDir, const char* to, int flags) {
+    holdIfGated(to);
+    int (*real)(int, const char*, int, const char*, int) =
+        (int (*)(int, const char*, int, const char*, int))dlsym(RTLD_NEXT, "linkat");
+    return real(fromDir, from, toDir, to, flags);
+}
+
+int rename(const char* from, const char* to) {
+    holdIfGated(to);
+    int (*real)(const char*, const char*) = (int (*)(const char*, const char*))dlsym(RTLD_NEXT, "rename");
+    return real(from, to);
+}
+
+int renameat(int fromDir, const char* from, int toDir, const char* to) {
+    holdIfGated(to);
+    int (*real)(int, const char*, int, const char*) =
+        (int (*)(int, const char*, int, const char*))dlsym(RTLD_NEXT, "renameat");
+    return real(fromDir, from, toDir, to);
+}
+
+int renameat2(int fromDir, const char* from, int toDir, const char* to, unsigned int flags) {
+    holdIfGated(to);
+    int (*real)(int, const char*, int, const char*, unsigned int) =
+        (int (*)(int, const char*, int, const char*, unsigned int))dlsym(RTLD_NEXT, "renameat2");
+    return real(fromDir, from, toDir, to, flags);
+}

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <fstream>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -74,7 +75,9 @@ CommandResult runProgram(const std::vector<std::string>& argv) {
     pid_t pid;
     if (posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ) == 0) {
         int status = 0;
-        waitpid(pid, &status, 0);
+        struct rusage usage {};
+        wait4(pid, &status, 0, &usage);
+        result.peakKilobytes = usage.ru_maxrss;
         result.exitStatus = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     }
     posix_spawn_file_actions_destroy(&actions);
@@ -93,7 +96,9 @@ CommandResult runCli(const std::vector<std::string>& args) {
     return runProgram(argv);
 }
 
-CommandResult runShell(const std::string& commandLine) { return runProgram({"/bin/sh", "-c", commandLine}); }
+CommandResult runShell(const std::string& commandLine) {
+    return runProgram({"/bin/sh", "-c", commandLine});
+}
 
 bool haveProgram(const std::string& name) {
     return runShell("command -v " + name + " >/dev/null 2>&1").exitStatus == 0;

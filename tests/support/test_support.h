@@ -26,7 +26,16 @@ struct CommandResult {
     int exitStatus = -1;
     std::string out;
     std::string err;
+    long peakKilobytes = 0; // the child's peak resident memory
 };
+
+/// True in a build with a sanitizer, whose memory and speed figures mean nothing.
+constexpr bool kSanitizedBuild =
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    true;
+#else
+    false;
+#endif
 
 /// Runs a program with arguments (no shell), capturing standard output and error.
 CommandResult runProgram(const std::vector<std::string>& argv);
@@ -47,15 +56,15 @@ std::vector<uint8_t> readFile(const std::string& path);
 } // namespace testsupport
 
 /// Skips the current test with a message when the shared corpus is absent.
-#define REQUIRE_SHARED_DIR()                                                                       \
-    do {                                                                                           \
-        if (testsupport::sharedDir().empty())                                                      \
-            GTEST_SKIP() << "shared sample corpus not found beside the checkout; skipping";        \
+#define REQUIRE_SHARED_DIR()                                                                                 \
+    do {                                                                                                     \
+        if (testsupport::sharedDir().empty())                                                                \
+            GTEST_SKIP() << "shared sample corpus not found beside the checkout; skipping";                  \
     } while (0)
 
 /// Skips the current test with a message when a program is missing.
-#define REQUIRE_PROGRAM(name)                                                                      \
-    do {                                                                                           \
-        if (!testsupport::haveProgram(name))                                                       \
-            GTEST_SKIP() << name << " is not installed; skipping";                                 \
+#define REQUIRE_PROGRAM(name)                                                                                \
+    do {                                                                                                     \
+        if (!testsupport::haveProgram(name))                                                                 \
+            GTEST_SKIP() << name << " is not installed; skipping";                                           \
     } while (0)

@@ -34,6 +34,10 @@ public:
 
     /// The full path chosen, after OKButton; "" before.
     virtual std::string filename() const = 0;
+
+    /// The user chose a file that exists and answered the panel's own "Replace?" with yes. Only then
+    /// may the export replace a file of that name, even one that appears while it runs.
+    virtual bool replaceConfirmed() const { return false; }
 };
 
 class Alert : public std::enable_shared_from_this<Alert> {

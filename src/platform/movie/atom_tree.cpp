@@ -3,6 +3,7 @@
 #include "platform/bigendian.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <new>
 #include <sys/stat.h>
@@ -10,9 +11,17 @@
 
 namespace {
 
-constexpr uint64_t kMaxMovieAtomSize = uint64_t(1) << 30; // a movie header beyond 1 GiB is not plausible
+// A movie header beyond 256 MiB (a million frames in as many files) is not plausible; reading one would
+// only let a small sparse file claim gigabytes.
+constexpr uint64_t kMaxMovieAtomSize = uint64_t(1) << 28;
 constexpr uint64_t kMaxOtherPayload = uint64_t(1) << 20;
 constexpr int kMaxDepth = 16;
+// Top-level atoms kept in the tree; later ones are still walked to find the movie atom.
+constexpr size_t kMaxTopLevelAtoms = 1024;
+// Nodes parsed from a movie atom: a real one has a few dozen per track. A node costs far more memory
+// than its 8 bytes in the file, so a header of empty atoms could otherwise claim gigabytes.
+constexpr size_t kMinNodeBudget = 4096;
+constexpr size_t kFileBytesPerNode = 128;
 
 bool isContainer(OSType parent, OSType type) {
     switch (type) {
@@ -42,13 +51,18 @@ std::string describe(OSType type) {
 }
 
 void parseChildren(AtomNode& node, const uint8_t* data, size_t size, uint64_t fileOffset,
-                   std::vector<std::string>& problems, int depth) {
+                   std::vector<std::string>& problems, int depth, size_t& nodeBudget) {
     if (depth > kMaxDepth) {
         problems.push_back("atoms nested too deeply in " + describe(node.type));
         return;
     }
     size_t pos = 0;
     while (pos + 8 <= size) {
+        if (nodeBudget == 0) {
+            problems.push_back("too many atoms in " + describe(node.type) + "; the rest was not read");
+            return;
+        }
+        --nodeBudget;
         AtomNode child;
         child.offset = fileOffset + pos;
         child.type = be::readU32(data, pos + 4);
@@ -73,7 +87,8 @@ void parseChildren(AtomNode& node, const uint8_t* data, size_t size, uint64_t fi
         const uint8_t* body = data + pos + child.headerSize;
         size_t bodySize = size_t(atomSize - child.headerSize);
         if (isContainer(node.type, child.type))
-            parseChildren(child, body, bodySize, child.offset + child.headerSize, problems, depth + 1);
+            parseChildren(child, body, bodySize, child.offset + child.headerSize, problems, depth + 1,
+                          nodeBudget);
         else
             child.payload.assign(body, body + bodySize);
         node.children.push_back(std::move(child));
@@ -97,7 +112,60 @@ bool readAt(int fd, uint64_t offset, void* out, size_t count) {
     return true;
 }
 
+/// Reads the top-level atoms' headers through one block, so that a file of many small atoms costs
+/// one system call per block rather than per atom.
+class HeaderReader {
+public:
+    explicit HeaderReader(int fd) : m_fd(fd) {}
+    bool read(uint64_t offset, uint8_t* out, size_t count) {
+        if (offset < m_start || offset + count > m_start + m_length) {
+            m_start = offset;
+            m_length = 0;
+            ssize_t n;
+            do
+                n = pread(m_fd, m_block, sizeof m_block, off_t(offset));
+            while (n < 0 && errno == EINTR);
+            if (n < ssize_t(count))
+                return false;
+            m_length = size_t(n);
+        }
+        std::memcpy(out, m_block + (offset - m_start), count);
+        return true;
+    }
+
+private:
+    int m_fd;
+    uint64_t m_start = 0;
+    size_t m_length = 0;
+    uint8_t m_block[64 * 1024];
+};
+
 } // namespace
+
+OSErr OpenRegularFile(const std::string& path, int& fd, uint64_t& size, std::vector<std::string>* problems) {
+    // Without blocking: a FIFO or a device must be refused, not waited on. Only a regular file is read,
+    // and only within the size fstat gives.
+    fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) {
+        const int error = errno;
+        if (problems)
+            problems->push_back(path + ": " +
+                                (error == ELOOP    ? std::string("symbolic link loop")
+                                 : error == ENOENT ? std::string("no such file")
+                                                   : std::string(std::strerror(error))));
+        return error == ENOENT || error == ENOTDIR ? fnfErr : ioErr;
+    }
+    struct stat info {};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        fd = -1;
+        if (problems)
+            problems->push_back(path + ": not a regular file");
+        return ioErr;
+    }
+    size = uint64_t(info.st_size);
+    return noErr;
+}
 
 const AtomNode* AtomNode::child(OSType childType, size_t index) const {
     for (const AtomNode& c : children)
@@ -137,24 +205,21 @@ const AtomNode* AtomTree::topLevel(OSType type) const {
 
 void ParseAtomChildren(AtomNode& node, const uint8_t* data, size_t size, uint64_t fileOffset,
                        std::vector<std::string>& problems) {
-    parseChildren(node, data, size, fileOffset, problems, 0);
+    size_t nodeBudget = kMinNodeBudget + size / kFileBytesPerNode;
+    parseChildren(node, data, size, fileOffset, problems, 0, nodeBudget);
 }
 
 OSErr ReadAtomTree(const std::string& path, AtomTree& tree) {
     tree = AtomTree{};
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return errno == ENOENT ? fnfErr : ioErr;
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        close(fd);
-        return ioErr;
-    }
-    tree.fileSize = uint64_t(info.st_size);
+    int fd = -1;
+    if (OSErr err = OpenRegularFile(path, fd, tree.fileSize, &tree.problems); err != noErr)
+        return err;
+    HeaderReader headers(fd);
     uint64_t pos = 0;
+    size_t unkept = 0;
     while (pos + 8 <= tree.fileSize) {
         uint8_t header[16];
-        if (!readAt(fd, pos, header, 8)) {
+        if (!headers.read(pos, header, 8)) {
             close(fd);
             return ioErr;
         }
@@ -163,7 +228,7 @@ OSErr ReadAtomTree(const std::string& path, AtomTree& tree) {
         atom.type = be::readU32(header, 4);
         uint64_t atomSize = be::readU32(header, 0);
         if (atomSize == 1) {
-            if (pos + 16 > tree.fileSize || !readAt(fd, pos + 8, header + 8, 8)) {
+            if (pos + 16 > tree.fileSize || !headers.read(pos + 8, header + 8, 8)) {
                 tree.problems.push_back(describe(atom.type) + " has a truncated 64-bit size");
                 break;
             }
@@ -197,8 +262,12 @@ OSErr ReadAtomTree(const std::string& path, AtomTree& tree) {
                     close(fd);
                     return ioErr;
                 }
-                parseChildren(atom, body.data(), body.size(), bodyOffset, tree.problems, 0);
+                ParseAtomChildren(atom, body.data(), body.size(), bodyOffset, tree.problems);
             }
+        } else if (tree.atoms.size() >= kMaxTopLevelAtoms) {
+            ++unkept;
+            pos += atomSize;
+            continue;
         } else if (atom.type != FourCC("mdat") && bodySize <= kMaxOtherPayload) {
             atom.payload.resize(size_t(bodySize));
             if (!readAt(fd, bodyOffset, atom.payload.data(), atom.payload.size())) {
@@ -210,5 +279,8 @@ OSErr ReadAtomTree(const std::string& path, AtomTree& tree) {
         pos += atomSize;
     }
     close(fd);
+    if (unkept > 0)
+        tree.problems.push_back(std::to_string(unkept) + " more top-level atoms than the " +
+                                std::to_string(kMaxTopLevelAtoms) + " a movie file can plausibly hold");
     return noErr;
 }

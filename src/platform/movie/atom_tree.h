@@ -34,7 +34,12 @@ struct AtomTree {
     const AtomNode* topLevel(OSType type) const;
 };
 
-/// Reads the tree of the file at path; fnfErr or ioErr when it cannot be read at all.
+/// Opens path for reading if it is a regular file, without blocking on a FIFO or a device, and gives its
+/// size. fnfErr or ioErr otherwise, with why in problems (when given).
+OSErr OpenRegularFile(const std::string& path, int& fd, uint64_t& size, std::vector<std::string>* problems);
+
+/// Reads the tree of the file at path; fnfErr or ioErr when it cannot be read at all (why is in
+/// tree.problems).
 OSErr ReadAtomTree(const std::string& path, AtomTree& tree);
 
 /// Parses a movie atom's bytes (as read from the file at fileOffset) into node's children.

@@ -7,6 +7,7 @@
 #include "platform/movie/timecode.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -16,9 +17,14 @@ struct ReferenceCheck {
     std::string path;    // the file the reference resolved to (the named path when missing)
     uint64_t offset = 0;
     uint32_t size = 0;
-    bool present = false; // the file exists and can be opened
-    bool ok = false;      // and holds offset + size bytes
+    bool present = false;  // the file exists, is a regular file and can be opened
+    uint64_t fileSize = 0; // its size, when present
+    bool ok = false;       // and holds offset + size bytes
 };
+
+/// The frame size a referenced file's own header gives now, or nullopt when it has no readable frame
+/// header. The movie layer knows no frame formats: the caller that does supplies this.
+using FrameSizeProbe = std::function<std::optional<std::pair<int, int>>(const std::string& path)>;
 
 struct TrackSummary {
     uint32_t trackID = 0;
@@ -43,16 +49,23 @@ struct MovieInspection {
     bool dropFrame = false;
     std::optional<TimeCodeDef> timecodeDef;
     std::optional<std::string> sourceName;
-    std::vector<ReferenceCheck> references;
+    std::vector<ReferenceCheck> references; // the first kMaxListedReferences samples kept elsewhere
+    uint64_t referenceCount = 0;            // every sample kept in another file, listed or not
     std::vector<std::string> problems;
+
+    /// A header can make millions of samples point elsewhere; the list stays bounded.
+    static constexpr size_t kMaxListedReferences = 100'000;
 
     /// Sound: read without problems, a video track, every sample where it is said to be.
     bool sound() const { return problems.empty(); }
 };
 
 /// Reads and checks the movie at path. Returns the status of reading it (noErr, fnfErr, ioErr,
-/// invalidMovie); problems of a readable file are in inspection.problems.
-OSErr InspectMovie(const std::string& path, MovieInspection& inspection);
+/// invalidMovie); problems of a readable file are in inspection.problems. Every file opened (the movie,
+/// the files references name) must be a regular file; none is waited on, and nothing of a referenced
+/// file is read but, through frameSize (when given), the header of a frame a sample points into.
+OSErr InspectMovie(const std::string& path, MovieInspection& inspection,
+                   const FrameSizeProbe& frameSize = {});
 
 /// "23.976" for 2997/125: the rate with up to three decimals, trailing zeros dropped.
 std::string FormatFrameRate(TimeScale timeScale, uint32_t frameDuration);

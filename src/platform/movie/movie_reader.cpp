@@ -5,7 +5,7 @@
 
 namespace {
 
-constexpr uint32_t kMaxExpandedSamples = 50'000'000; // about 1 GB of sample entries
+constexpr uint32_t kMaxExpandedSamples = 1'000'000; // 24 MB of sample entries
 
 /// Bounds-checked reads over one atom's payload; a read past the end sets `bad` and yields zeros.
 class PayloadReader {
@@ -252,8 +252,10 @@ void readTrack(const AtomNode& trak, MovieTrackInfo& track, std::vector<std::str
 OSErr ReadMovieFile(const std::string& path, MovieFileInfo& info) {
     info = MovieFileInfo{};
     info.path = path;
-    if (OSErr err = ReadAtomTree(path, info.tree); err != noErr)
+    if (OSErr err = ReadAtomTree(path, info.tree); err != noErr) {
+        info.problems = info.tree.problems;
         return err;
+    }
     info.problems = info.tree.problems;
     const AtomNode* moov = info.tree.topLevel(FourCC("moov"));
     if (!moov) {
@@ -281,63 +283,97 @@ OSErr ReadMovieFile(const std::string& path, MovieFileInfo& info) {
     return noErr;
 }
 
-bool ExpandSamples(const MovieTrackInfo& track, std::vector<MovieSampleInfo>& samples, std::string& problem) {
-    samples.clear();
+SampleWalker::SampleWalker(const MovieTrackInfo& track) : m_track(track) {
     std::string name = "track " + std::to_string(track.trackID) + ": ";
     uint64_t timed = 0;
     for (const auto& [count, duration] : track.timeToSample)
         timed += count;
-    if (timed != track.sampleCount) {
-        problem = name + "'stts' times " + std::to_string(timed) + " samples, 'stsz' sizes " +
-                  std::to_string(track.sampleCount);
+    if (timed != track.sampleCount)
+        fail(name + "'stts' times " + std::to_string(timed) + " samples, 'stsz' sizes " +
+             std::to_string(track.sampleCount));
+    else if (track.commonSampleSize == 0 && track.sampleSizes.size() != track.sampleCount)
+        fail(name + "'stsz' lists " + std::to_string(track.sampleSizes.size()) + " sizes for " +
+             std::to_string(track.sampleCount) + " samples");
+}
+
+bool SampleWalker::fail(std::string text) {
+    if (m_problem.empty())
+        m_problem = std::move(text);
+    return false;
+}
+
+bool SampleWalker::next(MovieSampleInfo& sample) {
+    const MovieTrackInfo& track = m_track;
+    if (!m_problem.empty() || m_index >= track.sampleCount)
         return false;
+    auto name = [&track] { return "track " + std::to_string(track.trackID) + ": "; };
+    // Move to the chunk that holds the next sample, skipping chunks of no samples.
+    for (;;) {
+        if (m_chunk >= track.chunkOffsets.size())
+            return fail(name() + "the chunks hold " + std::to_string(m_index) + " of " +
+                        std::to_string(track.sampleCount) + " samples");
+        const uint64_t chunkNumber = uint64_t(m_chunk) + 1;
+        if (m_inChunk == 0) {
+            while (m_run + 1 < track.sampleToChunk.size() &&
+                   track.sampleToChunk[m_run + 1].firstChunk <= chunkNumber)
+                ++m_run;
+            if (track.sampleToChunk.empty() || track.sampleToChunk[m_run].firstChunk > chunkNumber)
+                return fail(name() + "'stsc' does not cover chunk " + std::to_string(chunkNumber));
+            const auto& run = track.sampleToChunk[m_run];
+            if (run.descriptionIndex == 0 || run.descriptionIndex > track.descriptions.size())
+                return fail(name() + "chunk " + std::to_string(chunkNumber) + " names description " +
+                            std::to_string(run.descriptionIndex) + " of " +
+                            std::to_string(track.descriptions.size()));
+            m_offset = track.chunkOffsets[m_chunk];
+        }
+        if (m_inChunk < track.sampleToChunk[m_run].samplesPerChunk)
+            break;
+        ++m_chunk;
+        m_inChunk = 0;
     }
-    if (track.commonSampleSize == 0 && track.sampleSizes.size() != track.sampleCount) {
-        problem = name + "'stsz' lists " + std::to_string(track.sampleSizes.size()) + " sizes for " +
-                  std::to_string(track.sampleCount) + " samples";
+    sample = MovieSampleInfo{};
+    sample.offset = m_offset;
+    sample.size = track.commonSampleSize ? track.commonSampleSize : track.sampleSizes[m_index];
+    sample.descriptionIndex = track.sampleToChunk[m_run].descriptionIndex;
+    // An offset near 2^64 would wrap the end of the sample to a small number that fits any file.
+    if (sample.offset > UINT64_MAX - sample.size)
+        return fail(name() + "sample " + std::to_string(m_index + 1) + " at offset " +
+                    std::to_string(sample.offset) + " of " + std::to_string(sample.size) +
+                    " bytes ends past 2^64");
+    while (m_timeEntry < track.timeToSample.size() &&
+           m_inTimeEntry >= track.timeToSample[m_timeEntry].first) {
+        ++m_timeEntry;
+        m_inTimeEntry = 0;
+    }
+    if (m_timeEntry < track.timeToSample.size()) {
+        sample.duration = track.timeToSample[m_timeEntry].second;
+        ++m_inTimeEntry;
+    }
+    m_offset += sample.size;
+    ++m_inChunk;
+    ++m_index;
+    return true;
+}
+
+bool ExpandSamples(const MovieTrackInfo& track, std::vector<MovieSampleInfo>& samples, std::string& problem) {
+    samples.clear();
+    SampleWalker walker(track);
+    if (!walker.valid()) {
+        problem = walker.problem();
         return false;
     }
     if (track.sampleCount > kMaxExpandedSamples) {
-        problem = name + std::to_string(track.sampleCount) + " samples are more than can be checked";
+        problem = "track " + std::to_string(track.trackID) + ": " + std::to_string(track.sampleCount) +
+                  " samples are more than can be checked";
         return false;
     }
-    samples.reserve(track.sampleCount);
-    size_t runIndex = 0;
-    for (size_t chunk = 0; chunk < track.chunkOffsets.size() && samples.size() < track.sampleCount; ++chunk) {
-        uint32_t chunkNumber = uint32_t(chunk + 1);
-        while (runIndex + 1 < track.sampleToChunk.size() &&
-               track.sampleToChunk[runIndex + 1].firstChunk <= chunkNumber)
-            ++runIndex;
-        if (track.sampleToChunk.empty() || track.sampleToChunk[runIndex].firstChunk > chunkNumber) {
-            problem = name + "'stsc' does not cover chunk " + std::to_string(chunkNumber);
-            return false;
-        }
-        const auto& run = track.sampleToChunk[runIndex];
-        if (run.descriptionIndex == 0 || run.descriptionIndex > track.descriptions.size()) {
-            problem = name + "chunk " + std::to_string(chunkNumber) + " names description " +
-                      std::to_string(run.descriptionIndex) + " of " +
-                      std::to_string(track.descriptions.size());
-            return false;
-        }
-        uint64_t offset = track.chunkOffsets[chunk];
-        for (uint32_t i = 0; i < run.samplesPerChunk && samples.size() < track.sampleCount; ++i) {
-            MovieSampleInfo sample;
-            size_t index = samples.size();
-            sample.offset = offset;
-            sample.size = track.commonSampleSize ? track.commonSampleSize : track.sampleSizes[index];
-            sample.descriptionIndex = run.descriptionIndex;
-            offset += sample.size;
-            samples.push_back(sample);
-        }
-    }
-    if (samples.size() != track.sampleCount) {
-        problem = name + "the chunks hold " + std::to_string(samples.size()) + " of " +
-                  std::to_string(track.sampleCount) + " samples";
+    MovieSampleInfo sample;
+    while (walker.next(sample))
+        samples.push_back(sample);
+    if (!walker.valid()) {
+        problem = walker.problem();
+        samples.clear();
         return false;
     }
-    size_t index = 0;
-    for (const auto& [count, duration] : track.timeToSample)
-        for (uint32_t i = 0; i < count; ++i)
-            samples[index++].duration = duration;
     return true;
 }

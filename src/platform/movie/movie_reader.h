@@ -81,6 +81,32 @@ struct MovieFileInfo {
 /// info.problems); fnfErr or ioErr when it could not; invalidMovie when it has no movie atom.
 OSErr ReadMovieFile(const std::string& path, MovieFileInfo& info);
 
+/// The track's samples one at a time, from its tables, without holding them all: a table may claim
+/// millions of samples in a few bytes.
+class SampleWalker {
+public:
+    /// False (with a problem text) when the tables disagree on the number of samples.
+    SampleWalker(const MovieTrackInfo& track);
+    bool valid() const { return m_problem.empty(); }
+    /// The next sample; false at the end or when the tables fail (problem() then says how).
+    bool next(MovieSampleInfo& sample);
+    /// Samples given so far.
+    uint32_t count() const { return m_index; }
+    const std::string& problem() const { return m_problem; }
+
+private:
+    bool fail(std::string text);
+    const MovieTrackInfo& m_track;
+    std::string m_problem;
+    uint32_t m_index = 0;   // samples given
+    size_t m_chunk = 0;     // 0-based chunk of the next sample
+    size_t m_run = 0;       // its sample-to-chunk run
+    uint32_t m_inChunk = 0; // samples given from the current chunk
+    uint64_t m_offset = 0;  // of the next sample in the current chunk
+    size_t m_timeEntry = 0; // time-to-sample entry of the next sample
+    uint32_t m_inTimeEntry = 0;
+};
+
 /// One entry per sample, from the track's tables. False (with a problem text) when the tables
-/// disagree (counts, indexes).
+/// disagree (counts, indexes) or claim more samples than can be held.
 bool ExpandSamples(const MovieTrackInfo& track, std::vector<MovieSampleInfo>& samples, std::string& problem);

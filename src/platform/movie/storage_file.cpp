@@ -3,11 +3,15 @@
 #include "platform/movie/movie_errors.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <dirent.h>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,8 +51,54 @@ std::string randomSuffix() {
     return suffix;
 }
 
+// ".NAME.PID.XXXXXXXX.part": the writer's process id lets a later export tell a temporary file
+// abandoned by a killed process from one being written.
 std::string hiddenTempName(const std::string& directory, const std::string& name) {
-    return directory + "/." + name + "." + randomSuffix() + ".part";
+    return directory + "/." + name + "." + std::to_string(getpid()) + "." + randomSuffix() + ".part";
+}
+
+/// The writer's process id when `entry` is named as our temporary files are, else 0.
+pid_t writerOfTempName(const std::string& entry) {
+    const std::string suffix = ".part";
+    if (entry.size() < 1 + 1 + 1 + 1 + 1 + 8 + suffix.size() || entry[0] != '.' ||
+        entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0)
+        return 0;
+    const size_t randomStart = entry.size() - suffix.size() - 8;
+    if (entry[randomStart - 1] != '.')
+        return 0;
+    for (size_t i = randomStart; i < randomStart + 8; ++i)
+        if (!std::isalnum(static_cast<unsigned char>(entry[i])))
+            return 0;
+    const size_t pidEnd = randomStart - 1;
+    size_t pidStart = pidEnd;
+    while (pidStart > 1 && std::isdigit(static_cast<unsigned char>(entry[pidStart - 1])))
+        --pidStart;
+    if (pidStart == pidEnd || pidEnd - pidStart > 9 || entry[pidStart - 1] != '.' || pidStart < 3)
+        return 0;
+    return pid_t(std::stol(entry.substr(pidStart, pidEnd - pidStart)));
+}
+
+/// Removes the temporary files that killed exports left in `directory`: ours by their name, whose
+/// writer process is gone and which no process holds locked.
+void removeAbandonedTempFiles(const std::string& directory) {
+    DIR* dir = opendir(directory.c_str());
+    if (!dir)
+        return;
+    while (const dirent* entry = readdir(dir)) {
+        const std::string name = entry->d_name;
+        const pid_t writer = writerOfTempName(name);
+        if (writer <= 0 || writer == getpid() || kill(writer, 0) == 0 || errno != ESRCH)
+            continue;
+        const std::string path = directory + "/" + name;
+        int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0)
+            continue;
+        struct stat info {};
+        if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && flock(fd, LOCK_EX | LOCK_NB) == 0)
+            unlink(path.c_str());
+        close(fd);
+    }
+    closedir(dir);
 }
 
 } // namespace
@@ -78,6 +128,7 @@ OSErr StorageFile::create(const std::string& destination, bool replaceExisting,
     file->m_directory = directory;
     file->m_replaceExisting = replaceExisting;
 
+    removeAbandonedTempFiles(directory);
     if (kind != TempKind::Named) {
         file->m_fd = open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
         if (file->m_fd >= 0) {
@@ -95,9 +146,11 @@ OSErr StorageFile::create(const std::string& destination, bool replaceExisting,
             std::string candidate = hiddenTempName(directory, name);
             // Mode 0666 with the process's umask, as for any new file; O_EXCL never reuses a file.
             file->m_fd = open(candidate.c_str(), O_CREAT | O_EXCL | O_RDWR | O_CLOEXEC, 0666);
-            if (file->m_fd >= 0)
+            if (file->m_fd >= 0) {
                 file->m_tempPath = candidate;
-            else if (errno != EEXIST)
+                // Held while the file is written: a cleaner that finds it locked leaves it alone.
+                flock(file->m_fd, LOCK_EX | LOCK_NB);
+            } else if (errno != EEXIST)
                 return StatusFromErrno(errno);
         }
         if (file->m_fd < 0)
@@ -217,6 +270,13 @@ OSErr StorageFile::commitNamed() {
     int status = m_replaceExisting ? rename(m_tempPath.c_str(), m_destination.c_str())
                                    : renameat2(AT_FDCWD, m_tempPath.c_str(), AT_FDCWD, m_destination.c_str(),
                                                RENAME_NOREPLACE);
+    if (status != 0 && !m_replaceExisting && (errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+        // A file system without RENAME_NOREPLACE: a link never replaces either; then the temporary
+        // name goes.
+        status = link(m_tempPath.c_str(), m_destination.c_str());
+        if (status == 0)
+            unlink(m_tempPath.c_str());
+    }
     if (status != 0)
         return StatusFromErrno(errno);
     m_tempPath.clear();

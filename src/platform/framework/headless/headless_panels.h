@@ -29,6 +29,7 @@ public:
     void beginSheetForDirectory(const std::string& directory, const std::string& file, Window* window,
                                 DidEnd didEnd) override;
     std::string filename() const override { return m_filename; }
+    bool replaceConfirmed() const override { return m_replaceConfirmed; }
 
     /// What the sheet was opened with.
     const std::string& directory() const { return m_directory; }
@@ -36,6 +37,8 @@ public:
     Window* sheetWindow() const { return m_window; }
     /// The responder's choice of a full path.
     void setFilename(const std::string& path) { m_filename = path; }
+    /// The responder's answer to "Replace?".
+    void setReplaceConfirmed(bool replace) { m_replaceConfirmed = replace; }
 
 private:
     RunLoop& m_runLoop;
@@ -45,6 +48,7 @@ private:
     std::string m_file;
     Window* m_window = nullptr;
     std::string m_filename;
+    bool m_replaceConfirmed = false;
 };
 
 class HeadlessAlert : public Alert {

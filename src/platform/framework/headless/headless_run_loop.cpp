@@ -53,9 +53,12 @@ private:
     bool m_valid = true;
 };
 
-HeadlessRunLoop::HeadlessRunLoop(TimeSource now) : m_now(std::move(now)), m_mainThread(std::this_thread::get_id()) {}
+HeadlessRunLoop::HeadlessRunLoop(TimeSource now)
+    : m_now(std::move(now)), m_mainThread(std::this_thread::get_id()) {}
 
-HeadlessRunLoop::~HeadlessRunLoop() { shutdown(); }
+HeadlessRunLoop::~HeadlessRunLoop() {
+    shutdown();
+}
 
 void HeadlessRunLoop::shutdown() {
     // Timers and posted work hold their targets through their callbacks; let go of them, outside
@@ -72,7 +75,7 @@ void HeadlessRunLoop::shutdown() {
 }
 
 std::shared_ptr<Timer> HeadlessRunLoop::scheduledTimerWithTimeInterval(double seconds, bool repeats,
-                                                                      TimerCallback callback) {
+                                                                       TimerCallback callback) {
     const double period = seconds > 0 ? seconds : 0.0001;
     const auto duration = std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(period));
     auto timer = std::make_shared<HeadlessTimer>(std::max(duration, Clock::duration(1)), repeats,
@@ -82,10 +85,10 @@ std::shared_ptr<Timer> HeadlessRunLoop::scheduledTimerWithTimeInterval(double se
 }
 
 void HeadlessRunLoop::performOnMainThread(std::function<void()> work) {
-    {
-        std::lock_guard<std::mutex> lock(m_postMutex);
-        m_posted.push_back(std::move(work));
-    }
+    // Notified under the lock: once the work is posted, the main thread may run it and destroy this
+    // run loop (the last of an export), so nothing of it may be touched after the lock is released.
+    std::lock_guard<std::mutex> lock(m_postMutex);
+    m_posted.push_back(std::move(work));
     m_posted_cv.notify_all();
 }
 
@@ -107,9 +110,10 @@ int HeadlessRunLoop::pumpOnce() {
         if (timer->isValid() && timer->date() <= turnTime)
             due.push_back(timer);
     }
-    std::stable_sort(due.begin(), due.end(), [](const auto& a, const auto& b) { return a->date() < b->date(); });
+    std::stable_sort(due.begin(), due.end(),
+                     [](const auto& a, const auto& b) { return a->date() < b->date(); });
     for (const auto& timer : due) {
-        if (!timer->isValid())  // invalidated by an earlier callout of this turn
+        if (!timer->isValid()) // invalidated by an earlier callout of this turn
             continue;
         timer->fire(turnTime);
         ++ran;
@@ -145,12 +149,14 @@ void HeadlessRunLoop::runFor(std::chrono::milliseconds duration) {
 }
 
 size_t HeadlessRunLoop::timerCount() const {
-    return size_t(std::count_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return t->isValid(); }));
+    return size_t(
+        std::count_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return t->isValid(); }));
 }
 
 void HeadlessRunLoop::dropInvalidTimers() {
-    m_timers.erase(std::remove_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return !t->isValid(); }),
-                   m_timers.end());
+    m_timers.erase(
+        std::remove_if(m_timers.begin(), m_timers.end(), [](const auto& t) { return !t->isValid(); }),
+        m_timers.end());
 }
 
 } // namespace fw

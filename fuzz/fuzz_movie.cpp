@@ -1,0 +1,12 @@
+// The movie reader and checker behind verify: the atom tree, the tables, the data references.
+#include "fuzz/fuzz_input.h"
+#include "platform/movie/movie_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzInputFile input(data, size);
+    if (!input.ok())
+        return 0;
+    MovieInspection inspection;
+    InspectMovie(input.path(), inspection, [](const std::string&) { return std::make_pair(4, 2); });
+    return 0;
+}

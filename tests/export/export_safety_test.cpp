@@ -1,0 +1,211 @@
+// What an export leaves when it meets another file of its name, another export, a kill, a signal or
+// a full disk: the old file, or a complete movie, and never a temporary file.
+#include "export/export_fixtures.h"
+#include "platform/movie/storage_file.h"
+#include "support/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <fcntl.h>
+#include <filesystem>
+#include <random>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+
+using namespace exportfixtures;
+using testsupport::TempDir;
+namespace fs = std::filesystem;
+
+constexpr int kTag24 = 1;
+
+testsupport::FrameSpec frameOfSize(uint32_t width, uint32_t height) {
+    testsupport::FrameSpec spec;
+    spec.width = width;
+    spec.height = height;
+    return spec;
+}
+
+/// The temporary files of exports left in a folder.
+std::vector<std::string> partFiles(const fs::path& directory) {
+    std::vector<std::string> found;
+    for (const auto& entry : fs::directory_iterator(directory))
+        if (entry.path().extension() == ".part")
+            found.push_back(entry.path().filename().string());
+    return found;
+}
+
+/// A translate started in the background, its output in files.
+class Translation {
+public:
+    explicit Translation(const std::vector<std::string>& args, const std::string& logPrefix) {
+        std::vector<std::string> argv{REELMAKER_CLI_PATH, "translate", "--quiet"};
+        argv.insert(argv.end(), args.begin(), args.end());
+        std::vector<char*> raw;
+        for (std::string& arg : argv)
+            raw.push_back(arg.data());
+        raw.push_back(nullptr);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, (logPrefix + ".out").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        posix_spawn_file_actions_addopen(&actions, 2, (logPrefix + ".err").c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (posix_spawn(&m_pid, raw[0], &actions, nullptr, raw.data(), environ) != 0)
+            m_pid = -1;
+        posix_spawn_file_actions_destroy(&actions);
+    }
+    pid_t pid() const { return m_pid; }
+    /// The exit status, or 128 + the signal that ended it.
+    int wait() {
+        int status = 0;
+        waitpid(m_pid, &status, 0);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+
+private:
+    pid_t m_pid = -1;
+};
+
+TEST(ExportSafety, AFileOfTheNameIsReplacedOnlyWhenTheUserSaidSo) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 3, frameOfSize(4, 2));
+    HeadlessSession session;
+    auto document = openDocument(session, dir.file("shot_0001.dpx"));
+    const std::string movie = dir.file("shot_.mov");
+    testsupport::writeFile(movie, {'o', 'l', 'd'});
+
+    ExportSettings s = settingsAtRate(*document, movie, false, kTag24);
+    EXPECT_EQ(document->saveMovieWithSettings(s), dupFNErr);
+    EXPECT_NE(document->exportOutcome().problem.find("exists"), std::string::npos)
+        << document->exportOutcome().problem;
+    EXPECT_FALSE(document->exportOutcome().movieWritten);
+    EXPECT_EQ(testsupport::readFile(movie), (std::vector<uint8_t>{'o', 'l', 'd'}));
+
+    s.replaceExisting = true; // the save panel's "Replace?" answered yes
+    EXPECT_EQ(document->saveMovieWithSettings(s), noErr);
+    EXPECT_GT(fs::file_size(movie), 3u);
+
+    // A file that appears while the movie is written, under both kinds of temporary file.
+    for (StorageFile::TempKind kind : {StorageFile::TempKind::Unnamed, StorageFile::TempKind::Named}) {
+        const std::string late = dir.file("late.mov");
+        fs::remove(late);
+        std::unique_ptr<StorageFile> file;
+        ASSERT_EQ(StorageFile::create(late, false, file, kind), noErr);
+        ASSERT_EQ(file->writeAt(0, "movie", 5), noErr);
+        testsupport::writeFile(late, {'o', 't', 'h', 'e', 'r'});
+        EXPECT_EQ(file->commit(false), dupFNErr);
+        EXPECT_EQ(testsupport::readFile(late), (std::vector<uint8_t>{'o', 't', 'h', 'e', 'r'}));
+    }
+    EXPECT_TRUE(partFiles(dir.path()).empty());
+}
+
+TEST(ExportSafety, TwoExportsRacingForOneNameLeaveOneMovie) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 12, frameOfSize(64, 32));
+    const std::string movie = dir.file("race.mov");
+    Translation first({dir.file("shot_0001.dpx"), "-o", movie}, dir.file("first"));
+    Translation second({dir.file("shot_0001.dpx"), "-o", movie}, dir.file("second"));
+    const int statuses[] = {first.wait(), second.wait()};
+    // Whichever ends first wins; the other fails, whether it found the file before it began or at its end.
+    EXPECT_EQ(std::min(statuses[0], statuses[1]), 0);
+    EXPECT_EQ(std::max(statuses[0], statuses[1]), 1);
+    const std::string loser = statuses[0] == 1 ? dir.file("first.err") : dir.file("second.err");
+    std::vector<uint8_t> message = testsupport::readFile(loser);
+    EXPECT_NE(std::string(message.begin(), message.end()).find("exists"), std::string::npos);
+    EXPECT_EQ(testsupport::runCli({"verify", movie}).exitStatus, 0);
+    EXPECT_TRUE(partFiles(dir.path()).empty());
+}
+
+TEST(ExportSafety, AKilledExportLeavesTheOldFileOrACompleteMovie) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 40, frameOfSize(256, 128));
+    const std::string movie = dir.file("kill.mov");
+    std::mt19937 random(12);
+    const int signals[] = {SIGKILL, SIGTERM, SIGHUP};
+    for (int run = 0; run < 6; ++run) {
+        testsupport::writeFile(movie, {'o', 'l', 'd'});
+        const int signal = signals[run % 3];
+        Translation translation({dir.file("shot_0001.dpx"), "-o", movie, "--force"}, dir.file("kill"));
+        // The moment varies from run to run; every outcome below is correct at any moment.
+        usleep(useconds_t(std::uniform_int_distribution<int>(0, 60'000)(random)));
+        kill(translation.pid(), signal);
+        const int status = translation.wait();
+        const std::vector<uint8_t> left = testsupport::readFile(movie);
+        if (left == std::vector<uint8_t>{'o', 'l', 'd'}) {
+            if (signal != SIGKILL)
+                EXPECT_TRUE(status == 128 + signal || status == 1) << "run " << run << " status " << status;
+        } else {
+            testsupport::CommandResult verify = testsupport::runCli({"verify", movie});
+            EXPECT_EQ(verify.exitStatus, 0) << "run " << run << ": " << verify.out;
+            EXPECT_NE(verify.out.find("40 frames"), std::string::npos) << verify.out;
+        }
+        EXPECT_TRUE(partFiles(dir.path()).empty()) << "run " << run;
+    }
+}
+
+TEST(ExportSafety, TemporaryFilesOfKilledWritersAreRemovedByTheNextExport) {
+    TempDir dir;
+    const std::string movie = dir.file("named.mov");
+    // A writer without unnamed temporary files (a FUSE mount), killed while it writes.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        std::unique_ptr<StorageFile> file;
+        if (StorageFile::create(movie, false, file, StorageFile::TempKind::Named) == noErr)
+            file->writeAt(0, "partial", 7);
+        raise(SIGKILL);
+        _exit(1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    ASSERT_EQ(partFiles(dir.path()).size(), 1u);
+
+    // One being written by a live process (this one) stays.
+    std::unique_ptr<StorageFile> live;
+    ASSERT_EQ(StorageFile::create(dir.file("live.mov"), false, live, StorageFile::TempKind::Named), noErr);
+    std::unique_ptr<StorageFile> next;
+    ASSERT_EQ(StorageFile::create(movie, false, next, StorageFile::TempKind::Named), noErr);
+    std::vector<std::string> left = partFiles(dir.path());
+    EXPECT_EQ(left.size(), 2u); // the live one and the new one
+    for (const std::string& name : left)
+        EXPECT_NE(name.find("." + std::to_string(getpid()) + "."), std::string::npos) << name;
+}
+
+TEST(ExportSafety, AFullDiskFailsTheExportAndLeavesNothing) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 8, frameOfSize(128, 64));
+    const std::string movie = dir.file("full.mov");
+    testsupport::writeFile(movie, {'o', 'l', 'd'});
+    // A child whose files may not grow beyond 100 KB: the fourth frame of 32 KB does not fit.
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            100 * 1024, 100 * 1024
+        };
+        setrlimit(RLIMIT_FSIZE, &limit);
+        HeadlessSession session;
+        auto document = openDocument(session, dir.file("shot_0001.dpx"));
+        ExportSettings s = settingsAtRate(*document, movie, false, kTag24);
+        s.replaceExisting = true;
+        OSErr err = document->saveMovieWithSettings(s);
+        _exit(err == dskFulErr ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    // The frames that fit may make a shorter movie; else the old file stays.
+    if (testsupport::readFile(movie) != std::vector<uint8_t>{'o', 'l', 'd'})
+        EXPECT_EQ(testsupport::runCli({"verify", movie}).exitStatus, 0);
+    EXPECT_TRUE(partFiles(dir.path()).empty());
+}
+
+} // namespace
