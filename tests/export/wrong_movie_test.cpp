@@ -222,6 +222,12 @@ TEST(WrongMovie, LayoutsThatCantBeCopiedAreRefusedWithTheirReason) {
         EXPECT_EQ(outcome.framesWritten, 1);
         EXPECT_EQ(outcome.problem, std::string("shot_0002.dpx: 12-bit RGB filled A: ") + kCopiable);
     }
+    // A new look at the folder leaves that frame out, and says why.
+    testsupport::JsonValue scan = parsed(runCli({"scan", "--json", dir.file("shot_0001.dpx")}).out);
+    ASSERT_EQ(scan["left_out"].items.size(), 1u);
+    EXPECT_EQ(scan["left_out"][0]["name"].text, "shot_0002.dpx");
+    EXPECT_EQ(scan["left_out"][0]["reason"].text,
+              std::string("refused for its layout: 12-bit RGB filled A: ") + kCopiable);
 }
 
 // The reference export stops where a sample couldn't be its frame, as the self-contained one does.
