@@ -323,9 +323,12 @@ TEST(WrongMovie, EveryWarningIsSaidAndStrictRefuses) {
             testsupport::writeFrameFile(dir.file(shotName(number)), smallFrame());
     };
     const std::vector<Case> cases{
-        {"a clean sequence",
+        {"a clean sequence, the movie, notes and a folder beside it",
          [&](const TempDir& d) {
              frames(d, {1, 2, 3});
+             testsupport::writeFile(d.file("shot_.mov"), {0, 0, 0, 8, 'f', 'r', 'e', 'e'});
+             testsupport::writeFile(d.file("shot_notes.txt"), {'h', 'i', '!', '!'});
+             std::filesystem::create_directory(d.path() / "shot_old");
          },
          {}},
         {"a break in the numbering",
@@ -339,7 +342,7 @@ TEST(WrongMovie, EveryWarningIsSaidAndStrictRefuses) {
              FrameSpec twelve = smallFrame();
              twelve.bitDepth = 12;
              testsupport::writeFrameFile(d.file("shot_0004.dpx"), twelve);
-             testsupport::writeFile(d.file("shot_notes.txt"), {'h', 'i', '!', '!'});
+             testsupport::writeFile(d.file("shot_0005.dpx"), {'h', 'i', '!', '!'}); // named like a frame
          },
          {"left_out"}},
         {"two names with one number",
