@@ -1,7 +1,7 @@
-// export_timing FRAME MOVIE [--reference]: the time of the export alone, for export_bench.sh. Opens
-// FRAME's sequence as the command line does (not timed: the scan and the first frame's preview),
-// then times the worker's writing of the whole sequence into MOVIE, on this thread. Prints the
-// seconds and the frames written.
+// export_timing FRAME MOVIE [--reference] [--large-frames]: the time of the export alone, for
+// export_bench.sh. Opens FRAME's sequence as the command line does (not timed: the scan and the
+// first frame's preview), then times the worker's writing of the whole sequence into MOVIE, on this
+// thread. Prints the seconds and the frames written.
 #include "app/headless_session.h"
 
 #include <chrono>
@@ -10,11 +10,17 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: export_timing FRAME MOVIE [--reference]\n");
+        std::fprintf(stderr, "usage: export_timing FRAME MOVIE [--reference] [--large-frames]\n");
         return 2;
     }
-    const bool reference = argc > 3 && std::strcmp(argv[3], "--reference") == 0;
+    bool reference = false;
+    bool largeFrames = false;
+    for (int i = 3; i < argc; ++i) {
+        reference = reference || std::strcmp(argv[i], "--reference") == 0;
+        largeFrames = largeFrames || std::strcmp(argv[i], "--large-frames") == 0;
+    }
     HeadlessSession session;
+    session.controller().setDefaultAllowLargeFrames(largeFrames);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(argv[1]);
     if (!document || document->currentFileCode() == 0)
         return 1;

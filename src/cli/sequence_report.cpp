@@ -29,6 +29,8 @@ std::string leftOutReason(const std::string& path) {
             return "unreadable: " + problem.substr(unreadable.size());
         return "unknown kind: " + problem;
     }
+    if (report.fileOK && report.layoutRefusal)
+        return "refused for its layout: " + *report.layoutRefusal;
     if (report.fileOK)
         return "not found by the scan"; // it changed after the document looked at it
     return "refused by the reader: " + problem;

@@ -13,7 +13,7 @@
 class DPXMovieFile;
 
 // LeftOutEntry (document/sequence_warnings.h): here its reason is "directory", "unknown kind: ...",
-// "refused by the reader: ..." or "unreadable: ...".
+// "refused by the reader: ...", "refused for its layout: ..." or "unreadable: ...".
 
 struct DifferingFrame {
     std::string name;

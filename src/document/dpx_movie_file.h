@@ -10,7 +10,8 @@
 //
 // The sequence: every entry of the opened file's directory whose name begins with the base name
 // (the opened name less its extension and its trailing decimal digits) and that is a usable DPX or
-// Cineon frame, ordered by fw::numericCompare (frame9 before frame10; names equal in number are
+// Cineon frame whose header claims no layout but 10-bit RGB in 32-bit words, ordered by
+// fw::numericCompare (frame9 before frame10; names equal in number are
 // ordered by their bytes). Frames are addressed by their 0-based index in fileList().
 //
 // The application controller (MyAppController, reached as the framework's shared document

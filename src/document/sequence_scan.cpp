@@ -2,6 +2,7 @@
 #include "document/dpx_movie_file.h"
 
 #include "framefiles/dpx_file.h"
+#include "framefiles/frame_file_code.h"
 #include "platform/directory_contents.h"
 #include "platform/framework/path_ops.h"
 #include "platform/framework/string_compare.h"
@@ -10,6 +11,28 @@
 
 #include <algorithm>
 #include <cstring>
+
+namespace {
+
+uint32_t byteSwapped(uint32_t id) {
+    return (id >> 24) | ((id >> 8) & 0xFF00) | ((id << 8) & 0xFF0000) | (id << 24);
+}
+
+// Whether a left-out entry may be a frame the user expected in the sequence: a DPX or Cineon file
+// (of either byte order) that was refused or can't be read, or any file named like the opened one.
+// Files of another kind and name that merely share the prefix (the movie written beside the frames,
+// notes, folders) are no dropped frames.
+bool couldBeAFrame(const std::string& path, const std::string& name, const std::string& openedExtension) {
+    if (fw::pathExtension(name) == openedExtension)
+        return true;
+    uint32_t id = 0;
+    if (readFrameFileID(path, id) != 0)
+        return false; // a folder, or nothing that can be read
+    return frameFileCodeOfID(id) != kFileCodeUnknown ||
+           frameFileCodeOfID(byteSwapped(id)) != kFileCodeUnknown;
+}
+
+} // namespace
 
 int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
     std::string name = fw::stringByDeletingPathExtension(fw::lastPathComponent(path));
@@ -25,6 +48,7 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
         NSLog("Error: couldn't read directory %s (%s)\n", m_directoryPath.c_str(), std::strerror(error));
         entries.emplace();
     }
+    const std::string openedExtension = fw::pathExtension(fw::lastPathComponent(path));
     // Each frame with what its header said, sorted together.
     std::vector<std::pair<std::string, ScannedFrame>> found;
     found.reserve(entries->size());
@@ -49,7 +73,9 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
         } else {
             if (reader)
                 reader->closeFile();
-            m_leftOut.push_back({std::move(entry), problem.empty() ? "not a usable frame" : problem});
+            if (couldBeAFrame(fw::stringByAppendingPathComponent(m_directoryPath, entry), entry,
+                              openedExtension))
+                m_leftOut.push_back({std::move(entry), problem.empty() ? "not a usable frame" : problem});
         }
     }
     // Sorted once, after the scan: the names compare by their numbers, then by their bytes, so the

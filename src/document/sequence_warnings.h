@@ -22,7 +22,8 @@ struct ScannedFrame {
     uint32_t timecode = 0xFFFFFFFF; // the DPX header's time code; all ones: none (Cineon, unset)
 };
 
-/// An entry with the base name that is not in the sequence, and why.
+/// An entry with the base name that is not in the sequence, and why. The document's scan keeps those
+/// that may be frames: DPX or Cineon files (either byte order) and files with the opened extension.
 struct LeftOutEntry {
     std::string name;
     std::string reason;

@@ -224,6 +224,12 @@ TEST(WrongMovie, LayoutsThatCantBeCopiedAreRefusedWithTheirReason) {
         EXPECT_EQ(outcome.framesWritten, 1);
         EXPECT_EQ(outcome.problem, std::string("shot_0002.dpx: 12-bit RGB filled A: ") + kCopiable);
     }
+    // A new look at the folder leaves that frame out, and says why.
+    testsupport::JsonValue scan = parsed(runCli({"scan", "--json", dir.file("shot_0001.dpx")}).out);
+    ASSERT_EQ(scan["left_out"].items.size(), 1u);
+    EXPECT_EQ(scan["left_out"][0]["name"].text, "shot_0002.dpx");
+    EXPECT_EQ(scan["left_out"][0]["reason"].text,
+              std::string("refused for its layout: 12-bit RGB filled A: ") + kCopiable);
 }
 
 // The reference export stops where a sample couldn't be its frame, as the self-contained one does.
@@ -312,9 +318,12 @@ TEST(WrongMovie, EveryWarningIsSaidAndStrictRefuses) {
             testsupport::writeFrameFile(dir.file(shotName(number)), smallFrame());
     };
     const std::vector<Case> cases{
-        {"a clean sequence",
+        {"a clean sequence, the movie, notes and a folder beside it",
          [&](const TempDir& d) {
              frames(d, {1, 2, 3});
+             testsupport::writeFile(d.file("shot_.mov"), {0, 0, 0, 8, 'f', 'r', 'e', 'e'});
+             testsupport::writeFile(d.file("shot_notes.txt"), {'h', 'i', '!', '!'});
+             std::filesystem::create_directory(d.path() / "shot_old");
          },
          {}},
         {"a break in the numbering",
@@ -328,7 +337,7 @@ TEST(WrongMovie, EveryWarningIsSaidAndStrictRefuses) {
              FrameSpec twelve = smallFrame();
              twelve.bitDepth = 12;
              testsupport::writeFrameFile(d.file("shot_0004.dpx"), twelve);
-             testsupport::writeFile(d.file("shot_notes.txt"), {'h', 'i', '!', '!'});
+             testsupport::writeFile(d.file("shot_0005.dpx"), {'h', 'i', '!', '!'}); // named like a frame
          },
          {"left_out"}},
         {"two names with one number",
