@@ -121,6 +121,15 @@ void DesktopApplication::showStartWindowIfAlone() {
     m_startWindow->makeKeyAndOrderFront();
 }
 
+std::vector<std::string> DesktopApplication::filesFromArguments(const QStringList& arguments) {
+    std::vector<std::string> paths;
+    for (const QString& argument : arguments.mid(1)) {
+        if (!argument.startsWith(QLatin1Char('-')))
+            paths.push_back(argument.toStdString());
+    }
+    return paths;
+}
+
 std::vector<std::shared_ptr<DPXMovieFile>> DesktopApplication::openFiles(const std::vector<std::string>& paths) {
     std::vector<std::shared_ptr<DPXMovieFile>> documents;
     for (const std::string& path : paths) {

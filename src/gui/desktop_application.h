@@ -48,6 +48,8 @@ public:
     DesktopApplication(const DesktopApplication&) = delete;
     DesktopApplication& operator=(const DesktopApplication&) = delete;
 
+    /// The files named on a command line (arguments[0] is the program; options are passed over).
+    static std::vector<std::string> filesFromArguments(const QStringList& arguments);
     /// Opens each file as a document with its window (shown also when the opening failed: the
     /// window says why). Returns the documents in order.
     std::vector<std::shared_ptr<DPXMovieFile>> openFiles(const std::vector<std::string>& paths);

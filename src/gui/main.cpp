@@ -12,11 +12,6 @@ int main(int argc, char* argv[]) {
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("reelmaker")));
 
     DesktopApplication application;
-    std::vector<std::string> paths;
-    for (const QString& argument : QApplication::arguments().mid(1)) {
-        if (!argument.startsWith(QLatin1Char('-')))
-            paths.push_back(argument.toStdString());
-    }
-    application.openFiles(paths);
+    application.openFiles(DesktopApplication::filesFromArguments(QApplication::arguments()));
     return qt.exec();
 }
