@@ -88,11 +88,13 @@ QFileDialog* translateTo(const DPXMovieFile& document, const std::string& path, 
     if (!sheet)
         return nullptr;
     auto* cell = sheet->findChild<QRadioButton*>(QStringLiteral("saveOptionMatrixCell%1").arg(kindCell));
-    if (cell)
-        QTest::mouseClick(cell, Qt::LeftButton);
+    if (!cell)
+        return nullptr;
+    cell->click();  // all that a mouse click does, once laid out or not
     sheet->selectFile(QString::fromStdString(path));
     static_cast<QDialog*>(sheet)->accept();
-    return sheet;
+    // The answer arrives at a later turn: the export has begun once the window shows it.
+    return QTest::qWaitFor([&] { return document.exportInProgress(); }) ? sheet : nullptr;
 }
 
 QColor centrePixel(QWidget* widget) {
@@ -193,6 +195,7 @@ void GuiTest::arrowsStepAndIOMarkButNotWhileTyping() {
     DesktopApplication app(optionsFor(settings));
     auto document = app.openFiles({writeShots(dir, 5)}).at(0);
     QWidget* window = windowWidget(*document);
+    QVERIFY(QTest::qWaitForWindowActive(window));
     auto* description = child<QLabel>(*document, DPXMovieFile::kDescriptTextID);
 
     QTest::keyClick(window, Qt::Key_Right);
@@ -360,6 +363,7 @@ void GuiTest::mixedDataOffsetsGiveTheReferenceWarningSheet() {
     auto document = app.openFiles({first}).at(0);
     QVERIFY(translateTo(*document, dir.file("ref.mov"), 1));
     QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
+    QVERIFY(document->exportSettings().makeReferenceMovie);
     auto* warning = sheetOn<QMessageBox>(*document, fw::QtAlert::kObjectName);
     QVERIFY(warning);
     QCOMPARE(warning->text(), QString::fromLatin1(DPXMovieFile::kWarningMessage));

@@ -43,8 +43,9 @@ void QtSavePanel::beginSheetForDirectory(const std::string& directory, const std
     m_dialog->selectFile(toQString(file));
     if (auto* accessory = dynamic_cast<QtView*>(m_accessory)) {
         if (auto* grid = qobject_cast<QGridLayout*>(m_dialog->layout())) {
-            grid->addWidget(accessory->widget(), grid->rowCount(), 0, 1, grid->columnCount());
-            accessory->widget()->show();
+            m_accessoryWidget = accessory->widget();
+            grid->addWidget(m_accessoryWidget, grid->rowCount(), 0, 1, grid->columnCount());
+            m_accessoryWidget->show();
         }
     }
     // The panel keeps itself alive until the user has answered.
@@ -69,10 +70,10 @@ void QtSavePanel::finished(int result, DidEnd didEnd) {
 
 void QtSavePanel::takeBackAccessory() {
     // The accessory belongs to its document: out of the dialog before the dialog goes.
-    auto* accessory = dynamic_cast<QtView*>(m_accessory);
-    if (accessory && accessory->widget() && m_dialog && accessory->widget()->parent() == m_dialog) {
-        accessory->widget()->hide();
-        accessory->widget()->setParent(nullptr);
+    // (The view itself may be gone already; its widget then went with it.)
+    if (m_accessoryWidget && m_dialog && m_accessoryWidget->parent() == m_dialog) {
+        m_accessoryWidget->hide();
+        m_accessoryWidget->setParent(nullptr);
     }
 }
 

@@ -38,6 +38,7 @@ private:
 
     RunLoop& m_runLoop;
     View* m_accessory = nullptr;
+    QPointer<QWidget> m_accessoryWidget;
     QPointer<QFileDialog> m_dialog;
     std::string m_filename;
 };
