@@ -6,10 +6,10 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev libpng-dev
   ffmpeg mediainfo graphicsmagick openimageio-tools python3
+  # The desktop application: Qt 6 Widgets and Test, the offscreen and xcb platform plugins
+  # (libqt6gui6, qt6-qpa-plugins), and an X server for the screenshots.
+  qt6-base-dev qt6-base-dev-tools libqt6gui6 qt6-qpa-plugins libgl-dev xvfb xauth
 )
-if [ "${REELMAKER_GUI:-0}" = 1 ]; then
-  packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
-fi
 
 missing=()
 for p in "${packages[@]}"; do
