@@ -15,6 +15,8 @@ namespace fw {
 
 namespace {
 
+constexpr int kAlertWidth = 420;
+
 QWidget* sheetParent(Window* window) {
     auto* qtWindow = dynamic_cast<QtWindow*>(window);
     return qtWindow ? qtWindow->widget() : nullptr;
@@ -60,9 +62,10 @@ void QtSavePanel::finished(int result, DidEnd didEnd) {
     if (ok)
         m_filename = fromQString(m_dialog->selectedFiles().first());
     takeBackAccessory();
-    m_dialog->deleteLater();
     std::shared_ptr<SavePanel> self = shared_from_this();
-    m_runLoop.performOnMainThread([self, ok, didEnd] {
+    m_runLoop.performOnMainThread([self, ok, didEnd, dialog = m_dialog] {
+        // Gone at the next turn, out of its own signal (deleteLater waits for a running loop).
+        delete dialog.data();
         if (didEnd)
             didEnd(*self, ok ? OKButton : CancelButton);
     });
@@ -95,6 +98,10 @@ void QtAlert::beginSheetModalForWindow(Window* window, DidEnd didEnd) {
     m_box->setTextFormat(Qt::PlainText);
     m_box->setInformativeText(toQString(m_informative));
     m_box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
+    // Room for a reason of a few lines: the box's own size follows its shortest words.
+    if (auto* grid = qobject_cast<QGridLayout*>(m_box->layout()))
+        grid->addItem(new QSpacerItem(kAlertWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
+                      0, 1, grid->columnCount());
     static constexpr int kReturns[] = {DefaultReturn, AlternateReturn, OtherReturn};
     static constexpr QMessageBox::ButtonRole kRoles[] = {QMessageBox::AcceptRole, QMessageBox::RejectRole,
                                                         QMessageBox::DestructiveRole};
@@ -113,8 +120,8 @@ void QtAlert::beginSheetModalForWindow(Window* window, DidEnd didEnd) {
             if (button == m_box->clickedButton())
                 code = value;
         }
-        m_box->deleteLater();
-        m_runLoop.performOnMainThread([self, code, didEnd] {
+        m_runLoop.performOnMainThread([self, code, didEnd, box = m_box] {
+            delete box.data();
             if (didEnd)
                 didEnd(*self, code);
         });
