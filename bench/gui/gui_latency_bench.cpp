@@ -62,14 +62,15 @@ int main(int argc, char* argv[]) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication qt(argc, argv);
-    const std::filesystem::path work =
-        argc > 1 ? std::filesystem::path(argv[1]) : std::filesystem::temp_directory_path() / "reelmaker-gui-bench";
+    const std::filesystem::path work = argc > 1
+                                           ? std::filesystem::path(argv[1])
+                                           : std::filesystem::temp_directory_path() / "reelmaker-gui-bench";
     std::filesystem::remove_all(work);
     std::filesystem::create_directories(work / "shots");
     setenv("XDG_CONFIG_HOME", (work / "config").c_str(), 1);
-    const std::string command = "ffmpeg -loglevel error -f lavfi -i testsrc2=size=2048x1556:rate=24 -frames:v " +
-                                std::to_string(kFrames) + " -pix_fmt gbrp10be '" + (work / "shots").string() +
-                                "/shot_%04d.dpx'";
+    const std::string command =
+        "ffmpeg -loglevel error -f lavfi -i testsrc2=size=2048x1556:rate=24 -frames:v " +
+        std::to_string(kFrames) + " -pix_fmt gbrp10be '" + (work / "shots").string() + "/shot_%04d.dpx'";
     if (std::system(command.c_str()) != 0) {
         std::fprintf(stderr, "gui_latency_bench: ffmpeg could not make the frames\n");
         return 1;
@@ -129,12 +130,13 @@ int main(int argc, char* argv[]) {
     const double seconds = double(exportClock.nsecsElapsed()) / 1e9;
     const ExportOutcome& outcome = document->exportOutcome();
     const double worst = percentile(lateMs, 1.0);
-    std::printf("export from the window: %d of %d frames in %.2f s (%s)\n", outcome.framesWritten, kFrames, seconds,
-                outcome.complete() ? "complete" : "INCOMPLETE");
-    std::printf("main-thread latency during the export (%zu ticks of %d ms): median %.2f ms, p99 %.2f ms, worst "
-                "%.2f ms; target worst < %.0f ms: %s (ratio %.2f)\n",
-                lateMs.size(), kProbeMs, percentile(lateMs, 0.5), percentile(lateMs, 0.99), worst, kTargetMs,
-                worst < kTargetMs ? "met" : "NOT met", worst / kTargetMs);
+    std::printf("export from the window: %d of %d frames in %.2f s (%s)\n", outcome.framesWritten, kFrames,
+                seconds, outcome.complete() ? "complete" : "INCOMPLETE");
+    std::printf(
+        "main-thread latency during the export (%zu ticks of %d ms): median %.2f ms, p99 %.2f ms, worst "
+        "%.2f ms; target worst < %.0f ms: %s (ratio %.2f)\n",
+        lateMs.size(), kProbeMs, percentile(lateMs, 0.5), percentile(lateMs, 0.99), worst, kTargetMs,
+        worst < kTargetMs ? "met" : "NOT met", worst / kTargetMs);
     document->close();
     document.reset();
     std::filesystem::remove_all(work);

@@ -27,7 +27,12 @@ DesktopApplication::DesktopApplication(Options options)
     // The menus first: every window made from now on shows them.
     m_menu = std::make_unique<MainMenu>(m_framework, menuCommands());
     m_interface = std::make_unique<MainInterface>(m_framework, m_controller);
-    m_framework.windows().setOpenFilesHandler([this](const std::vector<std::string>& paths) { openFiles(paths); });
+    // The help and preferences windows are the application's for its whole life: closing one
+    // hides it until it is asked for again.
+    for (fw::Window* window : {&m_interface->helpWindow(), &m_interface->preferencesWindow()})
+        window->setCloseRequestHandler([](fw::Window& closing) { closing.orderOut(); });
+    m_framework.windows().setOpenFilesHandler(
+        [this](const std::vector<std::string>& paths) { openFiles(paths); });
     makeStartWindow();
     m_framework.finishLaunching();
     m_monitor = std::make_unique<MonitorWindow>(outputDevice());
@@ -130,7 +135,8 @@ std::vector<std::string> DesktopApplication::filesFromArguments(const QStringLis
     return paths;
 }
 
-std::vector<std::shared_ptr<DPXMovieFile>> DesktopApplication::openFiles(const std::vector<std::string>& paths) {
+std::vector<std::shared_ptr<DPXMovieFile>>
+DesktopApplication::openFiles(const std::vector<std::string>& paths) {
     std::vector<std::shared_ptr<DPXMovieFile>> documents;
     for (const std::string& path : paths) {
         auto document =
@@ -157,8 +163,8 @@ void DesktopApplication::showOpenPanel() {
     m_openPanel->setOption(QFileDialog::DontUseNativeDialog);
     m_openPanel->setFileMode(QFileDialog::ExistingFiles);
     m_openPanel->setAcceptMode(QFileDialog::AcceptOpen);
-    m_openPanel->setNameFilters({QStringLiteral("DPX and Cineon frames (*.dpx *.DPX *.cin *.CIN)"),
-                                 QStringLiteral("All files (*)")});
+    m_openPanel->setNameFilters(
+        {QStringLiteral("DPX and Cineon frames (*.dpx *.DPX *.cin *.CIN)"), QStringLiteral("All files (*)")});
     m_openPanel->setWindowModality(main ? Qt::WindowModal : Qt::ApplicationModal);
     QObject::connect(m_openPanel, &QFileDialog::finished, m_openPanel, [this](int result) {
         std::vector<std::string> paths;

@@ -38,9 +38,9 @@ MainMenu::MainMenu(fw::QtFramework& framework, MenuCommands commands)
         const QStringList paths = m_commands.recentPaths ? m_commands.recentPaths() : QStringList();
         for (const QString& path : paths) {
             const std::string full = path.toStdString();
-            fw::MenuItem& item = menu.addItemWithTitle(QFileInfo(path).fileName().toStdString(),
-                                                       [this, full](fw::MenuItem&) { m_commands.openRecent(full); },
-                                                       "");
+            fw::MenuItem& item = menu.addItemWithTitle(
+                QFileInfo(path).fileName().toStdString(),
+                [this, full](fw::MenuItem&) { m_commands.openRecent(full); }, "");
             item.setEnabled(QFileInfo::exists(path));
         }
         menu.addItemWithTitle("Clear Menu", command(m_commands.clearRecent), "").setEnabled(!paths.isEmpty());
@@ -67,11 +67,12 @@ MainMenu::MainMenu(fw::QtFramework& framework, MenuCommands commands)
     fullScreen.setSubmenu(framework.makeMenu(kFullScreenTitle));
     auto screensUpdater = std::make_unique<Updater>([this](fw::Menu& menu) {
         menu.removeAllItems();
-        const std::vector<std::string> names = m_commands.screenNames ? m_commands.screenNames()
-                                                                      : std::vector<std::string>();
+        const std::vector<std::string> names =
+            m_commands.screenNames ? m_commands.screenNames() : std::vector<std::string>();
         for (size_t i = 0; i < names.size(); ++i) {
             const int index = int(i);
-            menu.addItemWithTitle(names[i], [this, index](fw::MenuItem&) { m_commands.fullScreenMonitor(index); }, "")
+            menu.addItemWithTitle(
+                    names[i], [this, index](fw::MenuItem&) { m_commands.fullScreenMonitor(index); }, "")
                 .setTag(index);
         }
     });

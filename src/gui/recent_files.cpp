@@ -7,7 +7,9 @@ const QString kKey = QStringLiteral("RecentFiles");
 RecentFiles::RecentFiles(const std::string& iniPath)
     : m_settings(QString::fromStdString(iniPath), QSettings::IniFormat) {}
 
-QStringList RecentFiles::paths() const { return m_settings.value(kKey).toStringList(); }
+QStringList RecentFiles::paths() const {
+    return m_settings.value(kKey).toStringList();
+}
 
 void RecentFiles::add(const QString& path) {
     QStringList list = paths();

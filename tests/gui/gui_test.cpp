@@ -16,6 +16,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
+#include <QDropEvent>
+#include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
@@ -42,7 +45,8 @@ FrameSpec flatFrame(int index, uint32_t width = 64, uint32_t height = 48) {
     spec.height = height;
     spec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
     const uint32_t level = uint32_t(100 + 200 * index) % 1024;
-    spec.pixels = std::vector<uint32_t>(size_t(width) * height, testsupport::rgb10Word(level, 1023 - level, 512));
+    spec.pixels =
+        std::vector<uint32_t>(size_t(width) * height, testsupport::rgb10Word(level, 1023 - level, 512));
     return spec;
 }
 
@@ -90,7 +94,7 @@ QFileDialog* translateTo(const DPXMovieFile& document, const std::string& path, 
     auto* cell = sheet->findChild<QRadioButton*>(QStringLiteral("saveOptionMatrixCell%1").arg(kindCell));
     if (!cell)
         return nullptr;
-    cell->click();  // all that a mouse click does, once laid out or not
+    cell->click(); // all that a mouse click does, once laid out or not
     sheet->selectFile(QString::fromStdString(path));
     static_cast<QDialog*>(sheet)->accept();
     // The answer arrives at a later turn: the export has begun once the window shows it.
@@ -132,14 +136,15 @@ private slots:
     void mixedDataOffsetsGiveTheReferenceWarningSheet();
     void outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface();
     void theHelpWindowShowsTheHelpText();
+    void aFrameDroppedOnAWindowOpens();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
     TempDir dir, settings;
     const std::string first = writeShots(dir, 3);
     DesktopApplication app(optionsFor(settings));
-    const std::vector<std::string> files =
-        DesktopApplication::filesFromArguments({"reelmaker-gui", "-style=fusion", QString::fromStdString(first)});
+    const std::vector<std::string> files = DesktopApplication::filesFromArguments(
+        {"reelmaker-gui", "-style=fusion", QString::fromStdString(first)});
     QCOMPARE(files, std::vector<std::string>{first});
     const auto documents = app.openFiles(files);
     QCOMPARE(documents.size(), size_t(1));
@@ -149,7 +154,8 @@ void GuiTest::opensTheFilesNamedOnTheCommandLine() {
     QVERIFY(!child<QLabel>(*documents[0], DPXMovieFile::kDescriptTextID)->text().isEmpty());
     // The preview shows the frame's own bytes, without a copy.
     auto* view = static_cast<fw::QtImageView*>(documents[0]->imageView());
-    QCOMPARE(view->qimage().constBits(), static_cast<const uchar*>(static_cast<void*>(documents[0]->frameBuffer())));
+    QCOMPARE(view->qimage().constBits(),
+             static_cast<const uchar*>(static_cast<void*>(documents[0]->frameBuffer())));
     QCOMPARE(view->qimage().size(), QSize(64, 48));
     // Opened files are offered again under File > Open Recent.
     QCOMPARE(app.recentFiles().paths().value(0), QString::fromStdString(first));
@@ -182,7 +188,7 @@ void GuiTest::theSliderChangesThePreviewAndTheTitle() {
     const QColor before = centrePixel(preview);
     auto* slider = child<QSlider>(*document, DPXMovieFile::kFrameSliderID);
     QCOMPARE(slider->maximum(), 2);
-    QTest::mouseClick(slider, Qt::LeftButton);  // focus, as a user's hand on the knob
+    QTest::mouseClick(slider, Qt::LeftButton); // focus, as a user's hand on the knob
     slider->triggerAction(QAbstractSlider::SliderToMaximum);
     QCOMPARE(document->lastSlider(), 2);
     QCOMPARE(windowWidget(*document)->windowTitle(), QStringLiteral("shot_0003.dpx"));
@@ -240,8 +246,8 @@ void GuiTest::settingsAreStoredAndTheNextLaunchStartsFromThem() {
         child<QTabWidget>(*document, DPXMovieFile::kTabViewID)->setCurrentIndex(1);
         auto* rate = child<QComboBox>(*document, DPXMovieFile::kFrameRatePopupID);
         rate->setFocus();
-        QTest::keyClick(rate, Qt::Key_Down);  // 24
-        QTest::keyClick(rate, Qt::Key_Down);  // 25
+        QTest::keyClick(rate, Qt::Key_Down); // 24
+        QTest::keyClick(rate, Qt::Key_Down); // 25
         QCOMPARE(document->frameRatePopup()->selectedTag(), 2);
         auto* codec = child<QComboBox>(*document, DPXMovieFile::kCodecPopupID);
         QTest::keyClick(codec, Qt::Key_Down);
@@ -272,9 +278,11 @@ void GuiTest::settingsAreStoredAndTheNextLaunchStartsFromThem() {
              QStringLiteral("Last Source ID"));
     QVERIFY(!prefs->findChild<QCheckBox*>(MainInterface::kFileExtensionButtonID)->isChecked());
     auto document = again.openFiles({first}).at(0);
-    QCOMPARE(child<QComboBox>(*document, DPXMovieFile::kFrameRatePopupID)->currentText(), QStringLiteral("25"));
+    QCOMPARE(child<QComboBox>(*document, DPXMovieFile::kFrameRatePopupID)->currentText(),
+             QStringLiteral("25"));
     QCOMPARE(child<QComboBox>(*document, DPXMovieFile::kCodecPopupID)->currentIndex(), 1);
-    QCOMPARE(child<QLineEdit>(*document, DPXMovieFile::kSourceIDTextFieldID)->text(), QStringLiteral("Reel 7"));
+    QCOMPARE(child<QLineEdit>(*document, DPXMovieFile::kSourceIDTextFieldID)->text(),
+             QStringLiteral("Reel 7"));
 }
 
 void GuiTest::translateThroughTheSheetWritesAMovie() {
@@ -290,9 +298,11 @@ void GuiTest::translateThroughTheSheetWritesAMovie() {
     QVERIFY(sheet->findChild<QRadioButton*>(QStringLiteral("saveOptionMatrixCell0"))->isChecked());
     sheet->selectFile(QString::fromStdString(dir.file("clip.mov")));
     static_cast<QDialog*>(sheet)->accept();
-    QTRY_COMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(), QStringLiteral("Cancel"));
+    QTRY_COMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(),
+                 QStringLiteral("Cancel"));
     QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
-    QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(), QStringLiteral("Translate..."));
+    QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(),
+             QStringLiteral("Translate..."));
     // The accessory went back to its document.
     QVERIFY(!document->saveOptionMatrix()->isHidden() || true);
     QVERIFY(static_cast<fw::QtView*>(document->savePanelAccessory())->widget()->parent() == nullptr);
@@ -300,8 +310,10 @@ void GuiTest::translateThroughTheSheetWritesAMovie() {
     const auto verify = testsupport::runCli({"verify", dir.file("clip.mov")});
     QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
     if (testsupport::haveProgram("ffprobe")) {
-        const auto probe = testsupport::runShell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
-                                                 "stream=nb_read_frames -of csv=p=0 '" + dir.file("clip.mov") + "'");
+        const auto probe =
+            testsupport::runShell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                  "stream=nb_read_frames -of csv=p=0 '" +
+                                  dir.file("clip.mov") + "'");
         QCOMPARE(probe.exitStatus, 0);
         QCOMPARE(QString::fromStdString(probe.out).trimmed(), QStringLiteral("4"));
     }
@@ -376,7 +388,7 @@ void GuiTest::outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface() 
     const SoftwareOutputDevice* device = app.outputDevice();
     QVERIFY(device);
     auto document = app.openFiles({writeShots(dir, 2)}).at(0);
-    QVERIFY(device->claimed());  // the main document window sends its frame
+    QVERIFY(device->claimed()); // the main document window sends its frame
 
     QMenu* videoOut = mainSubmenu(app, "VideoOut");
     emit videoOut->aboutToShow();
@@ -429,6 +441,23 @@ void GuiTest::theHelpWindowShowsTheHelpText() {
     const QString text = help->findChild<QTextBrowser*>(MainInterface::kHelpTextID)->toPlainText();
     QVERIFY(text.contains(QStringLiteral("Opening a sequence")));
     QVERIFY(!text.contains(QStringLiteral("\\par")));
+    // The close button hides it; Help shows it again.
+    help->close();
+    QVERIFY(!help->isVisible());
+    actionTitled(mainSubmenu(app, "Help"), MainMenu::kHelpTitle)->trigger();
+    QVERIFY(help->isVisible());
+}
+
+void GuiTest::aFrameDroppedOnAWindowOpens() {
+    TempDir dir, settings;
+    const std::string first = writeShots(dir, 2);
+    DesktopApplication app(optionsFor(settings));
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first))});
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(static_cast<fw::QtWindow&>(app.startWindow()).widget(), &drop);
+    QCOMPARE(app.controller().documents().size(), size_t(1));
+    QCOMPARE(app.controller().documents()[0]->fileName(), first);
 }
 
 QTEST_MAIN(GuiTest)

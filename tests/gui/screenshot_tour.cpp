@@ -69,7 +69,9 @@ void grabScreen(const char* name) {
     save(QGuiApplication::primaryScreen()->grabWindow(0), name);
 }
 
-QWidget* windowOf(const DPXMovieFile& document) { return static_cast<fw::QtWindow*>(document.window())->widget(); }
+QWidget* windowOf(const DPXMovieFile& document) {
+    return static_cast<fw::QtWindow*>(document.window())->widget();
+}
 
 template <class T> T* sheetOn(const DPXMovieFile& document, const char* name) {
     T* sheet = nullptr;
@@ -129,7 +131,7 @@ int main(int argc, char* argv[]) {
         waitFor([&] { return !document->progressText()->stringValue().empty(); });
         grabWidget(window, "document-exporting");
         if (document->isConverting())
-            document->translateButton()->performClick();  // Cancel: the rest is not needed
+            document->translateButton()->performClick(); // Cancel: the rest is not needed
         waitFor([&] { return !document->exportInProgress(); }, 120000);
     } else {
         std::fprintf(stderr, "screenshots: the export did not begin\n");
@@ -140,8 +142,8 @@ int main(int argc, char* argv[]) {
     const std::filesystem::path broken = work / "broken";
     std::filesystem::create_directories(broken);
     for (const std::string& name : document->fileList())
-        std::filesystem::create_hard_link(std::filesystem::path(document->pathOfFrame(0)).parent_path() / name,
-                                          broken / name);
+        std::filesystem::create_hard_link(
+            std::filesystem::path(document->pathOfFrame(0)).parent_path() / name, broken / name);
     auto damaged = app.openFiles({(broken / document->fileList().front()).string()}).at(0);
     windowOf(*damaged)->move(80, 80);
     std::filesystem::remove(broken / damaged->fileList().at(1));
@@ -162,7 +164,7 @@ int main(int argc, char* argv[]) {
     help.makeKeyAndOrderFront();
     grabWidget(help.widget(), "help");
 
-    document->showWindows();  // main again: its frame goes to the output
+    document->showWindows(); // main again: its frame goes to the output
     app.monitor().showOnScreen();
     app.monitor().resize(768, 432);
     grabWidget(&app.monitor(), "monitor");

@@ -122,7 +122,9 @@ void QtPopUpButton::removeItemAtIndex(int index) {
         m_combo->setCurrentIndex(-1);
 }
 
-int QtPopUpButton::numberOfItems() const { return m_combo->count(); }
+int QtPopUpButton::numberOfItems() const {
+    return m_combo->count();
+}
 
 std::string QtPopUpButton::itemTitleAtIndex(int index) const {
     if (index < 0 || index >= m_combo->count())
@@ -141,7 +143,9 @@ void QtPopUpButton::setTagOfItemAtIndex(int index, int tag) {
         m_combo->setItemData(index, tag);
 }
 
-int QtPopUpButton::indexOfSelectedItem() const { return m_combo->currentIndex(); }
+int QtPopUpButton::indexOfSelectedItem() const {
+    return m_combo->currentIndex();
+}
 
 void QtPopUpButton::selectItemAtIndex(int index) {
     const QSignalBlocker blocker(m_combo);
@@ -163,7 +167,8 @@ QtTextField::QtTextField(const std::string& identifier, Window* window, QWidget*
     if (editable) {
         m_lineEdit = static_cast<QLineEdit*>(widget());
         // textEdited: the user's changes only, each keystroke included.
-        QObject::connect(m_lineEdit, &QLineEdit::textEdited, context(), [this](const QString&) { textDidChange(); });
+        QObject::connect(m_lineEdit, &QLineEdit::textEdited, context(),
+                         [this](const QString&) { textDidChange(); });
         QObject::connect(m_lineEdit, &QLineEdit::editingFinished, context(), [this] { sendAction(); });
     } else {
         m_label = static_cast<QLabel*>(widget());
@@ -216,7 +221,9 @@ QtButton::QtButton(const std::string& identifier, Window* window, QWidget* paren
     QObject::connect(button, &QAbstractButton::clicked, context(), [this] { sendAction(); });
 }
 
-std::string QtButton::title() const { return fromQString(static_cast<QAbstractButton*>(widget())->text()); }
+std::string QtButton::title() const {
+    return fromQString(static_cast<QAbstractButton*>(widget())->text());
+}
 
 void QtButton::setTitle(const std::string& title) {
     static_cast<QAbstractButton*>(widget())->setText(toQString(title));
@@ -302,7 +309,8 @@ QtMatrix::QtMatrix(const std::string& identifier, Window* window, QWidget* paren
     : QtControl(identifier, window, new QWidget(parent)), m_group(new QButtonGroup(widget())) {
     auto* layout = new QVBoxLayout(widget());
     layout->setContentsMargins(0, 0, 0, 0);
-    QObject::connect(m_group, &QButtonGroup::buttonClicked, context(), [this](QAbstractButton*) { sendAction(); });
+    QObject::connect(m_group, &QButtonGroup::buttonClicked, context(),
+                     [this](QAbstractButton*) { sendAction(); });
 }
 
 void QtMatrix::addCell(const std::string& title, int tag) {
@@ -324,7 +332,9 @@ int QtMatrix::cellTagAtIndex(int index) const {
     return index >= 0 && index < int(m_tags.size()) ? m_tags[size_t(index)] : 0;
 }
 
-int QtMatrix::indexOfSelectedCell() const { return m_group->checkedId(); }
+int QtMatrix::indexOfSelectedCell() const {
+    return m_group->checkedId();
+}
 
 void QtMatrix::selectCellAtIndex(int index) {
     if (QAbstractButton* cell = m_group->button(index)) {
@@ -341,12 +351,17 @@ void QtMatrix::selectCellAtIndex(int index) {
 // ---- Text view -----------------------------------------------------------------------------------
 
 QtTextView::QtTextView(const std::string& identifier, Window* window, QWidget* parent)
-    : QtControl(identifier, window, new QTextBrowser(parent)), m_browser(static_cast<QTextBrowser*>(widget())) {
+    : QtControl(identifier, window, new QTextBrowser(parent)),
+      m_browser(static_cast<QTextBrowser*>(widget())) {
     m_browser->setOpenLinks(false);
 }
 
-std::string QtTextView::string() const { return fromQString(m_browser->toPlainText()); }
+std::string QtTextView::string() const {
+    return fromQString(m_browser->toPlainText());
+}
 
-void QtTextView::setString(const std::string& text) { m_browser->setPlainText(toQString(text)); }
+void QtTextView::setString(const std::string& text) {
+    m_browser->setPlainText(toQString(text));
+}
 
 } // namespace fw

@@ -21,20 +21,20 @@ std::unique_ptr<View> QtFramework::makeView(const std::string& identifier, Layou
     return view;
 }
 
-std::unique_ptr<Menu> QtFramework::makeMenu(const std::string& title) { return std::make_unique<QtMenu>(title); }
+std::unique_ptr<Menu> QtFramework::makeMenu(const std::string& title) {
+    return std::make_unique<QtMenu>(title);
+}
 
-std::shared_ptr<SavePanel> QtFramework::savePanel() { return std::make_shared<QtSavePanel>(m_runLoop); }
+std::shared_ptr<SavePanel> QtFramework::savePanel() {
+    return std::make_shared<QtSavePanel>(m_runLoop);
+}
 
 std::shared_ptr<Alert> QtFramework::alertWithMessageText(const std::string& message,
                                                          const std::string& defaultButton,
                                                          const std::string& alternateButton,
                                                          const std::string& otherButton,
                                                          const std::string& informativeText) {
-    std::vector<std::string> buttons{defaultButton.empty() ? std::string("OK") : defaultButton};
-    if (!alternateButton.empty())
-        buttons.push_back(alternateButton);
-    if (!otherButton.empty())
-        buttons.push_back(otherButton);
+    std::vector<std::string> buttons = alertButtonTitles(defaultButton, alternateButton, otherButton);
     return std::make_shared<QtAlert>(m_runLoop, message, std::move(buttons), informativeText);
 }
 

@@ -34,8 +34,9 @@ public:
     std::unique_ptr<Menu> makeMenu(const std::string& title) override;
     std::shared_ptr<SavePanel> savePanel() override;
     std::shared_ptr<Alert> alertWithMessageText(const std::string& message, const std::string& defaultButton,
-                                               const std::string& alternateButton, const std::string& otherButton,
-                                               const std::string& informativeText) override;
+                                                const std::string& alternateButton,
+                                                const std::string& otherButton,
+                                                const std::string& informativeText) override;
 
     QtWindowList& windows() { return m_windows; }
     QtWindow* mainWindow() const { return m_windows.mainWindow(); }

@@ -8,7 +8,8 @@
 
 namespace fw {
 
-QtMenuItem::QtMenuItem(QtMenu& menu, const std::string& title, Action action, const std::string& keyEquivalent)
+QtMenuItem::QtMenuItem(QtMenu& menu, const std::string& title, Action action,
+                       const std::string& keyEquivalent)
     : m_menu(menu), m_action(new QAction(toQString(title), menu.qmenu())) {
     setAction(std::move(action));
     setKeyEquivalent(keyEquivalent);
@@ -30,7 +31,9 @@ QtMenuItem::~QtMenuItem() {
     }
 }
 
-std::string QtMenuItem::title() const { return m_action ? fromQString(m_action->text()) : std::string(); }
+std::string QtMenuItem::title() const {
+    return m_action ? fromQString(m_action->text()) : std::string();
+}
 
 void QtMenuItem::setTitle(const std::string& title) {
     if (m_action)
@@ -45,7 +48,9 @@ void QtMenuItem::setState(ControlState state) {
     m_action->setChecked(state == ControlState::On);
 }
 
-bool QtMenuItem::isEnabled() const { return m_action && m_action->isEnabled(); }
+bool QtMenuItem::isEnabled() const {
+    return m_action && m_action->isEnabled();
+}
 
 void QtMenuItem::setEnabled(bool enabled) {
     if (m_action)
@@ -62,8 +67,8 @@ void QtMenuItem::setKeyEquivalent(const std::string& key) {
     }
     QString text = toQString(key);
     const bool upper = text.size() == 1 && text.at(0).isUpper();
-    m_action->setShortcut(QKeySequence((upper ? QStringLiteral("Ctrl+Shift+") : QStringLiteral("Ctrl+")) +
-                                       text.toUpper()));
+    m_action->setShortcut(
+        QKeySequence((upper ? QStringLiteral("Ctrl+Shift+") : QStringLiteral("Ctrl+")) + text.toUpper()));
 }
 
 void QtMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
@@ -74,7 +79,9 @@ void QtMenuItem::setSubmenu(std::unique_ptr<Menu> submenu) {
         m_action->setMenu(qtMenu->qmenu());
 }
 
-Menu& QtMenuItem::menu() const { return m_menu; }
+Menu& QtMenuItem::menu() const {
+    return m_menu;
+}
 
 // ---- Menu ----------------------------------------------------------------------------------------
 
@@ -106,6 +113,8 @@ void QtMenu::removeItemAtIndex(int index) {
     m_items.erase(m_items.begin() + index);
 }
 
-void QtMenu::addSeparator() { m_menu->addSeparator(); }
+void QtMenu::addSeparator() {
+    m_menu->addSeparator();
+}
 
 } // namespace fw

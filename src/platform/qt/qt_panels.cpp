@@ -32,12 +32,12 @@ QtSavePanel::~QtSavePanel() {
         m_dialog->deleteLater();
 }
 
-void QtSavePanel::beginSheetForDirectory(const std::string& directory, const std::string& file, Window* window,
-                                         DidEnd didEnd) {
+void QtSavePanel::beginSheetForDirectory(const std::string& directory, const std::string& file,
+                                         Window* window, DidEnd didEnd) {
     const QString folder = directory.empty() ? QDir::currentPath() : toQString(directory);
     m_dialog = new QFileDialog(sheetParent(window), QStringLiteral("Save Movie"), folder);
     m_dialog->setObjectName(kObjectName);
-    m_dialog->setOption(QFileDialog::DontUseNativeDialog);  // the accessory needs Qt's own dialog
+    m_dialog->setOption(QFileDialog::DontUseNativeDialog); // the accessory needs Qt's own dialog
     m_dialog->setAcceptMode(QFileDialog::AcceptSave);
     m_dialog->setFileMode(QFileDialog::AnyFile);
     m_dialog->setNameFilters({QStringLiteral("Movies (*.mov)"), QStringLiteral("All files (*)")});
@@ -100,11 +100,11 @@ void QtAlert::beginSheetModalForWindow(Window* window, DidEnd didEnd) {
     m_box->setWindowModality(parent ? Qt::WindowModal : Qt::ApplicationModal);
     // Room for a reason of a few lines: the box's own size follows its shortest words.
     if (auto* grid = qobject_cast<QGridLayout*>(m_box->layout()))
-        grid->addItem(new QSpacerItem(kAlertWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding), grid->rowCount(),
-                      0, 1, grid->columnCount());
+        grid->addItem(new QSpacerItem(kAlertWidth, 0, QSizePolicy::Minimum, QSizePolicy::Expanding),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     static constexpr int kReturns[] = {DefaultReturn, AlternateReturn, OtherReturn};
     static constexpr QMessageBox::ButtonRole kRoles[] = {QMessageBox::AcceptRole, QMessageBox::RejectRole,
-                                                        QMessageBox::DestructiveRole};
+                                                         QMessageBox::DestructiveRole};
     std::vector<std::pair<QAbstractButton*, int>> returns;
     for (size_t i = 0; i < m_buttons.size() && i < 3; ++i) {
         QPushButton* button = m_box->addButton(toQString(m_buttons[i]), kRoles[i]);
@@ -114,18 +114,19 @@ void QtAlert::beginSheetModalForWindow(Window* window, DidEnd didEnd) {
         returns.emplace_back(button, kReturns[i]);
     }
     std::shared_ptr<Alert> self = shared_from_this();
-    QObject::connect(m_box, &QMessageBox::finished, m_box, [this, self, returns, didEnd = std::move(didEnd)](int) {
-        int code = DefaultReturn;
-        for (const auto& [button, value] : returns) {
-            if (button == m_box->clickedButton())
-                code = value;
-        }
-        m_runLoop.performOnMainThread([self, code, didEnd, box = m_box] {
-            delete box.data();
-            if (didEnd)
-                didEnd(*self, code);
-        });
-    });
+    QObject::connect(m_box, &QMessageBox::finished, m_box,
+                     [this, self, returns, didEnd = std::move(didEnd)](int) {
+                         int code = DefaultReturn;
+                         for (const auto& [button, value] : returns) {
+                             if (button == m_box->clickedButton())
+                                 code = value;
+                         }
+                         m_runLoop.performOnMainThread([self, code, didEnd, box = m_box] {
+                             delete box.data();
+                             if (didEnd)
+                                 didEnd(*self, code);
+                         });
+                     });
     m_box->open();
 }
 

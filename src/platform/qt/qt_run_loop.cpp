@@ -66,7 +66,9 @@ private:
 
 QtRunLoop::QtRunLoop() : m_thread(QThread::currentThread()), m_receiver(std::make_unique<QObject>()) {}
 
-QtRunLoop::~QtRunLoop() { shutdown(); }
+QtRunLoop::~QtRunLoop() {
+    shutdown();
+}
 
 void QtRunLoop::shutdown() {
     std::set<std::shared_ptr<Timer>> timers;
@@ -89,7 +91,8 @@ std::shared_ptr<Timer> QtRunLoop::scheduledTimerWithTimeInterval(double seconds,
 }
 
 void QtRunLoop::performOnMainThread(std::function<void()> work) {
-    QMetaObject::invokeMethod(m_receiver.get(), [work = std::move(work)] { work(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        m_receiver.get(), [work = std::move(work)] { work(); }, Qt::QueuedConnection);
 }
 
 } // namespace fw

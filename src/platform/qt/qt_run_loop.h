@@ -20,7 +20,7 @@ public:
     ~QtRunLoop() override;
 
     std::shared_ptr<Timer> scheduledTimerWithTimeInterval(double seconds, bool repeats,
-                                                         TimerCallback callback) override;
+                                                          TimerCallback callback) override;
     void performOnMainThread(std::function<void()> work) override;
     bool isMainThread() const override { return QThread::currentThread() == m_thread; }
 

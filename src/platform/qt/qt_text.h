@@ -7,7 +7,11 @@
 
 namespace fw {
 
-inline QString toQString(const std::string& text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
-inline std::string fromQString(const QString& text) { return text.toUtf8().toStdString(); }
+inline QString toQString(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+inline std::string fromQString(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
 } // namespace fw

@@ -6,14 +6,17 @@
 
 namespace fw {
 
-QtUserDefaults::QtUserDefaults(const std::string& iniPath) : m_settings(toQString(iniPath), QSettings::IniFormat) {}
+QtUserDefaults::QtUserDefaults(const std::string& iniPath)
+    : m_settings(toQString(iniPath), QSettings::IniFormat) {}
 
 bool QtUserDefaults::synchronize() {
     m_settings.sync();
     return m_settings.status() == QSettings::NoError;
 }
 
-std::string QtUserDefaults::fileName() const { return fromQString(m_settings.fileName()); }
+std::string QtUserDefaults::fileName() const {
+    return fromQString(m_settings.fileName());
+}
 
 std::optional<DefaultsValue> QtUserDefaults::storedValue(const std::string& key) const {
     const QString name = toQString(key);

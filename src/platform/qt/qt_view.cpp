@@ -155,7 +155,9 @@ QtTabView::QtTabView(const std::string& identifier, Window* window, QWidget* par
     });
 }
 
-QtTabView::~QtTabView() { m_pages.clear(); }
+QtTabView::~QtTabView() {
+    m_pages.clear();
+}
 
 View& QtTabView::addTabViewItem(const std::string& label) {
     auto page = std::make_unique<QtView>(identifier() + "Page" + std::to_string(m_pages.size()), window(),
@@ -175,12 +177,14 @@ std::string QtTabView::labelOfTabViewItemAtIndex(int index) const {
     return fromQString(m_tabs->tabText(index));
 }
 
-int QtTabView::indexOfSelectedTabViewItem() const { return m_tabs->currentIndex(); }
+int QtTabView::indexOfSelectedTabViewItem() const {
+    return m_tabs->currentIndex();
+}
 
 void QtTabView::selectTabViewItemAtIndex(int index) {
     if (index < 0 || index >= m_tabs->count() || index == m_tabs->currentIndex())
         return;
-    m_tabs->setCurrentIndex(index);  // currentChanged tells the handler
+    m_tabs->setCurrentIndex(index); // currentChanged tells the handler
 }
 
 } // namespace fw

@@ -119,9 +119,13 @@ QtWindow::~QtWindow() {
     delete m_widget;
 }
 
-std::string QtWindow::title() const { return fromQString(m_widget->windowTitle()); }
+std::string QtWindow::title() const {
+    return fromQString(m_widget->windowTitle());
+}
 
-void QtWindow::setTitle(const std::string& title) { m_widget->setWindowTitle(toQString(title)); }
+void QtWindow::setTitle(const std::string& title) {
+    m_widget->setWindowTitle(toQString(title));
+}
 
 NSSize QtWindow::contentSize() const {
     const QSize size = m_content->widget()->size();
@@ -137,7 +141,9 @@ void QtWindow::setContentSize(NSSize size) {
     m_widget->resize(wanted);
 }
 
-bool QtWindow::isVisible() const { return m_widget->isVisible(); }
+bool QtWindow::isVisible() const {
+    return m_widget->isVisible();
+}
 
 void QtWindow::makeKeyAndOrderFront() {
     if (m_closed)
