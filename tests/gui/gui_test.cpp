@@ -10,16 +10,16 @@
 #include "support/test_support.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMimeData>
-#include <QDropEvent>
-#include <QApplication>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -159,6 +159,15 @@ void GuiTest::opensTheFilesNamedOnTheCommandLine() {
     QCOMPARE(view->qimage().size(), QSize(64, 48));
     // Opened files are offered again under File > Open Recent.
     QCOMPARE(app.recentFiles().paths().value(0), QString::fromStdString(first));
+
+    // A file that is no frame still gets its window, which says so.
+    testsupport::writeFile(dir.file("notes.dpx"), {'h', 'e', 'l', 'l', 'o'});
+    const auto refused = app.openFiles({dir.file("notes.dpx")});
+    QCOMPARE(refused.size(), size_t(1));
+    QVERIFY(windowWidget(*refused[0])->isVisible());
+    QCOMPARE(child<QLabel>(*refused[0], DPXMovieFile::kDescriptTextID)->text(),
+             QString::fromLatin1(DPXMovieFile::kOpenFailedText));
+    QVERIFY(!child<QPushButton>(*refused[0], DPXMovieFile::kTranslateButtonID)->isEnabled());
 }
 
 void GuiTest::opensTheFileChosenInTheOpenPanel() {
@@ -452,10 +461,15 @@ void GuiTest::aFrameDroppedOnAWindowOpens() {
     TempDir dir, settings;
     const std::string first = writeShots(dir, 2);
     DesktopApplication app(optionsFor(settings));
+    app.startWindow().makeKeyAndOrderFront();
     QMimeData mime;
     mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first))});
+    QWidget* target = static_cast<fw::QtWindow&>(app.startWindow()).widget();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
     QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(static_cast<fw::QtWindow&>(app.startWindow()).widget(), &drop);
+    QApplication::sendEvent(target, &drop);
     QCOMPARE(app.controller().documents().size(), size_t(1));
     QCOMPARE(app.controller().documents()[0]->fileName(), first);
 }
