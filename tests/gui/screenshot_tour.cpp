@@ -159,14 +159,17 @@ int main(int argc, char* argv[]) {
 
     auto& prefs = static_cast<fw::QtWindow&>(app.mainInterface().preferencesWindow());
     prefs.makeKeyAndOrderFront();
+    prefs.widget()->move(660, 560);  // no window manager places them: side by side
     grabWidget(prefs.widget(), "preferences");
     auto& help = static_cast<fw::QtWindow&>(app.mainInterface().helpWindow());
     help.makeKeyAndOrderFront();
+    help.widget()->move(1420, 40);
     grabWidget(help.widget(), "help");
 
     document->showWindows(); // main again: its frame goes to the output
     app.monitor().showOnScreen();
     app.monitor().resize(768, 432);
+    app.monitor().move(620, 40);
     grabWidget(&app.monitor(), "monitor");
     grabScreen("screen-monitor");
 
