@@ -28,8 +28,11 @@
 #include <QTest>
 #include <QTextBrowser>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
+#include <thread>
 
 using testsupport::FrameSpec;
 using testsupport::TempDir;
@@ -137,6 +140,7 @@ private slots:
     void outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface();
     void theHelpWindowShowsTheHelpText();
     void aFrameDroppedOnAWindowOpens();
+    void runLoopTimersAndWorkPostedFromOtherThreads();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -472,6 +476,47 @@ void GuiTest::aFrameDroppedOnAWindowOpens() {
     QApplication::sendEvent(target, &drop);
     QCOMPARE(app.controller().documents().size(), size_t(1));
     QCOMPARE(app.controller().documents()[0]->fileName(), first);
+}
+
+void GuiTest::runLoopTimersAndWorkPostedFromOtherThreads() {
+    fw::QtRunLoop runLoop;
+    // A repeating timer that invalidates itself inside its third tick, and a one-shot timer.
+    int ticks = 0, shots = 0;
+    std::shared_ptr<fw::Timer> repeating =
+        runLoop.scheduledTimerWithTimeInterval(0.001, true, [&](fw::Timer& timer) {
+            if (++ticks == 3)
+                timer.invalidate();
+        });
+    std::shared_ptr<fw::Timer> oneShot =
+        runLoop.scheduledTimerWithTimeInterval(0.001, false, [&](fw::Timer&) { ++shots; });
+    // Work posted from other threads runs on this one, each thread's in its order, never at once.
+    std::vector<int> order;
+    std::atomic<int> offThread{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i)
+                runLoop.performOnMainThread([&, t, i] {
+                    if (!runLoop.isMainThread())
+                        ++offThread;
+                    order.push_back(t * 1000 + i);
+                });
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    QVERIFY(order.empty());
+    QTRY_VERIFY(order.size() == 200 && !repeating->isValid() && !oneShot->isValid());
+    QTest::qWait(20);
+    QCOMPARE(ticks, 3);
+    QCOMPARE(shots, 1);
+    QCOMPARE(offThread.load(), 0);
+    for (int t = 0; t < 4; ++t) {
+        std::vector<int> mine;
+        std::copy_if(order.begin(), order.end(), std::back_inserter(mine),
+                     [t](int v) { return v / 1000 == t; });
+        QVERIFY(std::is_sorted(mine.begin(), mine.end()));
+    }
 }
 
 QTEST_MAIN(GuiTest)
