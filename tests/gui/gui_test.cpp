@@ -251,10 +251,15 @@ void GuiTest::arrowsStepAndIOMarkButNotWhileTyping() {
 }
 
 void GuiTest::settingsAreStoredAndTheNextLaunchStartsFromThem() {
-    TempDir dir, settings;
+    TempDir dir;
     const std::string first = writeShots(dir, 2);
+    // The application's own settings file: an INI file under $XDG_CONFIG_HOME.
+    const QString iniPath = QString::fromStdString(fw::defaultSettingsPath());
+    QVERIFY(iniPath.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QLatin1Char('/')));
+    DesktopApplication::Options options;
+    options.startWindow = false;
     {
-        DesktopApplication app(optionsFor(settings));
+        DesktopApplication app(options);
         auto document = app.openFiles({first}).at(0);
         child<QTabWidget>(*document, DPXMovieFile::kTabViewID)->setCurrentIndex(1);
         auto* rate = child<QComboBox>(*document, DPXMovieFile::kFrameRatePopupID);
@@ -280,12 +285,12 @@ void GuiTest::settingsAreStoredAndTheNextLaunchStartsFromThem() {
         QTest::mouseClick(extension, Qt::LeftButton);
         QVERIFY(!app.controller().defaultQTFileExtension());
         // Written at the change, before any termination.
-        QSettings written(QString::fromStdString(settings.file("Reelmaker.ini")), QSettings::IniFormat);
+        QSettings written(iniPath, QSettings::IniFormat);
         QCOMPARE(written.value("FrameRate").toString(), QStringLiteral("2"));
         QCOMPARE(written.value("SourceID").toString(), QStringLiteral("Reel 7"));
         QCOMPARE(written.value("DefaultSourceIDType").toString(), QStringLiteral("4"));
     }
-    DesktopApplication again(optionsFor(settings));
+    DesktopApplication again(options);
     auto* prefs = static_cast<fw::QtWindow&>(again.mainInterface().preferencesWindow()).widget();
     QCOMPARE(prefs->findChild<QComboBox*>(MainInterface::kSourceIDPopupID)->currentText(),
              QStringLiteral("Last Source ID"));
@@ -519,5 +524,17 @@ void GuiTest::runLoopTimersAndWorkPostedFromOtherThreads() {
     }
 }
 
-QTEST_MAIN(GuiTest)
+int main(int argc, char* argv[]) {
+    // A home of its own, made fresh and removed after: nothing of the user's is read or written.
+    TempDir home;
+    std::filesystem::create_directories(home.path() / "config");
+    std::filesystem::create_directories(home.path() / "runtime");
+    std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home.path() / "runtime").c_str(), 1);
+    QApplication application(argc, argv);
+    GuiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
 #include "gui_test.moc"
