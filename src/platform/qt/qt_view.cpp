@@ -33,10 +33,11 @@ QtView::~QtView() {
         delete widget();
 }
 
-template <class T, class... Args> T& QtView::add(Args&&... args) {
-    auto control = std::make_unique<T>(std::forward<Args>(args)..., window(), widget());
+template <class T, class... Args> T& QtView::add(Placement placement, Args&&... args) {
+    auto control = std::make_unique<T>(std::forward<Args>(args)...);
     T& ref = *control;
     m_controls.push_back(std::move(control));
+    place(ref.widget(), placement == Placement::Label, placement == Placement::Expanding);
     return ref;
 }
 
@@ -68,72 +69,48 @@ void QtView::place(QWidget* child, bool isLabel, bool expands) {
 }
 
 Slider& QtView::addSlider(const std::string& identifier) {
-    auto& control = add<QtSlider>(identifier);
-    place(control.widget(), false, false);
-    return control;
+    return add<QtSlider>(Placement::Row, identifier, window(), widget());
 }
 
 PopUpButton& QtView::addPopUpButton(const std::string& identifier) {
-    auto& control = add<QtPopUpButton>(identifier);
-    place(control.widget(), false, false);
-    return control;
+    return add<QtPopUpButton>(Placement::Row, identifier, window(), widget());
 }
 
 TextField& QtView::addTextField(const std::string& identifier, bool editable) {
-    auto control = std::make_unique<QtTextField>(identifier, window(), widget(), editable);
-    QtTextField& ref = *control;
-    m_controls.push_back(std::move(control));
     const bool isLabel = !editable && identifier.size() > 5 && identifier.ends_with("Label");
+    auto& field = add<QtTextField>(isLabel ? Placement::Label : Placement::Row, identifier, window(),
+                                   widget(), editable);
     if (editable)
-        ref.widget()->setMinimumWidth(200);
-    place(ref.widget(), isLabel, false);
-    return ref;
+        field.widget()->setMinimumWidth(200);
+    return field;
 }
 
 Button& QtView::addButton(const std::string& identifier, const std::string& title, ButtonType type) {
-    auto control = std::make_unique<QtButton>(identifier, window(), widget(), title, type);
-    QtButton& ref = *control;
-    m_controls.push_back(std::move(control));
-    place(ref.widget(), false, false);
-    return ref;
+    return add<QtButton>(Placement::Row, identifier, window(), widget(), title, type);
 }
 
 ImageView& QtView::addImageView(const std::string& identifier) {
-    auto& control = add<QtImageView>(identifier);
-    place(control.widget(), false, true);
-    return control;
+    return add<QtImageView>(Placement::Expanding, identifier, window(), widget());
 }
 
 ProgressIndicator& QtView::addProgressIndicator(const std::string& identifier) {
-    auto& control = add<QtProgressIndicator>(identifier);
-    place(control.widget(), false, false);
-    return control;
+    return add<QtProgressIndicator>(Placement::Row, identifier, window(), widget());
 }
 
 Matrix& QtView::addMatrix(const std::string& identifier) {
-    auto& control = add<QtMatrix>(identifier);
-    place(control.widget(), false, false);
-    return control;
+    return add<QtMatrix>(Placement::Row, identifier, window(), widget());
 }
 
 TextView& QtView::addTextView(const std::string& identifier) {
-    auto& control = add<QtTextView>(identifier);
-    place(control.widget(), false, true);
-    return control;
+    return add<QtTextView>(Placement::Expanding, identifier, window(), widget());
 }
 
 TabView& QtView::addTabView(const std::string& identifier) {
-    auto& control = add<QtTabView>(identifier);
-    place(control.widget(), false, true);
-    return control;
+    return add<QtTabView>(Placement::Expanding, identifier, window(), widget());
 }
 
 View& QtView::addView(const std::string& identifier, Layout layout) {
-    auto control = std::make_unique<QtView>(identifier, window(), widget(), layout);
-    QtView& ref = *control;
-    m_controls.push_back(std::move(control));
-    place(ref.widget(), false, false);
-    return ref;
+    return add<QtView>(Placement::Row, identifier, window(), widget(), layout);
 }
 
 std::vector<Control*> QtView::subviews() const {

@@ -38,7 +38,9 @@ public:
     std::vector<Control*> subviews() const override;
 
 private:
-    template <class T, class... Args> T& add(Args&&... args);
+    /// A row of its own, a label with the control after it beside it, or a row that takes the height left.
+    enum class Placement { Row, Label, Expanding };
+    template <class T, class... Args> T& add(Placement placement, Args&&... args);
     void place(QWidget* child, bool isLabel, bool expands);
 
     Layout m_layout;
