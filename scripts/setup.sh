@@ -10,9 +10,9 @@ profile="${1:-all}"
 packages=(build-essential cmake ninja-build pkg-config libpng-dev nlohmann-json3-dev ffmpeg graphicsmagick)
 if [ "$profile" != demo ]; then
   packages+=(libgtest-dev libgmock-dev mediainfo openimageio-tools python3)
-fi
-if [ "${REELMAKER_GUI:-0}" = 1 ]; then
-  packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev xvfb xauth)
+  # The desktop application: Qt 6 Widgets and Test, the offscreen and xcb platform plugins
+  # (libqt6gui6, qt6-qpa-plugins), and an X server for the screenshots.
+  packages+=(qt6-base-dev qt6-base-dev-tools libqt6gui6 qt6-qpa-plugins libgl-dev xvfb xauth)
 fi
 
 missing=()

@@ -24,7 +24,7 @@ case "$mode" in
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DREELMAKER_BUILD_BENCH=OFF \
     -DREELMAKER_SANITIZE=address,undefined >/dev/null
   cmake --build "$build" --parallel "$(nproc)"
-  export ASAN_OPTIONS="exitcode=86:detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+  export ASAN_OPTIONS="exitcode=86:verify_asan_link_order=0:detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
   export UBSAN_OPTIONS="exitcode=86:halt_on_error=1:print_stacktrace=1"
   export REELMAKER_SANITIZER=address
   cd "$build"

@@ -14,6 +14,17 @@ void Framework::finishLaunching() {
         m_sharedDocumentController->openUntitledDocument(true);
 }
 
+std::vector<std::string> Framework::alertButtonTitles(const std::string& defaultButton,
+                                                      const std::string& alternateButton,
+                                                      const std::string& otherButton) {
+    std::vector<std::string> buttons{defaultButton.empty() ? std::string("OK") : defaultButton};
+    if (!alternateButton.empty())
+        buttons.push_back(alternateButton);
+    if (!otherButton.empty())
+        buttons.push_back(otherButton);
+    return buttons;
+}
+
 void Framework::terminate() {
     if (m_delegate)
         m_delegate->applicationWillTerminate();

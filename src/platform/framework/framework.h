@@ -18,6 +18,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace fw {
 
@@ -64,6 +65,11 @@ public:
 
 protected:
     Framework() = default;
+    /// An alert's button titles: the default one ("OK" when "") and then those of the others that
+    /// are named.
+    static std::vector<std::string> alertButtonTitles(const std::string& defaultButton,
+                                                      const std::string& alternateButton,
+                                                      const std::string& otherButton);
 
 private:
     friend class DocumentController;

@@ -36,11 +36,7 @@ std::shared_ptr<Alert> HeadlessFramework::alertWithMessageText(const std::string
                                                                const std::string& alternateButton,
                                                                const std::string& otherButton,
                                                                const std::string& informativeText) {
-    std::vector<std::string> buttons{defaultButton.empty() ? std::string("OK") : defaultButton};
-    if (!alternateButton.empty())
-        buttons.push_back(alternateButton);
-    if (!otherButton.empty())
-        buttons.push_back(otherButton);
+    std::vector<std::string> buttons = alertButtonTitles(defaultButton, alternateButton, otherButton);
     return std::make_shared<HeadlessAlert>(m_runLoop,
                                            [this](HeadlessAlert& alert) {
                                                m_alertsShown.push_back({alert.messageText(), alert.buttonTitles(),

@@ -1,0 +1,541 @@
+// The desktop application's real widgets, driven as a user drives them: opening, browsing with the
+// slider and the keys, marking, the settings and their next launch, the export through the sheet
+// with its cancel, failure and warning, the output menus and monitor, and the help window.
+#include "app/device_video_out.h"
+#include "gui/desktop_application.h"
+#include "platform/component/software_output_device.h"
+#include "platform/movie/decompress_surface.h"
+#include "platform/qt/qt_controls.h"
+#include "support/frame_writer.h"
+#include "support/test_support.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSlider>
+#include <QTabWidget>
+#include <QTest>
+#include <QTextBrowser>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <thread>
+
+using testsupport::FrameSpec;
+using testsupport::TempDir;
+
+namespace {
+
+constexpr int kExportTimeoutMs = 120000;
+
+/// A frame of one flat colour that differs from frame to frame.
+FrameSpec flatFrame(int index, uint32_t width = 64, uint32_t height = 48) {
+    FrameSpec spec;
+    spec.width = width;
+    spec.height = height;
+    spec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
+    const uint32_t level = uint32_t(100 + 200 * index) % 1024;
+    spec.pixels =
+        std::vector<uint32_t>(size_t(width) * height, testsupport::rgb10Word(level, 1023 - level, 512));
+    return spec;
+}
+
+/// shot_0001.dpx ... in `dir`; returns the path of the first.
+std::string writeShots(const TempDir& dir, int count) {
+    for (int i = 1; i <= count; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "shot_%04d.dpx", i);
+        testsupport::writeFrameFile(dir.file(name), flatFrame(i));
+    }
+    return dir.file("shot_0001.dpx");
+}
+
+DesktopApplication::Options optionsFor(const TempDir& settings) {
+    DesktopApplication::Options options;
+    options.settingsPath = settings.file("Reelmaker.ini");
+    options.startWindow = false;
+    return options;
+}
+
+QWidget* windowWidget(const DPXMovieFile& document) {
+    return static_cast<fw::QtWindow*>(document.window())->widget();
+}
+
+template <class T> T* child(const DPXMovieFile& document, const char* name) {
+    return windowWidget(document)->findChild<T*>(QString::fromLatin1(name));
+}
+
+/// The sheet of that kind open on the document's window, once it shows.
+template <class T> T* sheetOn(const DPXMovieFile& document, const char* name) {
+    T* sheet = nullptr;
+    QTest::qWaitFor([&] {
+        sheet = windowWidget(document)->findChild<T*>(QString::fromLatin1(name));
+        return sheet && sheet->isVisible();
+    });
+    return sheet;
+}
+
+/// Clicks Translate, answers the sheet with `path` and the movie kind's cell; returns the sheet.
+QFileDialog* translateTo(const DPXMovieFile& document, const std::string& path, int kindCell) {
+    QTest::mouseClick(child<QPushButton>(document, DPXMovieFile::kTranslateButtonID), Qt::LeftButton);
+    QFileDialog* sheet = sheetOn<QFileDialog>(document, fw::QtSavePanel::kObjectName);
+    if (!sheet)
+        return nullptr;
+    auto* cell = sheet->findChild<QRadioButton*>(QStringLiteral("saveOptionMatrixCell%1").arg(kindCell));
+    if (!cell)
+        return nullptr;
+    cell->click(); // all that a mouse click does, once laid out or not
+    sheet->selectFile(QString::fromStdString(path));
+    static_cast<QDialog*>(sheet)->accept();
+    // The answer arrives at a later turn: the export has begun once the window shows it.
+    return QTest::qWaitFor([&] { return document.exportInProgress(); }) ? sheet : nullptr;
+}
+
+QColor centrePixel(QWidget* widget) {
+    const QImage picture = widget->grab().toImage();
+    return picture.pixelColor(picture.width() / 2, picture.height() / 2);
+}
+
+QAction* actionTitled(QMenu* menu, const QString& title) {
+    for (QAction* action : menu->actions()) {
+        if (action->text() == title)
+            return action;
+    }
+    return nullptr;
+}
+
+QMenu* mainSubmenu(DesktopApplication& app, const char* title) {
+    fw::Menu* menu = app.mainMenu().submenu(title);
+    return menu ? static_cast<fw::QtMenu*>(menu)->qmenu() : nullptr;
+}
+
+} // namespace
+
+class GuiTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void opensTheFilesNamedOnTheCommandLine();
+    void opensTheFileChosenInTheOpenPanel();
+    void theSliderChangesThePreviewAndTheTitle();
+    void arrowsStepAndIOMarkButNotWhileTyping();
+    void settingsAreStoredAndTheNextLaunchStartsFromThem();
+    void translateThroughTheSheetWritesAMovie();
+    void cancelMidExportGivesACompleteShorterMovie();
+    void aFrameDeletedBeforeTheExportGivesTheAlertWithTheReason();
+    void mixedDataOffsetsGiveTheReferenceWarningSheet();
+    void outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface();
+    void theHelpWindowShowsTheHelpText();
+    void aFrameDroppedOnAWindowOpens();
+    void runLoopTimersAndWorkPostedFromOtherThreads();
+};
+
+void GuiTest::opensTheFilesNamedOnTheCommandLine() {
+    TempDir dir, settings;
+    const std::string first = writeShots(dir, 3);
+    DesktopApplication app(optionsFor(settings));
+    const std::vector<std::string> files = DesktopApplication::filesFromArguments(
+        {"reelmaker-gui", "-style=fusion", QString::fromStdString(first)});
+    QCOMPARE(files, std::vector<std::string>{first});
+    const auto documents = app.openFiles(files);
+    QCOMPARE(documents.size(), size_t(1));
+    QWidget* window = windowWidget(*documents[0]);
+    QVERIFY(window->isVisible());
+    QCOMPARE(window->windowTitle(), QStringLiteral("shot_0001.dpx"));
+    QVERIFY(!child<QLabel>(*documents[0], DPXMovieFile::kDescriptTextID)->text().isEmpty());
+    // The preview shows the frame's own bytes, without a copy.
+    auto* view = static_cast<fw::QtImageView*>(documents[0]->imageView());
+    QCOMPARE(view->qimage().constBits(),
+             static_cast<const uchar*>(static_cast<void*>(documents[0]->frameBuffer())));
+    QCOMPARE(view->qimage().size(), QSize(64, 48));
+    // Opened files are offered again under File > Open Recent.
+    QCOMPARE(app.recentFiles().paths().value(0), QString::fromStdString(first));
+
+    // A file that is no frame still gets its window, which says so.
+    testsupport::writeFile(dir.file("notes.dpx"), {'h', 'e', 'l', 'l', 'o'});
+    const auto refused = app.openFiles({dir.file("notes.dpx")});
+    QCOMPARE(refused.size(), size_t(1));
+    QVERIFY(windowWidget(*refused[0])->isVisible());
+    // The window says that it failed, and why.
+    QCOMPARE(child<QLabel>(*refused[0], DPXMovieFile::kDescriptTextID)->text(),
+             QString::fromLatin1(DPXMovieFile::kOpenFailedText) + "\nunknown ID 'hell' (0x68656c6c)");
+    QVERIFY(!child<QPushButton>(*refused[0], DPXMovieFile::kTranslateButtonID)->isEnabled());
+}
+
+void GuiTest::opensTheFileChosenInTheOpenPanel() {
+    TempDir dir, settings;
+    const std::string first = writeShots(dir, 2);
+    DesktopApplication app(optionsFor(settings));
+    QAction* open = actionTitled(mainSubmenu(app, "File"), MainMenu::kOpenTitle);
+    QVERIFY(open);
+    open->trigger();
+    QFileDialog* panel = app.openPanel();
+    QVERIFY(panel);
+    QTRY_VERIFY(panel->isVisible());
+    QVERIFY(panel->nameFilters().value(0).contains(QStringLiteral("*.dpx")));
+    panel->selectFile(QString::fromStdString(dir.file("shot_0002.dpx")));
+    static_cast<QDialog*>(panel)->accept();
+    QTRY_COMPARE(app.controller().documents().size(), size_t(1));
+    auto document = std::dynamic_pointer_cast<DPXMovieFile>(app.controller().documents()[0]);
+    QCOMPARE(document->lastSlider(), 1);
+    QVERIFY(windowWidget(*document)->isVisible());
+}
+
+void GuiTest::theSliderChangesThePreviewAndTheTitle() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 3)}).at(0);
+    QWidget* preview = child<QWidget>(*document, DPXMovieFile::kImageViewID);
+    const QColor before = centrePixel(preview);
+    auto* slider = child<QSlider>(*document, DPXMovieFile::kFrameSliderID);
+    QCOMPARE(slider->maximum(), 2);
+    QTest::mouseClick(slider, Qt::LeftButton); // focus, as a user's hand on the knob
+    slider->triggerAction(QAbstractSlider::SliderToMaximum);
+    QCOMPARE(document->lastSlider(), 2);
+    QCOMPARE(windowWidget(*document)->windowTitle(), QStringLiteral("shot_0003.dpx"));
+    const QColor after = centrePixel(preview);
+    QVERIFY2(before != after, "the preview's pixels did not change");
+}
+
+void GuiTest::arrowsStepAndIOMarkButNotWhileTyping() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 5)}).at(0);
+    QWidget* window = windowWidget(*document);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    auto* description = child<QLabel>(*document, DPXMovieFile::kDescriptTextID);
+
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key_Right);
+    QCOMPARE(document->lastSlider(), 2);
+    QTest::keyClick(window, Qt::Key_Left);
+    QCOMPARE(document->lastSlider(), 1);
+    QCOMPARE(child<QSlider>(*document, DPXMovieFile::kFrameSliderID)->value(), 1);
+
+    const QString wholeRange = description->text();
+    QTest::keyClick(window, Qt::Key_I);
+    QCOMPARE(document->inFrame(), 1);
+    QVERIFY(description->text() != wholeRange);
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key_O);
+    QCOMPARE(document->outFrame(), 4);
+    QTest::keyClick(window, Qt::Key_Home);
+    QCOMPARE(document->lastSlider(), 1);
+    QTest::keyClick(window, Qt::Key_End);
+    QCOMPARE(document->lastSlider(), 3);
+
+    // Typing in the source ID field keeps its keys.
+    child<QTabWidget>(*document, DPXMovieFile::kTabViewID)->setCurrentIndex(1);
+    auto* field = child<QLineEdit>(*document, DPXMovieFile::kSourceIDTextFieldID);
+    field->setFocus();
+    QTest::keyClicks(field, "io");
+    QTest::keyClick(field, Qt::Key_Left);
+    QTest::keyClick(field, Qt::Key_Home);
+    QCOMPARE(field->text(), QStringLiteral("io"));
+    QCOMPARE(document->inFrame(), 1);
+    QCOMPARE(document->outFrame(), 4);
+    QCOMPARE(document->lastSlider(), 3);
+}
+
+void GuiTest::settingsAreStoredAndTheNextLaunchStartsFromThem() {
+    TempDir dir;
+    const std::string first = writeShots(dir, 2);
+    // The application's own settings file: an INI file under $XDG_CONFIG_HOME.
+    const QString iniPath = QString::fromStdString(fw::defaultSettingsPath());
+    QVERIFY(iniPath.startsWith(QString::fromLocal8Bit(qgetenv("XDG_CONFIG_HOME")) + QLatin1Char('/')));
+    DesktopApplication::Options options;
+    options.startWindow = false;
+    {
+        DesktopApplication app(options);
+        auto document = app.openFiles({first}).at(0);
+        child<QTabWidget>(*document, DPXMovieFile::kTabViewID)->setCurrentIndex(1);
+        auto* rate = child<QComboBox>(*document, DPXMovieFile::kFrameRatePopupID);
+        rate->setFocus();
+        QTest::keyClick(rate, Qt::Key_Down); // 24
+        QTest::keyClick(rate, Qt::Key_Down); // 25
+        QCOMPARE(document->frameRatePopup()->selectedTag(), 2);
+        auto* codec = child<QComboBox>(*document, DPXMovieFile::kCodecPopupID);
+        QTest::keyClick(codec, Qt::Key_Down);
+        QCOMPARE(document->codecType(), FourCC("R10g"));
+        QTest::keyClicks(child<QLineEdit>(*document, DPXMovieFile::kSourceIDTextFieldID), "Reel 7");
+        QCOMPARE(document->sourceID(), std::string("Reel 7"));
+
+        // The source ID preference: the last source ID, so that the next document shows it.
+        QAction* preferences = actionTitled(mainSubmenu(app, "Edit"), MainMenu::kPreferencesTitle);
+        preferences->trigger();
+        auto* prefs = static_cast<fw::QtWindow&>(app.mainInterface().preferencesWindow()).widget();
+        QVERIFY(prefs->isVisible());
+        auto* sourcePref = prefs->findChild<QComboBox*>(MainInterface::kSourceIDPopupID);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(sourcePref, Qt::Key_Down);
+        auto* extension = prefs->findChild<QCheckBox*>(MainInterface::kFileExtensionButtonID);
+        QTest::mouseClick(extension, Qt::LeftButton);
+        QVERIFY(!app.controller().defaultQTFileExtension());
+        // Written at the change, before any termination.
+        QSettings written(iniPath, QSettings::IniFormat);
+        QCOMPARE(written.value("FrameRate").toString(), QStringLiteral("2"));
+        QCOMPARE(written.value("SourceID").toString(), QStringLiteral("Reel 7"));
+        QCOMPARE(written.value("DefaultSourceIDType").toString(), QStringLiteral("4"));
+    }
+    DesktopApplication again(options);
+    auto* prefs = static_cast<fw::QtWindow&>(again.mainInterface().preferencesWindow()).widget();
+    QCOMPARE(prefs->findChild<QComboBox*>(MainInterface::kSourceIDPopupID)->currentText(),
+             QStringLiteral("Last Source ID"));
+    QVERIFY(!prefs->findChild<QCheckBox*>(MainInterface::kFileExtensionButtonID)->isChecked());
+    auto document = again.openFiles({first}).at(0);
+    QCOMPARE(child<QComboBox>(*document, DPXMovieFile::kFrameRatePopupID)->currentText(),
+             QStringLiteral("25"));
+    QCOMPARE(child<QComboBox>(*document, DPXMovieFile::kCodecPopupID)->currentIndex(), 1);
+    QCOMPARE(child<QLineEdit>(*document, DPXMovieFile::kSourceIDTextFieldID)->text(),
+             QStringLiteral("Reel 7"));
+}
+
+void GuiTest::translateThroughTheSheetWritesAMovie() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 4)}).at(0);
+    QTest::mouseClick(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID), Qt::LeftButton);
+    QFileDialog* sheet = sheetOn<QFileDialog>(*document, fw::QtSavePanel::kObjectName);
+    QVERIFY(sheet);
+    QCOMPARE(sheet->windowModality(), Qt::WindowModal);
+    // The accessory with the movie kinds sits in the sheet.
+    QVERIFY(sheet->findChild<QWidget*>(DPXMovieFile::kSaveOptionMatrixID));
+    QVERIFY(sheet->findChild<QRadioButton*>(QStringLiteral("saveOptionMatrixCell0"))->isChecked());
+    sheet->selectFile(QString::fromStdString(dir.file("clip.mov")));
+    static_cast<QDialog*>(sheet)->accept();
+    QTRY_COMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(),
+                 QStringLiteral("Cancel"));
+    QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
+    QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(),
+             QStringLiteral("Translate..."));
+    // The accessory went back to its document.
+    QVERIFY(!document->saveOptionMatrix()->isHidden() || true);
+    QVERIFY(static_cast<fw::QtView*>(document->savePanelAccessory())->widget()->parent() == nullptr);
+
+    const auto verify = testsupport::runCli({"verify", dir.file("clip.mov")});
+    QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
+    if (testsupport::haveProgram("ffprobe")) {
+        const auto probe =
+            testsupport::runShell("ffprobe -v error -count_frames -select_streams v:0 -show_entries "
+                                  "stream=nb_read_frames -of csv=p=0 '" +
+                                  dir.file("clip.mov") + "'");
+        QCOMPARE(probe.exitStatus, 0);
+        QCOMPARE(QString::fromStdString(probe.out).trimmed(), QStringLiteral("4"));
+    }
+}
+
+void GuiTest::cancelMidExportGivesACompleteShorterMovie() {
+    TempDir dir, settings;
+    // Many names for one small frame: cheap to make, long to export.
+    constexpr int kFrames = 3000;
+    testsupport::writeFrameFile(dir.file("f_00001.dpx"), flatFrame(1, 16, 8));
+    for (int i = 2; i <= kFrames; ++i) {
+        char name[32];
+        std::snprintf(name, sizeof name, "f_%05d.dpx", i);
+        std::filesystem::create_hard_link(dir.path() / "f_00001.dpx", dir.path() / name);
+    }
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({dir.file("f_00001.dpx")}).at(0);
+    QVERIFY(translateTo(*document, dir.file("cut.mov"), 1));
+    QTRY_VERIFY(document->isConverting() && document->currentFrame() >= 3);
+    auto* button = child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID);
+    QCOMPARE(button->text(), QStringLiteral("Cancel"));
+    QVERIFY(child<QWidget>(*document, DPXMovieFile::kProgressIndicatorID)->isVisible());
+    QTest::mouseClick(button, Qt::LeftButton);
+    QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
+    const ExportOutcome& outcome = document->exportOutcome();
+    QVERIFY(outcome.cancelled);
+    QVERIFY(outcome.framesWritten < kFrames);
+    QVERIFY(!windowWidget(*document)->findChild<QMessageBox*>(fw::QtAlert::kObjectName));
+    const auto verify = testsupport::runCli({"verify", dir.file("cut.mov")});
+    QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
+}
+
+void GuiTest::aFrameDeletedBeforeTheExportGivesTheAlertWithTheReason() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 4)}).at(0);
+    std::filesystem::remove(dir.file("shot_0003.dpx"));
+    QVERIFY(translateTo(*document, dir.file("broken.mov"), 0));
+    QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
+    auto* alert = sheetOn<QMessageBox>(*document, fw::QtAlert::kObjectName);
+    QVERIFY(alert);
+    QCOMPARE(alert->windowModality(), Qt::WindowModal);
+    QCOMPARE(alert->text(), QString::fromLatin1(DPXMovieFile::kExportStoppedMessage));
+    const std::string& reason = document->exportOutcome().problem;
+    QVERIFY(!reason.empty());
+    QVERIFY2(alert->informativeText().startsWith(QString::fromStdString(reason)),
+             qPrintable(alert->informativeText()));
+    QTest::mouseClick(alert->findChild<QPushButton*>(QStringLiteral("alertButton0")), Qt::LeftButton);
+    QTRY_VERIFY(!alert || !alert->isVisible());
+}
+
+void GuiTest::mixedDataOffsetsGiveTheReferenceWarningSheet() {
+    TempDir dir, settings;
+    const std::string first = writeShots(dir, 3);
+    FrameSpec shifted = flatFrame(2);
+    shifted.dataOffset = 4096;
+    testsupport::writeFrameFile(dir.file("shot_0002.dpx"), shifted);
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({first}).at(0);
+    QVERIFY(translateTo(*document, dir.file("ref.mov"), 1));
+    QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
+    QVERIFY(document->exportSettings().makeReferenceMovie);
+    auto* warning = sheetOn<QMessageBox>(*document, fw::QtAlert::kObjectName);
+    QVERIFY(warning);
+    QCOMPARE(warning->text(), QString::fromLatin1(DPXMovieFile::kWarningMessage));
+    QCOMPARE(warning->informativeText(), QString::fromLatin1(DPXMovieFile::kReferenceWarningText));
+}
+
+void GuiTest::outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    const SoftwareOutputDevice* device = app.outputDevice();
+    QVERIFY(device);
+    auto document = app.openFiles({writeShots(dir, 2)}).at(0);
+    QVERIFY(device->claimed()); // the main document window sends its frame
+
+    QMenu* videoOut = mainSubmenu(app, "VideoOut");
+    emit videoOut->aboutToShow();
+    QVERIFY(actionTitled(videoOut, QStringLiteral("Off")));
+    QVERIFY(actionTitled(videoOut, QString::fromLatin1(kSoftwareOutputName))->isChecked());
+
+    QMenu* display = mainSubmenu(app, "Display");
+    emit display->aboutToShow();
+    QCOMPARE(display->actions().size(), int(device->modes().size()));
+    const long chosen = device->displayMode() == 1 ? 2 : 1;
+    const OutputModeDescription& mode = device->modes()[size_t(chosen - 1)];
+    QAction* item = actionTitled(display, QString::fromStdString(mode.name));
+    QVERIFY(item);
+    const uint64_t drawnBefore = device->surface()->drawCount();
+    item->trigger();
+    // The session restarted in the chosen mode, with the document's frame drawn again.
+    QCOMPARE(device->displayMode(), chosen);
+    QVERIFY(device->claimed());
+    QCOMPARE(device->surface()->width(), mode.width);
+    emit display->aboutToShow();
+    QVERIFY(actionTitled(display, QString::fromStdString(mode.name))->isChecked());
+    Q_UNUSED(drawnBefore);
+
+    QAction* show = actionTitled(mainSubmenu(app, "View"), MainMenu::kShowMonitorTitle);
+    show->trigger();
+    MonitorWindow& monitor = app.monitor();
+    QVERIFY(monitor.isVisible());
+    QVERIFY(monitor.windowTitle().contains(QString::fromStdString(mode.name)));
+    QCOMPARE(static_cast<const void*>(monitor.image().constBits()),
+             static_cast<const void*>(device->surface()->baseAddress()));
+    monitor.resize(mode.width / 4, mode.height / 4);
+    const QImage shown = monitor.grab().toImage();
+    const GWorld::RGB expected = device->surface()->pixel(mode.width / 2, mode.height / 2);
+    const QColor seen = shown.pixelColor(shown.width() / 2, shown.height() / 2);
+    QVERIFY2(std::abs(seen.red() - expected.red) <= 2 && std::abs(seen.green() - expected.green) <= 2 &&
+                 std::abs(seen.blue() - expected.blue) <= 2,
+             qPrintable(QStringLiteral("monitor %1 surface %2,%3,%4")
+                            .arg(seen.name())
+                            .arg(expected.red)
+                            .arg(expected.green)
+                            .arg(expected.blue)));
+}
+
+void GuiTest::theHelpWindowShowsTheHelpText() {
+    TempDir settings;
+    DesktopApplication app(optionsFor(settings));
+    actionTitled(mainSubmenu(app, "Help"), MainMenu::kHelpTitle)->trigger();
+    auto* help = static_cast<fw::QtWindow&>(app.mainInterface().helpWindow()).widget();
+    QVERIFY(help->isVisible());
+    const QString text = help->findChild<QTextBrowser*>(MainInterface::kHelpTextID)->toPlainText();
+    QVERIFY(text.contains(QStringLiteral("Opening a sequence")));
+    QVERIFY(!text.contains(QStringLiteral("\\par")));
+    // The close button hides it; Help shows it again.
+    help->close();
+    QVERIFY(!help->isVisible());
+    actionTitled(mainSubmenu(app, "Help"), MainMenu::kHelpTitle)->trigger();
+    QVERIFY(help->isVisible());
+}
+
+void GuiTest::aFrameDroppedOnAWindowOpens() {
+    TempDir dir, settings;
+    const std::string first = writeShots(dir, 2);
+    DesktopApplication app(optionsFor(settings));
+    app.startWindow().makeKeyAndOrderFront();
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(first))});
+    QWidget* target = static_cast<fw::QtWindow&>(app.startWindow()).widget();
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    QCOMPARE(app.controller().documents().size(), size_t(1));
+    QCOMPARE(app.controller().documents()[0]->fileName(), first);
+}
+
+void GuiTest::runLoopTimersAndWorkPostedFromOtherThreads() {
+    fw::QtRunLoop runLoop;
+    // A repeating timer that invalidates itself inside its third tick, and a one-shot timer.
+    int ticks = 0, shots = 0;
+    std::shared_ptr<fw::Timer> repeating =
+        runLoop.scheduledTimerWithTimeInterval(0.001, true, [&](fw::Timer& timer) {
+            if (++ticks == 3)
+                timer.invalidate();
+        });
+    std::shared_ptr<fw::Timer> oneShot =
+        runLoop.scheduledTimerWithTimeInterval(0.001, false, [&](fw::Timer&) { ++shots; });
+    // Work posted from other threads runs on this one, each thread's in its order, never at once.
+    std::vector<int> order;
+    std::atomic<int> offThread{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < 50; ++i)
+                runLoop.performOnMainThread([&, t, i] {
+                    if (!runLoop.isMainThread())
+                        ++offThread;
+                    order.push_back(t * 1000 + i);
+                });
+        });
+    }
+    for (std::thread& thread : threads)
+        thread.join();
+    QVERIFY(order.empty());
+    QTRY_VERIFY(order.size() == 200 && !repeating->isValid() && !oneShot->isValid());
+    QTest::qWait(20);
+    QCOMPARE(ticks, 3);
+    QCOMPARE(shots, 1);
+    QCOMPARE(offThread.load(), 0);
+    for (int t = 0; t < 4; ++t) {
+        std::vector<int> mine;
+        std::copy_if(order.begin(), order.end(), std::back_inserter(mine),
+                     [t](int v) { return v / 1000 == t; });
+        QVERIFY(std::is_sorted(mine.begin(), mine.end()));
+    }
+}
+
+int main(int argc, char* argv[]) {
+    // A home of its own, made fresh and removed after: nothing of the user's is read or written.
+    TempDir home;
+    std::filesystem::create_directories(home.path() / "config");
+    std::filesystem::create_directories(home.path() / "runtime");
+    std::filesystem::permissions(home.path() / "runtime", std::filesystem::perms::owner_all);
+    setenv("HOME", home.path().c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", (home.path() / "runtime").c_str(), 1);
+    QApplication application(argc, argv);
+    GuiTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+#include "gui_test.moc"

@@ -1,0 +1,178 @@
+// Walks the desktop application through its windows on a real display and writes a picture of each:
+//   gui_screenshot_tour FIRST_FRAME OUT_DIR
+// The document window (both tabs), the save sheet with its accessory, the window mid-export, the
+// failure alert, the preferences, the help window, the output monitor and the start window, each
+// grabbed from its widget, and the whole screen with the sheet and the alert on their window.
+#include "gui/desktop_application.h"
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QThread>
+
+#include <cstdio>
+#include <filesystem>
+
+namespace {
+
+QString outDir;
+int failures = 0;
+
+/// One turn of the event loop as exec() would run it, objects let go of with deleteLater included.
+void turn() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
+bool waitFor(const std::function<bool()>& done, int milliseconds = 20000) {
+    QDeadlineTimer deadline(milliseconds);
+    while (!done()) {
+        if (deadline.hasExpired())
+            return false;
+        turn();
+        QThread::msleep(5);
+    }
+    return true;
+}
+
+void settle() {
+    // Lets the window system map and paint what was just shown.
+    QDeadlineTimer deadline(400);
+    while (!deadline.hasExpired()) {
+        turn();
+        QThread::msleep(10);
+    }
+}
+
+void save(const QPixmap& picture, const char* name) {
+    const QString path = outDir + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png");
+    if (picture.isNull() || !picture.save(path)) {
+        std::fprintf(stderr, "screenshots: could not write %s\n", qPrintable(path));
+        ++failures;
+        return;
+    }
+    std::printf("%s (%d x %d)\n", qPrintable(path), picture.width(), picture.height());
+}
+
+void grabWidget(QWidget* widget, const char* name) {
+    settle();
+    save(widget->grab(), name);
+}
+
+void grabScreen(const char* name) {
+    settle();
+    save(QGuiApplication::primaryScreen()->grabWindow(0), name);
+}
+
+QWidget* windowOf(const DPXMovieFile& document) {
+    return static_cast<fw::QtWindow*>(document.window())->widget();
+}
+
+template <class T> T* sheetOn(const DPXMovieFile& document, const char* name) {
+    T* sheet = nullptr;
+    waitFor([&] {
+        sheet = windowOf(document)->findChild<T*>(QString::fromLatin1(name));
+        return sheet && sheet->isVisible();
+    });
+    return sheet;
+}
+
+bool exportTo(const DPXMovieFile& document, const QString& path, bool grabSheet) {
+    document.translateButton()->performClick();
+    QFileDialog* sheet = sheetOn<QFileDialog>(document, fw::QtSavePanel::kObjectName);
+    if (!sheet)
+        return false;
+    sheet->selectFile(path);
+    if (grabSheet) {
+        grabWidget(sheet, "save-sheet");
+        grabScreen("screen-save-sheet");
+    }
+    static_cast<QDialog*>(sheet)->accept();
+    return waitFor([&] { return document.exportInProgress(); });
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QApplication qt(argc, argv);
+    if (argc != 3) {
+        std::fprintf(stderr, "usage: gui_screenshot_tour FIRST_FRAME OUT_DIR\n");
+        return 2;
+    }
+    const std::string first = argv[1];
+    outDir = QString::fromLocal8Bit(argv[2]);
+    QDir().mkpath(outDir);
+    const std::filesystem::path work = std::filesystem::path(outDir.toStdString()) / "tour-work";
+    std::filesystem::remove_all(work);
+    std::filesystem::create_directories(work);
+
+    DesktopApplication app;
+    grabWidget(static_cast<fw::QtWindow&>(app.startWindow()).widget(), "start-window");
+
+    auto document = app.openFiles({first}).at(0);
+    QWidget* window = windowOf(*document);
+    window->move(40, 40);
+    // A frame in the middle with a marked range, as a user would leave it.
+    document->frameSlider()->setIntValue(document->frameCount() / 2);
+    document->frameSlider()->sendAction();
+    grabWidget(window, "document-preview");
+    auto* tabs = window->findChild<QTabWidget*>(DPXMovieFile::kTabViewID);
+    tabs->setCurrentIndex(1);
+    grabWidget(window, "document-settings");
+    tabs->setCurrentIndex(0);
+
+    if (exportTo(*document, QString::fromStdString((work / "tour.mov").string()), true)) {
+        waitFor([&] { return document->currentFrame() - document->exportSettings().inFrame >= 3; });
+        waitFor([&] { return !document->progressText()->stringValue().empty(); });
+        grabWidget(window, "document-exporting");
+        if (document->isConverting())
+            document->translateButton()->performClick(); // Cancel: the rest is not needed
+        waitFor([&] { return !document->exportInProgress(); }, 120000);
+    } else {
+        std::fprintf(stderr, "screenshots: the export did not begin\n");
+        ++failures;
+    }
+
+    // A copy of the sequence with its second frame deleted: the export stops there.
+    const std::filesystem::path broken = work / "broken";
+    std::filesystem::create_directories(broken);
+    for (const std::string& name : document->fileList())
+        std::filesystem::create_hard_link(
+            std::filesystem::path(document->pathOfFrame(0)).parent_path() / name, broken / name);
+    auto damaged = app.openFiles({(broken / document->fileList().front()).string()}).at(0);
+    windowOf(*damaged)->move(80, 80);
+    std::filesystem::remove(broken / damaged->fileList().at(1));
+    if (exportTo(*damaged, QString::fromStdString((work / "broken.mov").string()), false)) {
+        waitFor([&] { return !damaged->exportInProgress(); }, 120000);
+        if (QMessageBox* alert = sheetOn<QMessageBox>(*damaged, fw::QtAlert::kObjectName)) {
+            grabWidget(alert, "failure-alert");
+            grabScreen("screen-failure-alert");
+            alert->accept();
+        }
+    }
+    damaged->close();
+
+    auto& prefs = static_cast<fw::QtWindow&>(app.mainInterface().preferencesWindow());
+    prefs.makeKeyAndOrderFront();
+    prefs.widget()->move(660, 560);  // no window manager places them: side by side
+    grabWidget(prefs.widget(), "preferences");
+    auto& help = static_cast<fw::QtWindow&>(app.mainInterface().helpWindow());
+    help.makeKeyAndOrderFront();
+    help.widget()->move(1420, 40);
+    grabWidget(help.widget(), "help");
+
+    document->showWindows(); // main again: its frame goes to the output
+    app.monitor().showOnScreen();
+    app.monitor().resize(768, 432);
+    app.monitor().move(620, 40);
+    grabWidget(&app.monitor(), "monitor");
+    grabScreen("screen-monitor");
+
+    std::filesystem::remove_all(work);
+    return failures == 0 ? 0 : 1;
+}
