@@ -3,6 +3,7 @@
 #include "cli/commands.h"
 #include "cli/display_text.h"
 #include "cli/json.h"
+#include "cli/sequence_listing.h"
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
 #include "framefiles/dpx_timecode.h"
@@ -28,126 +29,6 @@ const char kUsage[] = "usage: reelmaker ls [--json] [-R] DIR...\n"
                       "  one line per sequence: base name, first-last frame numbers, count, frame size,\n"
                       "  kind, start timecode, breaks in the numbering and the entries left out\n"
                       "  -R: the folders below too\n";
-
-// A base name's candidates tried before it is given up: each try scans the whole folder.
-constexpr int kOpeningTries = 3;
-
-struct SequenceListing {
-    std::string directory;
-    std::string baseName;
-    std::string extension; // of the first frame
-    std::string kind;      // "dpx" or "cineon"
-    uint64_t firstNumber = 0;
-    uint64_t lastNumber = 0;
-    int32_t frames = 0;
-    int32_t width = 0;
-    int32_t height = 0;
-    std::optional<std::string> timecode;
-    std::vector<std::string> otherPattern; // frames whose prefix matched but whose stem differs
-    SequenceReport report;
-};
-
-struct FolderListing {
-    std::string directory;
-    std::optional<std::string> problem; // the folder could not be read
-    std::vector<SequenceListing> sequences;
-};
-
-SequenceListing listingOf(const DPXMovieFile& document, const std::string& directory) {
-    SequenceListing listing;
-    listing.directory = directory;
-    listing.baseName = document.fileBaseName();
-    // The numbers are those of the frames named after the base name; the others (shot_v2_0001
-    // among shot_0001...) came in through the prefix and are named apart.
-    bool numbered = false;
-    for (const std::string& name : document.fileList()) {
-        uint64_t number = 0;
-        std::string stem;
-        if (!trailingFrameNumber(name, number, stem) || stem != listing.baseName) {
-            listing.otherPattern.push_back(name);
-            continue;
-        }
-        if (!numbered)
-            listing.firstNumber = number;
-        listing.lastNumber = number;
-        numbered = true;
-    }
-    listing.extension = fw::pathExtension(document.fileList().front());
-    listing.kind = document.currentFileCode() == kFileCodeCineon ? "cineon" : "dpx";
-    listing.frames = document.frameCount();
-    listing.width = document.frameWidth();
-    listing.height = document.frameHeight();
-    if (document.startTimecode() != DPXMovieFile::kNoStartTimecode)
-        listing.timecode = timeCodeString(document.startTimecode());
-    listing.report = reportSequence(document);
-    return listing;
-}
-
-/// The numbered names of a folder grouped by base name (in the order of their first frames), each
-/// group's names in frame order.
-std::vector<std::vector<std::string>> numberedGroups(std::vector<std::string> names) {
-    std::sort(names.begin(), names.end(), fw::numericLess);
-    std::vector<std::string> bases;
-    std::vector<std::vector<std::string>> groups;
-    for (const std::string& name : names) {
-        uint64_t number = 0;
-        std::string base;
-        if (!trailingFrameNumber(name, number, base))
-            continue;
-        auto at = std::find(bases.begin(), bases.end(), base);
-        if (at == bases.end()) {
-            bases.push_back(base);
-            groups.emplace_back();
-            at = bases.end() - 1;
-        }
-        groups[size_t(at - bases.begin())].push_back(name);
-    }
-    return groups;
-}
-
-FolderListing listFolder(const std::string& directory, std::vector<std::string>& subfolders) {
-    FolderListing folder;
-    folder.directory = directory;
-    int error = 0;
-    std::optional<std::vector<std::string>> entries = directoryContentsAtPath(directory, &error);
-    if (!entries) {
-        folder.problem = std::strerror(error);
-        return folder;
-    }
-    std::vector<std::string> files;
-    for (const std::string& name : *entries) {
-        std::error_code ec;
-        const std::filesystem::file_status status =
-            std::filesystem::symlink_status(fw::stringByAppendingPathComponent(directory, name), ec);
-        if (status.type() == std::filesystem::file_type::directory)
-            subfolders.push_back(fw::stringByAppendingPathComponent(directory, name));
-        else
-            files.push_back(name);
-    }
-    std::sort(subfolders.begin(), subfolders.end(), fw::numericLess);
-
-    // The readers' complaints about the entries they refuse are told as the entries left out.
-    LogCapture quiet(false);
-    for (const std::vector<std::string>& group : numberedGroups(files)) {
-        int tries = 0;
-        for (const std::string& name : group) {
-            const std::string path = fw::stringByAppendingPathComponent(directory, name);
-            uint32_t id = 0;
-            if (readFrameFileID(path, id) != 0 || frameFileCodeOfID(id) == kFileCodeUnknown)
-                continue;
-            if (tries++ == kOpeningTries)
-                break;
-            fw::HeadlessFramework framework("");
-            std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
-            document->readFromFile(path, "DPX");
-            if (document->openSequence() && document->frameCount() > 0) {
-                folder.sequences.push_back(listingOf(*document, directory));
-                break;
-            }
-        }
-    }
-    return folder;
-}
 
 std::string frameRange(const SequenceListing& s) {
     return std::to_string(s.firstNumber) + "-" + std::to_string(s.lastNumber);

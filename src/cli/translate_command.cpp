@@ -11,11 +11,13 @@
 #include "cli/opening_log.h"
 #include "cli/progress_display.h"
 #include "cli/range_warnings.h"
+#include "cli/sequence_listing.h"
 #include "document/movie_name.h"
 #include "platform/framework/path_ops.h"
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -26,11 +28,14 @@ namespace {
 
 const std::string kUsage =
     std::string(
-        "usage: reelmaker translate [--json] FILE [-o MOVIE] [--reference] [--rate R] [--codec C]\n"
-        "                           [--in I] [--out O] [--source-id S] [--force] [--quiet] [--sync]\n"
-        "                           [--strict] [--large-frames]\n"
+        "usage: reelmaker translate [--json] FILE... [-o MOVIE | -o DIR/] [--reference] [--rate R]\n"
+        "                           [--codec C] [--in I] [--out O] [--source-id S] [--force] [--quiet]\n"
+        "                           [--sync] [--strict] [--large-frames] [--all DIR] [-R] [--jobs N]\n"
         "  -o MOVIE: the movie file (default: the proposed name in the sequence's folder); it gets\n"
-        "            the extension .mov\n"
+        "            the extension .mov; a folder (or a path ending in /, made when missing) takes\n"
+        "            each movie under its proposed name; several sequences need a folder\n"
+        "  --all DIR: every sequence that `reelmaker ls DIR` lists (-R: and the folders below)\n"
+        "  --jobs N: N exports at once (default 1: an export is bound by the disk)\n"
         "  --reference: a reference movie, whose samples point into the frame files\n"
         "  --force: replace an existing movie file\n"
         "  --quiet: no progress on standard error\n"
@@ -51,13 +56,17 @@ struct Options {
     bool quiet = false;
     bool sync = false;
     bool strict = false;
-    std::optional<std::string> path;
+    bool recursive = false;
+    int jobs = 1;
+    std::vector<std::string> paths;
+    std::vector<std::string> allFolders;
     std::optional<std::string> output;
     DocumentOptions document;
 };
 
-/// What the command reports at its end.
+/// What the command reports of one sequence's export.
 struct Report {
+    std::string file;                 // the frame file that opened the sequence
     std::optional<std::string> movie; // the movie file left, if any
     int32_t requested = 0;
     int32_t written = 0;
@@ -73,8 +82,7 @@ int usageError(const std::string& problem) {
     return 2;
 }
 
-void writeJson(const Report& report) {
-    JsonWriter json;
+void writeReport(JsonWriter& json, const Report& report) {
     json.beginObject();
     if (report.movie)
         json.field("movie", jsonText(*report.movie));
@@ -91,17 +99,202 @@ void writeJson(const Report& report) {
     json.endArray();
     writeWarnings(json, report.warnings);
     json.endObject();
+}
+
+void writeJson(const Report& report) {
+    JsonWriter json;
+    writeReport(json, report);
     std::printf("%s\n", json.str().c_str());
 }
 
-/// Ends the command before any export: the report holds the problem.
-int failBeforeExport(const Options& options, Report& report, const std::string& problem, int status) {
-    report.problems.push_back(problem);
-    if (options.json)
-        writeJson(report);
-    else
-        std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
-    return status;
+/// One sequence's export, from its opening to its report.
+struct Job {
+    std::string path;
+    std::shared_ptr<DPXMovieFile> document;
+    Report report;
+    std::optional<ProgressDisplay> progress;
+    std::optional<std::string> existing; // the panel met a file it may not replace
+    std::string lastTick;
+    int status = -1; // the exit status of this sequence once it ended
+};
+
+bool isFolderPath(const std::string& path) {
+    std::error_code ec;
+    return (!path.empty() && path.back() == '/') || std::filesystem::is_directory(path, ec);
+}
+
+/// Where the movie goes: -o's file, or the proposed name in -o's folder or the sequence's.
+std::string movieDestination(const Options& options, const std::string& sequenceDirectory,
+                             const std::string& proposedFile) {
+    if (options.output && !isFolderPath(*options.output))
+        return *options.output;
+    const std::string folder =
+        options.output ? fw::stringByFixingSlashes(*options.output) : sequenceDirectory;
+    return fw::stringByAppendingPathComponent(folder, proposedFile);
+}
+
+/// Ends a job that never exported: the report holds the problem.
+void failJob(Job& job, const std::string& problem, int status) {
+    job.report.problems.push_back(problem);
+    job.status = status;
+}
+
+/// Opens the sequence, sets the window's controls, says the range's warnings and presses Translate,
+/// answering the save panel as the user would. False when the job ended there (status set).
+bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool showProgress) {
+    Report& report = job.report;
+    report.file = job.path;
+    report.reference = options.reference;
+    OpeningLog log(true);
+    job.document = session.openDocument(job.path);
+    log.release();
+    std::shared_ptr<DPXMovieFile>& document = job.document;
+    if (!document || document->currentFileCode() == 0) {
+        failJob(job, log.failure(job.path, document ? document->openProblem() : ""), 1);
+        return false;
+    }
+    DocumentOptions documentOptions = options.document;
+    if (std::string problem = documentOptionsProblem(documentOptions, *document); !problem.empty()) {
+        failJob(job, problem, 2);
+        return false;
+    }
+    applyDocumentOptions(*document, documentOptions);
+    if (options.document.sourceID && document->startTimecode() == DPXMovieFile::kNoStartTimecode)
+        std::fprintf(stderr,
+                     "reelmaker translate: note: %s has no timecode, so the source ID '%s' will not be "
+                     "recorded\n",
+                     printable(job.path).c_str(), printable(*options.document.sourceID).c_str());
+    document->setFlushMovieOnClose(options.sync);
+    report.requested = document->outFrame() - document->inFrame();
+
+    // Nothing the sequence rules left out or that makes a doubtful movie goes unsaid; --strict
+    // refuses to make the movie at all.
+    report.warnings = document->rangeWarnings();
+    if (!options.json)
+        for (const SequenceWarning& warning : report.warnings)
+            std::fprintf(stderr, "reelmaker translate: warning: %s\n", printable(warning.text).c_str());
+    if (options.strict && !report.warnings.empty()) {
+        failJob(job,
+                "--strict: " + std::to_string(report.warnings.size()) + " warning" +
+                    (report.warnings.size() > 1 ? "s" : "") + " about the range; no movie was written",
+                1);
+        return false;
+    }
+
+    // The save panel, answered as the user would: the path, the movie kind, and no replacing of an
+    // existing file unless asked to. The extension rule is the one the document applies.
+    const bool movieExtension = session.controller().defaultQTFileExtension();
+    session.framework().setSavePanelResponder([&options, &job, movieExtension](fw::HeadlessSavePanel& panel) {
+        const std::string chosen = movieDestination(options, panel.directory(), panel.proposedFile());
+        panel.setFilename(chosen);
+        if (fw::View* accessory = panel.accessoryView())
+            if (auto* matrix = accessory->find<fw::Matrix>(DPXMovieFile::kSaveOptionMatrixID))
+                matrix->selectCellWithTag(options.reference ? 1 : 0);
+        const std::string destination = movieExtension ? withMovieExtension(chosen) : chosen;
+        std::error_code ec;
+        if (!options.force && std::filesystem::symlink_status(destination, ec).type() !=
+                                  std::filesystem::file_type::not_found) {
+            job.existing = destination;
+            return fw::SavePanel::CancelButton;
+        }
+        // --force is the answer to "Replace?"; without it the export never replaces a file, even one
+        // that appears while it runs.
+        panel.setReplaceConfirmed(options.force);
+        return fw::SavePanel::OKButton;
+    });
+    document->translateButton()->performClick();
+    session.framework().mainRunLoop().pumpOnce(); // the panel's answer
+    if (!document->exportInProgress()) {
+        failJob(job,
+                job.existing ? *job.existing + " exists (--force replaces it)" : "the export did not start",
+                1);
+        return false;
+    }
+    const ExportSettings& settings = document->exportSettings();
+    if (showProgress)
+        job.progress.emplace(stderr, isatty(STDERR_FILENO) == 1,
+                             uint64_t(settings.frameWidth) * uint64_t(settings.frameHeight) * 4u,
+                             settings.makeReferenceMovie);
+    job.lastTick = document->progressText()->stringValue();
+    return true;
+}
+
+/// Shows a new progress tick of a running job.
+void showTick(Job& job) {
+    DPXMovieFile& document = *job.document;
+    const std::string tick = document.progressText()->stringValue();
+    if (tick == job.lastTick)
+        return;
+    job.lastTick = tick;
+    if (job.progress && document.isConverting())
+        job.progress->update(document.currentFrame() - document.exportSettings().inFrame,
+                             document.totalFrames());
+}
+
+/// Takes the end of a job whose worker has finished its movie: the document shows the end, the
+/// report is filled in, and the document closes.
+void endJob(Job& job, HeadlessSession& session, bool interrupted) {
+    DPXMovieFile& document = *job.document;
+    fw::HeadlessRunLoop& runLoop = session.framework().mainRunLoop();
+    // The worker hands the document back through the run loop; then the end is shown at once
+    // rather than at the timer's next tick, up to a quarter of a second later.
+    runLoop.runUntil([&] { return !document.workerRunning(); }, std::chrono::hours(1));
+    if (document.timer())
+        document.TimerIRQ(*document.timer());
+    runLoop.runUntil([&] { return !document.exportInProgress(); }, std::chrono::seconds(1));
+
+    const ExportOutcome& outcome = document.exportOutcome();
+    if (job.progress)
+        job.progress->finish(outcome.framesWritten, outcome.framesRequested);
+    Report& report = job.report;
+    report.requested = outcome.framesRequested;
+    report.written = outcome.framesWritten;
+    report.framesDiffer = outcome.framesDiffer;
+    report.complete = outcome.complete();
+    if (outcome.movieWritten)
+        report.movie = outcome.moviePath;
+    if (!outcome.problem.empty())
+        report.problems.push_back(outcome.problem);
+    else if (outcome.cancelled)
+        report.problems.push_back("cancelled after " + std::to_string(outcome.framesWritten) + " of " +
+                                  std::to_string(outcome.framesRequested) + " frames");
+    job.status = outcome.complete() ? 0 : interrupted ? kExitInterrupted : 1;
+    document.close();
+    job.document.reset();
+}
+
+/// The text lines of one job's end: the movie on standard output, problems on standard error.
+void printReport(const Report& report, bool several) {
+    if (report.movie)
+        std::printf("%s: %s movie, %d of %d frames written\n", printable(*report.movie).c_str(),
+                    report.reference ? "reference" : "self-contained", int(report.written),
+                    int(report.requested));
+    if (report.movie && report.framesDiffer)
+        std::printf("warning: %s\n", DPXMovieFile::kReferenceWarningText);
+    const std::string prefix = several ? printable(report.file) + ": " : std::string();
+    for (const std::string& problem : report.problems)
+        std::fprintf(stderr, "reelmaker translate: %s%s\n", prefix.c_str(), printable(problem).c_str());
+}
+
+/// The frame files that open the sequences of --all's folders, as `ls` finds them.
+std::vector<std::string> sequencesOfFolders(const Options& options, std::vector<std::string>& problems) {
+    std::vector<std::string> paths;
+    for (const std::string& root : options.allFolders) {
+        std::vector<std::string> pending{fw::stringByFixingSlashes(root)};
+        while (!pending.empty()) {
+            const std::string directory = pending.back();
+            pending.pop_back();
+            std::vector<std::string> subfolders;
+            FolderListing folder = listFolder(directory, subfolders);
+            if (folder.problem)
+                problems.push_back(directory + ": can't be read: " + *folder.problem);
+            for (const SequenceListing& sequence : folder.sequences)
+                paths.push_back(sequence.openedPath);
+            if (options.recursive)
+                pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
+        }
+    }
+    return paths;
 }
 
 } // namespace
@@ -113,9 +306,7 @@ int runTranslateCommand(const Arguments& args) {
         const std::string& arg = args[i];
         std::string error;
         if (optionsEnded) {
-            if (options.path)
-                return usageError("one file only");
-            options.path = arg;
+            options.paths.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (arg == "-h" || arg == "--help") {
@@ -133,180 +324,179 @@ int runTranslateCommand(const Arguments& args) {
             options.sync = true;
         } else if (arg == "--strict") {
             options.strict = true;
+        } else if (arg == "-R") {
+            options.recursive = true;
         } else if (arg == "-o") {
             if (i + 1 >= args.size() || args[i + 1].empty())
                 return usageError("-o needs a movie path");
             options.output = args[++i];
+        } else if (arg == "--all") {
+            if (i + 1 >= args.size() || args[i + 1].empty())
+                return usageError("--all needs a folder");
+            options.allFolders.push_back(args[++i]);
+        } else if (arg == "--jobs") {
+            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+            char* end = nullptr;
+            const long jobs = std::strtol(value.c_str(), &end, 10);
+            if (value.empty() || *end != '\0' || jobs < 1 || jobs > 64)
+                return usageError("--jobs needs a number from 1 to 64, not '" + value + "'");
+            options.jobs = int(jobs);
         } else if (OptionParse parsed = parseDocumentOption(args, i, options.document, error);
                    parsed != OptionParse::notMine) {
             if (parsed == OptionParse::bad)
                 return usageError(error);
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usageError("unknown option '" + arg + "'");
-        } else if (options.path) {
-            return usageError("one file only");
         } else {
-            options.path = arg;
+            options.paths.push_back(arg);
         }
     }
-    if (!options.path)
+    if (options.paths.empty() && options.allFolders.empty())
         return usageError("no file given");
+    if (options.recursive && options.allFolders.empty())
+        return usageError("-R goes with --all");
     if (options.document.in && options.document.out && *options.document.in > *options.document.out)
         return usageError("--in " + std::to_string(*options.document.in) + " is after --out " +
                           std::to_string(*options.document.out));
 
-    Report report;
-    report.reference = options.reference;
+    std::vector<std::string> listingProblems;
+    std::vector<std::string> paths = options.paths;
+    for (const std::string& path : sequencesOfFolders(options, listingProblems))
+        paths.push_back(path);
+    const bool several = paths.size() > 1 || !options.allFolders.empty();
+    if (several && options.output && !isFolderPath(*options.output))
+        return usageError("-o " + *options.output + " is no folder: several movies need one (end it with /)");
+    if (options.output && options.output->back() == '/') {
+        std::error_code ec;
+        std::filesystem::create_directories(*options.output, ec);
+        if (ec) {
+            std::fprintf(stderr, "reelmaker translate: can't make the folder %s: %s\n",
+                         printable(*options.output).c_str(), ec.message().c_str());
+            return 1;
+        }
+    }
+
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
     if (options.document.largeFrames)
         session.controller().setDefaultAllowLargeFrames(true);
-    OpeningLog log(true);
-    std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);
-    log.release();
-    if (!document || document->currentFileCode() == 0)
-        return failBeforeExport(options, report,
-                                log.failure(*options.path, document ? document->openProblem() : ""), 1);
-    if (std::string problem = documentOptionsProblem(options.document, *document); !problem.empty()) {
-        std::fprintf(stderr, "reelmaker translate: %s\n", problem.c_str());
-        return 2;
-    }
-    applyDocumentOptions(*document, options.document);
-    if (options.document.sourceID && document->startTimecode() == DPXMovieFile::kNoStartTimecode)
-        std::fprintf(stderr,
-                     "reelmaker translate: note: the sequence has no timecode, so the source ID '%s' will "
-                     "not be recorded\n",
-                     printable(*options.document.sourceID).c_str());
-    document->setFlushMovieOnClose(options.sync);
-    report.requested = document->outFrame() - document->inFrame();
-
-    // Nothing the sequence rules left out or that makes a doubtful movie goes unsaid; --strict
-    // refuses to make the movie at all.
-    report.warnings = document->rangeWarnings();
-    if (!options.json)
-        for (const SequenceWarning& warning : report.warnings)
-            std::fprintf(stderr, "reelmaker translate: warning: %s\n", printable(warning.text).c_str());
-    if (options.strict && !report.warnings.empty())
-        return failBeforeExport(options, report,
-                                "--strict: " + std::to_string(report.warnings.size()) + " warning" +
-                                    (report.warnings.size() > 1 ? "s" : "") +
-                                    " about the range; no movie was written",
-                                1);
-
-    // The save panel, answered as the user would: the path, the movie kind, and no replacing of an
-    // existing file unless asked to. The extension rule is the one the document applies.
-    std::optional<std::string> existing;
-    const bool movieExtension = session.controller().defaultQTFileExtension();
-    session.framework().setSavePanelResponder([&](fw::HeadlessSavePanel& panel) {
-        const std::string chosen =
-            options.output ? *options.output
-                           : fw::stringByAppendingPathComponent(panel.directory(), panel.proposedFile());
-        panel.setFilename(chosen);
-        if (fw::View* accessory = panel.accessoryView())
-            if (auto* matrix = accessory->find<fw::Matrix>(DPXMovieFile::kSaveOptionMatrixID))
-                matrix->selectCellWithTag(options.reference ? 1 : 0);
-        const std::string destination = movieExtension ? withMovieExtension(chosen) : chosen;
-        std::error_code ec;
-        if (!options.force && std::filesystem::symlink_status(destination, ec).type() !=
-                                  std::filesystem::file_type::not_found) {
-            existing = destination;
-            return fw::SavePanel::CancelButton;
-        }
-        // --force is the answer to "Replace?"; without it the export never replaces a file, even one
-        // that appears while it runs.
-        panel.setReplaceConfirmed(options.force);
-        return fw::SavePanel::OKButton;
-    });
-
     fw::HeadlessRunLoop& runLoop = session.framework().mainRunLoop();
-    // Before the worker starts, so that it inherits the blocked signal. An interrupt wakes the run
+    // Before any worker starts, so that they inherit the blocked signal. An interrupt wakes the run
     // loop with a turn of no work.
     InterruptCounter interrupts([&runLoop] { runLoop.performOnMainThread([] {}); });
-    document->translateButton()->performClick();
-    runLoop.pumpOnce(); // the panel's answer
-    if (!document->exportInProgress()) {
-        if (existing)
-            return failBeforeExport(options, report, *existing + " exists (--force replaces it)", 1);
-        return failBeforeExport(options, report, "the export did not start", 1);
-    }
 
-    const ExportSettings& settings = document->exportSettings();
-    ProgressDisplay progress(stderr, isatty(STDERR_FILENO) == 1,
-                             uint64_t(settings.frameWidth) * uint64_t(settings.frameHeight) * 4u,
-                             settings.makeReferenceMovie);
+    // Progress per export when they run one at a time; with several at once, a line as each ends.
+    const bool showProgress = !options.quiet && options.jobs == 1;
+    std::vector<std::unique_ptr<Job>> ended;
+    std::vector<std::unique_ptr<Job>> running;
+    size_t next = 0;
     int seenInterrupts = 0;
-    std::string lastTick = document->progressText()->stringValue();
-    while (document->isConverting()) {
+    auto finish = [&](std::unique_ptr<Job> job) {
+        if (!options.json)
+            printReport(job->report, several);
+        ended.push_back(std::move(job));
+    };
+    while (next < paths.size() || !running.empty()) {
+        // After an interrupt no further sequence is begun.
+        while (seenInterrupts == 0 && interrupts.terminatedBy() == 0 &&
+               running.size() < size_t(options.jobs) && next < paths.size()) {
+            auto job = std::make_unique<Job>();
+            job->path = paths[next++];
+            if (beginJob(*job, options, session, showProgress))
+                running.push_back(std::move(job));
+            else
+                finish(std::move(job));
+        }
+        if (running.empty()) {
+            if (seenInterrupts > 0 || interrupts.terminatedBy() != 0)
+                break;
+            continue;
+        }
         runLoop.runUntil(
             [&] {
-                return !document->isConverting() || interrupts.count() != seenInterrupts ||
-                       interrupts.terminatedBy() != 0 || document->progressText()->stringValue() != lastTick;
+                if (interrupts.count() != seenInterrupts || interrupts.terminatedBy() != 0)
+                    return true;
+                for (const auto& job : running)
+                    if (!job->document->isConverting() ||
+                        job->document->progressText()->stringValue() != job->lastTick)
+                        return true;
+                return false;
             },
             std::chrono::seconds(1));
-        // Asked to end (SIGTERM, SIGHUP): as a second Ctrl-C, the export is given up and its
-        // temporary file removed.
-        if (interrupts.terminatedBy() != 0 && document->isConverting())
-            document->abortExport();
-        const int count = interrupts.count();
-        if (count != seenInterrupts) {
-            if (seenInterrupts == 0 && document->isConverting()) {
-                document->translateButton()->performClick(); // Cancel
-                if (!options.quiet)
-                    progress.note(
-                        "cancelling: the movie keeps the frames written so far (Ctrl-C again aborts "
-                        "and leaves no movie)");
+        // Asked to end (SIGTERM, SIGHUP): as a second Ctrl-C, the exports are given up and their
+        // temporary files removed.
+        if (interrupts.terminatedBy() != 0)
+            for (const auto& job : running)
+                job->document->abortExport();
+        if (const int count = interrupts.count(); count != seenInterrupts) {
+            for (const auto& job : running) {
+                DPXMovieFile& document = *job->document;
+                if (seenInterrupts == 0 && document.isConverting())
+                    document.translateButton()->performClick(); // Cancel
+                if (count >= 2 && seenInterrupts < 2 && document.isConverting())
+                    document.abortExport();
             }
-            if (count >= 2 && seenInterrupts < 2 && document->isConverting()) {
-                document->abortExport();
-                if (!options.quiet)
-                    progress.note("aborting: no movie will be left");
-            }
+            if (!options.quiet && seenInterrupts == 0)
+                std::fprintf(stderr,
+                             "cancelling: the movie keeps the frames written so far (Ctrl-C again aborts "
+                             "and leaves no movie)\n");
+            if (!options.quiet && count >= 2 && seenInterrupts < 2)
+                std::fprintf(stderr, "aborting: no movie will be left\n");
             seenInterrupts = count;
         }
-        const std::string tick = document->progressText()->stringValue();
-        if (tick != lastTick) {
-            lastTick = tick;
-            if (!options.quiet && document->isConverting())
-                progress.update(document->currentFrame() - settings.inFrame, document->totalFrames());
+        for (auto job = running.begin(); job != running.end();) {
+            showTick(**job);
+            if ((*job)->document->isConverting()) {
+                ++job;
+                continue;
+            }
+            endJob(**job, session, seenInterrupts > 0);
+            finish(std::move(*job));
+            job = running.erase(job);
         }
     }
-    // The worker hands the document back through the run loop; then the end is shown at once
-    // rather than at the timer's next tick, up to a quarter of a second later.
-    runLoop.runUntil([&] { return !document->workerRunning(); }, std::chrono::hours(1));
-    if (document->timer())
-        document->TimerIRQ(*document->timer());
-    runLoop.runUntil([&] { return !document->exportInProgress(); }, std::chrono::seconds(1));
 
-    const ExportOutcome& outcome = document->exportOutcome();
-    if (!options.quiet)
-        progress.finish(outcome.framesWritten, outcome.framesRequested);
-    report.requested = outcome.framesRequested;
-    report.written = outcome.framesWritten;
-    report.framesDiffer = outcome.framesDiffer;
-    report.complete = outcome.complete();
-    if (outcome.movieWritten)
-        report.movie = outcome.moviePath;
-    if (!outcome.problem.empty())
-        report.problems.push_back(outcome.problem);
-    else if (outcome.cancelled)
-        report.problems.push_back("cancelled after " + std::to_string(outcome.framesWritten) + " of " +
-                                  std::to_string(outcome.framesRequested) + " frames");
-
-    if (options.json) {
-        writeJson(report);
-    } else {
-        if (outcome.movieWritten)
-            std::printf("%s: %s movie, %d of %d frames written\n", printable(outcome.moviePath).c_str(),
-                        outcome.reference ? "reference" : "self-contained", int(outcome.framesWritten),
-                        int(outcome.framesRequested));
-        if (outcome.movieWritten && outcome.framesDiffer)
-            std::printf("warning: %s\n", DPXMovieFile::kReferenceWarningText);
-        for (const std::string& problem : report.problems)
-            std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
+    const int terminatedBy = interrupts.terminatedBy();
+    if (!several) {
+        // One sequence: its report alone, as before there were several.
+        Report report = ended.empty() ? Report{} : ended.front()->report;
+        if (options.json)
+            writeJson(report);
+        const int status = ended.empty() ? 1 : ended.front()->status;
+        if (terminatedBy != 0 && status != 0)
+            return 128 + terminatedBy;
+        return status;
     }
-    if (int signal = interrupts.terminatedBy(); signal != 0 && !outcome.complete())
-        return 128 + signal;
-    if (seenInterrupts > 0 && !outcome.complete())
+
+    int complete = 0;
+    for (const auto& job : ended)
+        complete += job->status == 0 ? 1 : 0;
+    const int failed = int(paths.size()) - complete;
+    if (options.json) {
+        JsonWriter json;
+        json.beginObject();
+        json.key("movies").beginArray();
+        for (const auto& job : ended)
+            writeReport(json, job->report);
+        json.endArray();
+        json.field("sequences", int64_t(paths.size()));
+        json.field("complete", complete);
+        json.field("failed", failed);
+        json.key("problems").beginArray();
+        for (const std::string& problem : listingProblems)
+            json.value(problem);
+        json.endArray();
+        json.endObject();
+        std::printf("%s\n", json.str().c_str());
+    } else {
+        for (const std::string& problem : listingProblems)
+            std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
+        std::printf("%zu sequence%s: %d movie%s complete, %d failed or not made\n", paths.size(),
+                    paths.size() == 1 ? "" : "s", complete, complete == 1 ? "" : "s", failed);
+    }
+    if (terminatedBy != 0 && failed > 0)
+        return 128 + terminatedBy;
+    if (seenInterrupts > 0 && failed > 0)
         return kExitInterrupted;
-    return outcome.complete() ? 0 : 1;
+    return failed > 0 || !listingProblems.empty() || paths.empty() ? 1 : 0;
 }

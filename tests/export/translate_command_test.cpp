@@ -171,6 +171,48 @@ TEST(TranslateCommand, RangesByFrameNumberAndTimecode) {
     EXPECT_FALSE(std::filesystem::exists(dir.file("shot_.mov")));
 }
 
+TEST(TranslateCommand, SeveralSequencesAtOnceIntoAFolder) {
+    TempDir dir;
+    for (const char* base : {"a_", "b_", "c_"})
+        writeSequence(dir.file(""), base, 3, smallFrame());
+    std::filesystem::resize_file(dir.path() / "c_0002.dpx", 2100); // its pixel data cut short
+    TempDir out;
+    const std::string folder = out.file("movies") + "/"; // made, as it ends in /
+    auto run = runCli({"translate", "--json", "--all", dir.file(""), "--jobs", "2", "-o", folder});
+    EXPECT_EQ(run.exitStatus, 1) << run.err;
+    testsupport::JsonValue json = parsed(run.out);
+    EXPECT_EQ(json["sequences"].number, 3);
+    EXPECT_EQ(json["complete"].number, 2);
+    EXPECT_EQ(json["failed"].number, 1);
+    ASSERT_EQ(json["movies"].items.size(), 3u);
+    int sound = 0;
+    for (const testsupport::JsonValue& movie : json["movies"].items) {
+        const std::string name = std::filesystem::path(movie["movie"].text).filename().string();
+        EXPECT_EQ(std::filesystem::path(movie["movie"].text).parent_path(), out.path() / "movies");
+        const testsupport::JsonValue verified = parsed(runCli({"verify", "--json", movie["movie"].text}).out);
+        if (name == "c_.mov") {
+            EXPECT_FALSE(movie["complete"].boolean);
+            EXPECT_EQ(verified["frames"].number, 1); // the frame before the cut one
+        } else {
+            EXPECT_TRUE(movie["complete"].boolean) << name;
+            EXPECT_EQ(verified["frames"].number, 3) << name;
+            sound += verified["problems"].items.empty() ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(sound, 2);
+
+    // Text: a line per movie and the total; an existing folder given without its slash is a folder.
+    auto text = runCli({"translate", dir.file("a_0001.dpx"), dir.file("b_0002.dpx"), "-o", out.file("movies"),
+                        "--force", "--quiet"});
+    EXPECT_EQ(text.exitStatus, 0) << text.err;
+    EXPECT_EQ(text.out, out.file("movies/a_.mov") + ": self-contained movie, 3 of 3 frames written\n" +
+                            out.file("movies/b_.mov") + ": self-contained movie, 3 of 3 frames written\n" +
+                            "2 sequences: 2 movies complete, 0 failed or not made\n");
+    EXPECT_EQ(runCli({"translate", dir.file("a_0001.dpx"), dir.file("b_0001.dpx"), "-o", out.file("one.mov")})
+                  .exitStatus,
+              2);
+}
+
 TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     TempDir dir;
     FrameSpec fileSpec = smallFrame();
