@@ -44,7 +44,7 @@ SequenceListing listingOf(const DPXMovieFile& document, const std::string& direc
     listing.height = document.frameHeight();
     if (document.startTimecode() != DPXMovieFile::kNoStartTimecode)
         listing.timecode = timeCodeString(document.startTimecode());
-    listing.report = reportSequence(document);
+    listing.report = reportScannedSequence(document);
     return listing;
 }
 

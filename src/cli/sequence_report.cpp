@@ -94,3 +94,19 @@ SequenceReport reportSequence(const DPXMovieFile& document) {
     }
     return report;
 }
+
+SequenceReport reportScannedSequence(const DPXMovieFile& document) {
+    SequenceReport report;
+    const std::vector<std::string>& frames = document.fileList();
+    findNumberingGaps(frames, report);
+    const std::vector<ScannedFrame>& scanned = document.scannedFrames();
+    const int32_t dataOffset = document.currentFile() ? int32_t(document.currentFile()->dataOffset()) : 0;
+    for (size_t i = 0; i < frames.size() && i < scanned.size(); ++i) {
+        const ScannedFrame& frame = scanned[i];
+        if (frame.width != document.frameWidth() || frame.height != document.frameHeight() ||
+            frame.dataOffset != dataOffset)
+            report.differingFrames.push_back({frames[i], frame.width, frame.height, frame.dataOffset});
+    }
+    report.leftOut = document.leftOutEntries();
+    return report;
+}

@@ -36,3 +36,8 @@ bool trailingFrameNumber(const std::string& name, uint64_t& number, std::string&
 /// is reopened to learn its details; the readers' log lines of this second look are kept quiet,
 /// since the document's scan has logged them already.
 SequenceReport reportSequence(const DPXMovieFile& document);
+
+/// The same from what the document's scan kept, without reading the folder again: the entries left
+/// out are those that may be frames (see DPXMovieFile::leftOutEntries()). For listings of many
+/// sequences.
+SequenceReport reportScannedSequence(const DPXMovieFile& document);
