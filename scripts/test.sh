@@ -24,7 +24,8 @@ case "$mode" in
   cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DREELMAKER_BUILD_BENCH=OFF \
     -DREELMAKER_SANITIZE=address,undefined >/dev/null
   cmake --build "$build" --parallel "$(nproc)"
-  export ASAN_OPTIONS="exitcode=86:detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
+  # The code handles a refused allocation (memFullErr); ASan must return null rather than abort.
+  export ASAN_OPTIONS="exitcode=86:detect_leaks=1:allocator_may_return_null=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1"
   export UBSAN_OPTIONS="exitcode=86:halt_on_error=1:print_stacktrace=1"
   export REELMAKER_SANITIZER=address
   cd "$build"

@@ -76,7 +76,11 @@ std::optional<std::string> stringValueOf(const DefaultsValue& value) {
 }
 
 void UserDefaults::registerDefaults(const DefaultsDictionary& defaults) {
-    for (const auto& [key, value] : defaults) {
+    for (const auto& item : defaults) {
+        // Named copies of the pair's members: a lambda may not capture a structured binding in C++20
+        // as clang 14 implements it (the fuzz build's compiler).
+        const auto& key = item.first;
+        const auto& value = item.second;
         auto existing = std::find_if(m_registered.begin(), m_registered.end(),
                                      [&](const auto& entry) { return entry.first == key; });
         if (existing != m_registered.end()) {
