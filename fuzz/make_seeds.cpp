@@ -22,6 +22,11 @@ void write(const fs::path& path, const std::string& text) {
     write(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
+/// A string literal's bytes, NULs inside it included.
+template <size_t N> std::string literalBytes(const char (&text)[N]) {
+    return std::string(text, N - 1);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -75,9 +80,9 @@ int main(int argc, char** argv) {
         DisposeHandle(list);
     }
 
-    write(root / "fuzz_sequence_names/plain", std::string("shot_0009.dpx\0shot_0010.dpx\0shot_10.dpx", 40));
+    write(root / "fuzz_sequence_names/plain", literalBytes("shot_0009.dpx\0shot_0010.dpx\0shot_10.dpx"));
     write(root / "fuzz_sequence_names/unicode",
-          std::string("take\xd9\xa3.dpx\0take\xef\xbc\x91\xef\xbc\x90.dpx\0take01.cin", 40));
+          literalBytes("take\xd9\xa3.dpx\0take\xef\xbc\x91\xef\xbc\x90.dpx\0take01.cin"));
     std::printf("seeds written to %s\n", root.c_str());
     return 0;
 }

@@ -33,9 +33,10 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   log="$build/$target.log"
   # -rss_limit_mb and -timeout make a memory bomb or a hang a finding like a crash.
+  inputs=("$corpus" "$build/seeds/$target")
+  [ -d "$root/tests/regressions/$target" ] && inputs+=("$root/tests/regressions/$target")
   "$build/fuzz/$target" -max_total_time="$seconds" -rss_limit_mb=1024 -timeout=10 -print_final_stats=1 \
-    -artifact_prefix="$artifacts/" "$corpus" "$build/seeds/$target" "$root/tests/regressions/$target" \
-    >"$log" 2>&1 || status=1
+    -artifact_prefix="$artifacts/" "${inputs[@]}" >"$log" 2>&1 || status=1
   runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)"
   rss="$(grep -o 'stat::peak_rss_mb: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)"
   crashes="$(find "$artifacts" -type f | wc -l)"

@@ -8,9 +8,7 @@ namespace fw {
 
 namespace {
 
-template <class... Fs> struct Overloaded : Fs... {
-    using Fs::operator()...;
-};
+template <class... Fs> struct Overloaded : Fs... { using Fs::operator()...; };
 template <class... Fs> Overloaded(Fs...) -> Overloaded<Fs...>;
 
 /// Position after leading white space and an optional sign; `negative` tells the sign.
@@ -34,8 +32,8 @@ int32_t leadingInteger(const std::string& s) {
     for (; i < s.size() && std::isdigit(static_cast<unsigned char>(s[i])); ++i)
         value = std::min(limit, value * 10 + (s[i] - '0'));
     value = negative ? -value : value;
-    return int32_t(std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(),
-                                       std::numeric_limits<int32_t>::max()));
+    return int32_t(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 bool leadingTruth(const std::string& s) {
@@ -53,8 +51,7 @@ bool leadingTruth(const std::string& s) {
 
 int32_t integerValueOf(const DefaultsValue& value) {
     return std::visit(Overloaded{[](DefaultsNil) { return int32_t(0); },
-                                 [](bool b) { return int32_t(b ? 1 : 0); },
-                                 [](int32_t i) { return i; },
+                                 [](bool b) { return int32_t(b ? 1 : 0); }, [](int32_t i) { return i; },
                                  [](const std::string& s) { return leadingInteger(s); }},
                       value);
 }
@@ -67,16 +64,19 @@ bool boolValueOf(const DefaultsValue& value) {
 }
 
 std::optional<std::string> stringValueOf(const DefaultsValue& value) {
-    return std::visit(
-        Overloaded{[](DefaultsNil) { return std::optional<std::string>(); },
-                   [](bool b) { return std::optional<std::string>(b ? "1" : "0"); },
-                   [](int32_t i) { return std::optional<std::string>(std::to_string(i)); },
-                   [](const std::string& s) { return std::optional<std::string>(s); }},
-        value);
+    return std::visit(Overloaded{[](DefaultsNil) { return std::optional<std::string>(); },
+                                 [](bool b) { return std::optional<std::string>(b ? "1" : "0"); },
+                                 [](int32_t i) { return std::optional<std::string>(std::to_string(i)); },
+                                 [](const std::string& s) { return std::optional<std::string>(s); }},
+                      value);
 }
 
 void UserDefaults::registerDefaults(const DefaultsDictionary& defaults) {
-    for (const auto& [key, value] : defaults) {
+    for (const auto& item : defaults) {
+        // Named copies of the pair's members: a lambda may not capture a structured binding in C++20
+        // as clang 14 implements it (the fuzz build's compiler).
+        const auto& key = item.first;
+        const auto& value = item.second;
         auto existing = std::find_if(m_registered.begin(), m_registered.end(),
                                      [&](const auto& entry) { return entry.first == key; });
         if (existing != m_registered.end()) {
@@ -98,9 +98,13 @@ DefaultsValue UserDefaults::objectForKey(const std::string& key) const {
     return DefaultsNil{};
 }
 
-int32_t UserDefaults::integerForKey(const std::string& key) const { return integerValueOf(objectForKey(key)); }
+int32_t UserDefaults::integerForKey(const std::string& key) const {
+    return integerValueOf(objectForKey(key));
+}
 
-bool UserDefaults::boolForKey(const std::string& key) const { return boolValueOf(objectForKey(key)); }
+bool UserDefaults::boolForKey(const std::string& key) const {
+    return boolValueOf(objectForKey(key));
+}
 
 std::optional<std::string> UserDefaults::stringForKey(const std::string& key) const {
     return stringValueOf(objectForKey(key));
