@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QMessageBox>
 #include <QPushButton>
@@ -59,8 +60,11 @@ void QtSavePanel::beginSheetForDirectory(const std::string& directory, const std
 
 void QtSavePanel::finished(int result, DidEnd didEnd) {
     const bool ok = result == QDialog::Accepted && !m_dialog->selectedFiles().isEmpty();
-    if (ok)
+    if (ok) {
         m_filename = fromQString(m_dialog->selectedFiles().first());
+        // The dialog asks "Replace?" itself when the chosen file exists; accepted, that was a yes.
+        m_replaceConfirmed = QFileInfo::exists(m_dialog->selectedFiles().first());
+    }
     takeBackAccessory();
     std::shared_ptr<SavePanel> self = shared_from_this();
     m_runLoop.performOnMainThread([self, ok, didEnd, dialog = m_dialog] {

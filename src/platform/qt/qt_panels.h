@@ -28,6 +28,7 @@ public:
     void beginSheetForDirectory(const std::string& directory, const std::string& file, Window* window,
                                 DidEnd didEnd) override;
     std::string filename() const override { return m_filename; }
+    bool replaceConfirmed() const override { return m_replaceConfirmed; }
 
     /// The dialog while the sheet shows (tests, screenshots).
     QFileDialog* dialog() const { return m_dialog; }
@@ -41,6 +42,7 @@ private:
     QPointer<QWidget> m_accessoryWidget;
     QPointer<QFileDialog> m_dialog;
     std::string m_filename;
+    bool m_replaceConfirmed = false;
 };
 
 class QtAlert : public Alert {
