@@ -5,21 +5,10 @@
 #include "cli/json.h"
 #include "cli/sequence_listing.h"
 #include "cli/sequence_report.h"
-#include "document/dpx_movie_file.h"
-#include "framefiles/dpx_timecode.h"
-#include "framefiles/frame_file_code.h"
-#include "platform/directory_contents.h"
-#include "platform/framework/headless/headless_framework.h"
 #include "platform/framework/path_ops.h"
-#include "platform/framework/string_compare.h"
-#include "platform/log.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
