@@ -491,7 +491,7 @@ int runTranslateCommand(const Arguments& args) {
     } else {
         for (const std::string& problem : listingProblems)
             std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
-        std::printf("%zu sequence%s: %d movie%s complete, %d failed or not made\n", paths.size(),
+        std::printf("%zu sequence%s: %d movie%s complete, %d incomplete or not made\n", paths.size(),
                     paths.size() == 1 ? "" : "s", complete, complete == 1 ? "" : "s", failed);
     }
     if (terminatedBy != 0 && failed > 0)

@@ -207,7 +207,7 @@ TEST(TranslateCommand, SeveralSequencesAtOnceIntoAFolder) {
     EXPECT_EQ(text.exitStatus, 0) << text.err;
     EXPECT_EQ(text.out, out.file("movies/a_.mov") + ": self-contained movie, 3 of 3 frames written\n" +
                             out.file("movies/b_.mov") + ": self-contained movie, 3 of 3 frames written\n" +
-                            "2 sequences: 2 movies complete, 0 failed or not made\n");
+                            "2 sequences: 2 movies complete, 0 incomplete or not made\n");
     EXPECT_EQ(runCli({"translate", dir.file("a_0001.dpx"), dir.file("b_0001.dpx"), "-o", out.file("one.mov")})
                   .exitStatus,
               2);
