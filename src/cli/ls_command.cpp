@@ -79,17 +79,8 @@ void writeJson(const std::vector<FolderListing>& folders) {
             json.field("width", s.width);
             json.field("height", s.height);
             json.field("timecode", s.timecode);
-            json.key("numbering_gaps").beginArray();
-            for (const auto& [after, before] : s.report.numberingGaps)
-                json.beginArray().value(jsonText(after)).value(jsonText(before)).endArray();
-            json.endArray();
-            json.key("left_out").beginArray();
-            for (const LeftOutEntry& entry : s.report.leftOut)
-                json.beginObject()
-                    .field("name", jsonText(entry.name))
-                    .field("reason", jsonText(entry.reason))
-                    .endObject();
-            json.endArray();
+            writeNumberingGaps(json, s.report);
+            writeLeftOut(json, s.report);
             json.key("other_pattern").beginArray();
             for (const std::string& name : s.otherPattern)
                 json.value(jsonText(name));

@@ -36,17 +36,8 @@ void writeJson(const DPXMovieFile& document, const SequenceReport& report) {
     json.field("width", document.frameWidth());
     json.field("height", document.frameHeight());
     json.field("timecode", startTimecodeText(document));
-    json.key("left_out").beginArray();
-    for (const LeftOutEntry& entry : report.leftOut)
-        json.beginObject()
-            .field("name", jsonText(entry.name))
-            .field("reason", jsonText(entry.reason))
-            .endObject();
-    json.endArray();
-    json.key("numbering_gaps").beginArray();
-    for (const auto& [after, before] : report.numberingGaps)
-        json.beginArray().value(jsonText(after)).value(jsonText(before)).endArray();
-    json.endArray();
+    writeLeftOut(json, report);
+    writeNumberingGaps(json, report);
     json.key("differing_frames").beginArray();
     for (const DifferingFrame& frame : report.differingFrames)
         json.value(jsonText(frame.name));

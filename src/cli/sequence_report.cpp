@@ -1,5 +1,8 @@
 #include "cli/sequence_report.h"
 
+#include "cli/display_text.h"
+#include "cli/json.h"
+
 #include "cli/frame_report.h"
 #include "document/dpx_movie_file.h"
 #include "platform/directory_contents.h"
@@ -109,4 +112,21 @@ SequenceReport reportScannedSequence(const DPXMovieFile& document) {
     }
     report.leftOut = document.leftOutEntries();
     return report;
+}
+
+void writeLeftOut(JsonWriter& json, const SequenceReport& report) {
+    json.key("left_out").beginArray();
+    for (const LeftOutEntry& entry : report.leftOut)
+        json.beginObject()
+            .field("name", jsonText(entry.name))
+            .field("reason", jsonText(entry.reason))
+            .endObject();
+    json.endArray();
+}
+
+void writeNumberingGaps(JsonWriter& json, const SequenceReport& report) {
+    json.key("numbering_gaps").beginArray();
+    for (const auto& [after, before] : report.numberingGaps)
+        json.beginArray().value(jsonText(after)).value(jsonText(before)).endArray();
+    json.endArray();
 }

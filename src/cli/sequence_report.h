@@ -11,6 +11,7 @@
 #include <vector>
 
 class DPXMovieFile;
+class JsonWriter;
 
 // LeftOutEntry (document/sequence_warnings.h): here its reason is "directory", "unknown kind: ...",
 // "refused by the reader: ...", "refused for its layout: ..." or "unreadable: ...".
@@ -41,3 +42,8 @@ SequenceReport reportSequence(const DPXMovieFile& document);
 /// out are those that may be frames (see DPXMovieFile::leftOutEntries()). For listings of many
 /// sequences.
 SequenceReport reportScannedSequence(const DPXMovieFile& document);
+
+/// The report's "left_out" (objects `name`, `reason`) and "numbering_gaps" (pairs [after, before])
+/// keys, as `scan` and `ls` write them.
+void writeLeftOut(JsonWriter& json, const SequenceReport& report);
+void writeNumberingGaps(JsonWriter& json, const SequenceReport& report);

@@ -12,13 +12,13 @@ using namespace testsupport;
 namespace {
 
 void writeFrames(const std::string& directory, const std::string& base, std::vector<int> numbers,
-                 FrameSpec spec = {}) {
+                 FrameSpec fileSpec = {}) {
     std::filesystem::create_directories(directory);
     for (int number : numbers) {
         char name[64];
         std::snprintf(name, sizeof name, "%s%04d.%s", base.c_str(), number,
-                      spec.kind == FrameKind::cineon ? "cin" : "dpx");
-        writeFrameFile(directory + "/" + name, spec);
+                      fileSpec.kind == FrameKind::cineon ? "cin" : "dpx");
+        writeFrameFile(directory + "/" + name, fileSpec);
     }
 }
 

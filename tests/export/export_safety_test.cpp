@@ -26,10 +26,10 @@ namespace fs = std::filesystem;
 constexpr int kTag24 = 1;
 
 testsupport::FrameSpec frameOfSize(uint32_t width, uint32_t height) {
-    testsupport::FrameSpec spec;
-    spec.width = width;
-    spec.height = height;
-    return spec;
+    testsupport::FrameSpec fileSpec;
+    fileSpec.width = width;
+    fileSpec.height = height;
+    return fileSpec;
 }
 
 /// The temporary files of exports left in a folder.

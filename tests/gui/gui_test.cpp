@@ -43,14 +43,14 @@ constexpr int kExportTimeoutMs = 120000;
 
 /// A frame of one flat colour that differs from frame to frame.
 FrameSpec flatFrame(int index, uint32_t width = 64, uint32_t height = 48) {
-    FrameSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
+    FrameSpec fileSpec;
+    fileSpec.width = width;
+    fileSpec.height = height;
+    fileSpec.timecode = testsupport::timecodeWord(1, 0, 0, 0);
     const uint32_t level = uint32_t(100 + 200 * index) % 1024;
-    spec.pixels =
+    fileSpec.pixels =
         std::vector<uint32_t>(size_t(width) * height, testsupport::rgb10Word(level, 1023 - level, 512));
-    return spec;
+    return fileSpec;
 }
 
 /// shot_0001.dpx ... in `dir`; returns the path of the first.

@@ -270,11 +270,11 @@ TEST(HostileMovie, NamesAreEscapedAndRelativeReferencesResolveBesideTheMovie) {
 
 TEST(HostileMovie, FramesChangedSinceTheMovieWasMadeAreNamed) {
     testsupport::TempDir dir;
-    testsupport::FrameSpec spec; // 4 x 2
+    testsupport::FrameSpec fileSpec; // 4 x 2
     std::vector<std::string> frames;
     for (int i = 0; i < 3; ++i) {
         frames.push_back(dir.file("f" + std::to_string(i) + ".dpx"));
-        testsupport::writeFile(frames.back(), testsupport::frameFileBytes(spec));
+        testsupport::writeFile(frames.back(), testsupport::frameFileBytes(fileSpec));
     }
     MoviePlan plan;
     plan.path = dir.file("ref.mov");
@@ -287,7 +287,7 @@ TEST(HostileMovie, FramesChangedSinceTheMovieWasMadeAreNamed) {
     ASSERT_EQ(runCli({"verify", plan.path}).exitStatus, 0);
 
     // Frame 2 rewritten at another size (and so longer); frame 3 cut short.
-    testsupport::FrameSpec wider = spec;
+    testsupport::FrameSpec wider = fileSpec;
     wider.width = 8;
     testsupport::writeFile(frames[1], testsupport::frameFileBytes(wider));
     fs::resize_file(frames[2], 2048 + 16);
