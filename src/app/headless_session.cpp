@@ -2,8 +2,10 @@
 
 HeadlessSession::HeadlessSession(const fw::DefaultsDictionary& storedDefaults, StartupServices services)
     : m_controller(m_framework, std::move(services)), m_interface(m_framework, m_controller) {
-    m_controller.setDocumentFactory([](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
-        return DPXMovieFile::create(framework);
+    m_controller.setDocumentFactory([this](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
+        std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
+        document->setDrawsPreview(m_drawPreviews);
+        return document;
     });
     for (const auto& [key, value] : storedDefaults)
         userDefaults().setObject(value, key);

@@ -46,8 +46,11 @@ public:
     /// is shown). The document is returned also when the opening failed (currentFileCode() 0); it
     /// stays among the controller's documents until closed. Null only if no document could be made.
     std::shared_ptr<DPXMovieFile> openDocument(const std::string& path);
+    /// Whether documents opened from now on draw their frames' previews (they do by default).
+    void setDocumentsDrawPreviews(bool draw) { m_drawPreviews = draw; }
 
 private:
+    bool m_drawPreviews = true;
     fw::HeadlessFramework m_framework;
     MyAppController m_controller;
     MainInterface m_interface;

@@ -69,22 +69,11 @@ bool trailingFrameNumber(const std::string& name, uint64_t& number, std::string&
 }
 
 SequenceReport reportSequence(const DPXMovieFile& document) {
-    SequenceReport report;
+    // The frames as the scan found them; only what it left out is looked at again, to say why.
+    SequenceReport report = reportScannedSequence(document);
+    report.leftOut.clear();
     const std::vector<std::string>& frames = document.fileList();
-    findNumberingGaps(frames, report);
-
     LogCapture quiet(false);
-    int64_t dataOffset = document.currentFile() ? document.currentFile()->dataOffset() : 0;
-    for (const std::string& name : frames) {
-        FrameReport frame =
-            reportFrameFile(fw::stringByAppendingPathComponent(document.directoryPath(), name));
-        if (!frame.width || !frame.height || !frame.dataOffset)
-            continue;
-        if (*frame.width != document.frameWidth() || *frame.height != document.frameHeight() ||
-            *frame.dataOffset != dataOffset)
-            report.differingFrames.push_back({name, *frame.width, *frame.height, *frame.dataOffset});
-    }
-
     std::vector<std::string> entries =
         directoryContentsAtPath(document.directoryPath()).value_or(std::vector<std::string>{});
     std::sort(entries.begin(), entries.end(), fw::numericLess);

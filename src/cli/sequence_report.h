@@ -33,9 +33,9 @@ struct SequenceReport {
 /// "shot_0005.dpx" gives 5 and "shot_". False when the name ends in no digits (or too many).
 bool trailingFrameNumber(const std::string& name, uint64_t& number, std::string& stem);
 
-/// Looks at the directory of a successfully opened document again. Every entry with the base name
-/// is reopened to learn its details; the readers' log lines of this second look are kept quiet,
-/// since the document's scan has logged them already.
+/// The frames' details as the document's scan kept them, and every other entry of the directory
+/// with the base name, looked at again to say why it was left out; the readers' log lines of this
+/// second look are kept quiet, since the document's scan has logged them already.
 SequenceReport reportSequence(const DPXMovieFile& document);
 
 /// The same from what the document's scan kept, without reading the folder again: the entries left

@@ -378,6 +378,7 @@ int runTranslateCommand(const Arguments& args) {
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
+    session.setDocumentsDrawPreviews(false); // nobody sees the frames: no preview to convert
     if (options.document.largeFrames)
         session.controller().setDefaultAllowLargeFrames(true);
     fw::HeadlessRunLoop& runLoop = session.framework().mainRunLoop();
@@ -391,6 +392,7 @@ int runTranslateCommand(const Arguments& args) {
     std::vector<std::unique_ptr<Job>> running;
     size_t next = 0;
     int seenInterrupts = 0;
+    bool terminating = false;
     auto finish = [&](std::unique_ptr<Job> job) {
         if (!options.json)
             printReport(job->report, several);
@@ -425,9 +427,13 @@ int runTranslateCommand(const Arguments& args) {
             std::chrono::seconds(1));
         // Asked to end (SIGTERM, SIGHUP): as a second Ctrl-C, the exports are given up and their
         // temporary files removed.
-        if (interrupts.terminatedBy() != 0)
+        if (interrupts.terminatedBy() != 0 && !terminating) {
             for (const auto& job : running)
                 job->document->abortExport();
+            if (!options.quiet)
+                std::fprintf(stderr, "aborting: no movie will be left\n");
+            terminating = true;
+        }
         if (const int count = interrupts.count(); count != seenInterrupts) {
             for (const auto& job : running) {
                 DPXMovieFile& document = *job->document;

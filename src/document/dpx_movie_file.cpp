@@ -51,8 +51,10 @@ bool DPXMovieFile::openSequence() {
     m_frameWidth = int32_t(size.width);
     m_frameHeight = int32_t(size.height);
     // fileOK() bounds each side by 16384 at most: the product fits in 64 bits.
-    m_frameBuffer.reset(NewPtr(Size(int64_t(m_frameWidth) * m_frameHeight * 4)));
-    m_frameBuffArray[0] = m_frameBuffer.get();
+    if (m_bDrawsPreview) {
+        m_frameBuffer.reset(NewPtr(Size(int64_t(m_frameWidth) * m_frameHeight * 4)));
+        m_frameBuffArray[0] = m_frameBuffer.get();
+    }
 
     int32_t count = countFramesInPath(path);
     // The opened file must be among the frames found; it isn't when the directory can't be
@@ -96,7 +98,7 @@ void DPXMovieFile::clearSequenceState() {
 
 void DPXMovieFile::setFile(std::shared_ptr<FrameFile> reader) {
     m_currentFile = std::move(reader);
-    m_image = m_currentFile ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
+    m_image = m_currentFile && m_bDrawsPreview ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
     if (m_imageView)
         m_imageView->setImage(m_image);
     setDescriptionText();

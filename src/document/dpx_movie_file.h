@@ -36,6 +36,7 @@
 #include "platform/picture.h"
 #include "platform/types.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -152,6 +153,14 @@ public:
     bool allowLargeFrames() const { return m_bAllowLargeFrames; }
     /// Before the opening (tests, the command line): the large frames allowance.
     void setAllowLargeFrames(bool allow) { m_bAllowLargeFrames = allow; }
+    /// Threads that open frame files ahead of their use: the scan's candidates, the reference
+    /// export's frames. 1 opens each where and when it is used. The results are the same either way.
+    int readThreads() const { return m_readThreads; }
+    void setReadThreads(int threads) { m_readThreads = std::max(threads, 1); }
+    static constexpr int kDefaultReadThreads = 16;
+    /// Whether frames are drawn into the preview buffer. A document nobody looks at (the command
+    /// line's translate) has neither the buffer nor the drawing. Set before the opening.
+    void setDrawsPreview(bool draws) { m_bDrawsPreview = draws; }
     /// The picture of the current frame, showing the preview buffer in place; null when the frame
     /// gave no preview.
     const std::shared_ptr<NSImage>& previewImage() const { return m_image; }
@@ -434,6 +443,8 @@ private:
     std::vector<ScannedFrame> m_scannedFrames;
     std::vector<LeftOutEntry> m_leftOut;
     bool m_bAllowLargeFrames = false;
+    int m_readThreads = kDefaultReadThreads;
+    bool m_bDrawsPreview = true;
 
     // Movie settings, with the values a new document starts with.
     int32_t m_movieTimescale = 2997;
@@ -449,10 +460,33 @@ private:
     bool exportContinuesAt(int32_t frame) const;
     /// The path of a frame for the worker: in the export's absolute directory; "" past the list.
     std::string exportPathOfFrame(int32_t index) const;
-    /// The reader of `frame` for the worker. Without one it logs the line of `caller` (the track
-    /// writer asking), records why the export stops, sets `status` (-2 no file name, -1 no usable
-    /// frame file) and gives null.
-    std::shared_ptr<FrameFile> openExportFrame(int32_t frame, const char* caller, OSErr& status);
+    /// What opening one frame of the export found (and, for a copy, reading its pixel data), made
+    /// on whichever thread read ahead and handed to the worker as plain data: the reader itself
+    /// stays on the thread that made it.
+    struct FetchedFrame {
+        bool named = false;  // the index has a file name
+        bool opened = false; // identified and usable
+        std::string problem; // why not, as the reader said
+        int32_t width = 0;
+        int32_t height = 0;
+        int64_t byteCount = 0;
+        int32_t dataOffset = 0;
+        uint64_t fileSize = 0;
+        Handle pixels = nullptr; // the buffer its pixel data was read into; null when not read
+        OSErr readStatus = noErr;
+        std::vector<std::string> messages; // what its opening and reading logged
+    };
+    /// Opens `frame` and closes it again; with `pixels`, first reads its pixel data there when the
+    /// frame has the export's size (a frame of another size would not fit). Any thread: reads only
+    /// the sequence and the export's settings, which stay put while the export runs.
+    FetchedFrame fetchExportFrame(int32_t frame, Handle pixels) const;
+    /// On the worker: logs what the fetch of `frame` logged; without a usable frame logs the line
+    /// of `caller` (the track writer asking), records why the export stops, sets `status` (-2 no
+    /// file name, -1 no usable frame file) and gives false.
+    bool acceptExportFrame(int32_t frame, const FetchedFrame& fetched, const char* caller, OSErr& status);
+    /// The size check both track writers make: false, with the stop recorded and logged for
+    /// `caller`, when the fetched frame is not of the export's size.
+    bool exportFrameHasTheSize(int32_t frame, const FetchedFrame& fetched, const char* caller);
     /// makeVideoImageDescription for the worker: from the export's settings.
     ImageDescriptionHandle makeExportImageDescription() const;
     /// Keeps the first reason the export stopped.

@@ -8,6 +8,7 @@
 #include "platform/framework/string_compare.h"
 #include "platform/framework/unicode_text.h"
 #include "platform/log.h"
+#include "platform/ordered_prefetch.h"
 
 #include <algorithm>
 #include <cstring>
@@ -32,6 +33,18 @@ bool couldBeAFrame(const std::string& path, const std::string& name, const std::
            frameFileCodeOfID(byteSwapped(id)) != kFileCodeUnknown;
 }
 
+// What the examination of one candidate found, handed from the thread that opened it.
+struct CandidateFacts {
+    bool isFrame = false;
+    ScannedFrame frame;
+    bool couldBeAFrame = false; // when refused: whether it counts as left out
+    std::string problem;
+    std::vector<std::string> messages; // logged while it was examined
+};
+
+// Results kept ahead of their use at most: bounds the memory, not the speed.
+constexpr int64_t kScanWindow = 1024;
+
 } // namespace
 
 int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
@@ -49,34 +62,51 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
         entries.emplace();
     }
     const std::string openedExtension = fw::pathExtension(fw::lastPathComponent(path));
-    // Each frame with what its header said, sorted together.
-    std::vector<std::pair<std::string, ScannedFrame>> found;
-    found.reserve(entries->size());
+    std::vector<std::string> candidates;
     for (std::string& entry : *entries) {
         // Only a name with the base name as its prefix is opened; the extension is never looked at.
-        if (!fw::hasLiteralPrefix(entry, m_fileBaseName))
-            continue;
+        if (fw::hasLiteralPrefix(entry, m_fileBaseName))
+            candidates.push_back(std::move(entry));
+    }
+    // The candidates are examined ahead on several threads; their results, log lines included,
+    // are taken in the directory's order, so the outcome is that of one examination after another.
+    const std::string directory = m_directoryPath;
+    const bool allowLargeFrames = m_bAllowLargeFrames;
+    auto examine = [&candidates, &directory, &openedExtension, allowLargeFrames](int64_t index) {
+        DeferredLog log;
+        CandidateFacts facts;
+        const std::string entryPath = fw::stringByAppendingPathComponent(directory, candidates[size_t(index)]);
         int32_t code = 0;
-        std::string problem;
-        std::shared_ptr<FrameFile> reader = openFileAtPath(
-            fw::stringByAppendingPathComponent(m_directoryPath, entry), code, m_bAllowLargeFrames, &problem);
+        std::shared_ptr<FrameFile> reader = openFileAtPath(entryPath, code, allowLargeFrames, &facts.problem);
         if (reader && code != 0) {
-            ScannedFrame frame;
+            facts.isFrame = true;
             const NSSize size = reader->frameSize();
-            frame.width = int32_t(size.width);
-            frame.height = int32_t(size.height);
-            frame.dataOffset = reader->dataOffset();
+            facts.frame.width = int32_t(size.width);
+            facts.frame.height = int32_t(size.height);
+            facts.frame.dataOffset = reader->dataOffset();
             if (auto dpx = std::dynamic_pointer_cast<MyDPXFile>(reader))
-                frame.timecode = dpx->timecode();
-            reader->closeFile();
-            found.emplace_back(std::move(entry), frame);
+                facts.frame.timecode = dpx->timecode();
         } else {
-            if (reader)
-                reader->closeFile();
-            if (couldBeAFrame(fw::stringByAppendingPathComponent(m_directoryPath, entry), entry,
-                              openedExtension))
-                m_leftOut.push_back({std::move(entry), problem.empty() ? "not a usable frame" : problem});
+            facts.couldBeAFrame = couldBeAFrame(entryPath, candidates[size_t(index)], openedExtension);
         }
+        if (reader)
+            reader->closeFile();
+        facts.messages = log.take();
+        return facts;
+    };
+    OrderedPrefetch<CandidateFacts> ahead(0, int64_t(candidates.size()), m_readThreads > 1 ? m_readThreads : 0,
+                                          kScanWindow, examine, "scan-read");
+    // Each frame with what its header said, sorted together.
+    std::vector<std::pair<std::string, ScannedFrame>> found;
+    found.reserve(candidates.size());
+    for (size_t index = 0; index < candidates.size(); ++index) {
+        CandidateFacts facts = ahead.take(int64_t(index));
+        logMessages(facts.messages);
+        if (facts.isFrame)
+            found.emplace_back(std::move(candidates[index]), facts.frame);
+        else if (facts.couldBeAFrame)
+            m_leftOut.push_back(
+                {std::move(candidates[index]), facts.problem.empty() ? "not a usable frame" : facts.problem});
     }
     // Sorted once, after the scan: the names compare by their numbers, then by their bytes, so the
     // order is the same on every run whatever order the directory lists them in.

@@ -8,6 +8,7 @@
 #include "platform/framework/path_ops.h"
 
 #include <algorithm>
+#include <pthread.h>
 #include <system_error>
 #include <thread>
 
@@ -91,6 +92,9 @@ void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* c
 }
 
 void DPXMovieFile::doSaveInSeparateThread(std::shared_ptr<DPXMovieFile> self) {
+    // Named, as are the threads that read frames ahead for it ("export-read"), for whoever looks
+    // at the process's threads.
+    pthread_setname_np(pthread_self(), "export");
     saveMovie();
     fw::RunLoop& mainRunLoop = framework().mainRunLoop();
     // The last store: it publishes the outcome and everything else the worker wrote.

@@ -28,6 +28,7 @@ struct ExportSettings {
     OSType codecType = 0;
     uint32_t startTimecode = 0xFFFFFFFF; // BCD hh mm ss ff of the range's first frame; all ones: none
     bool allowLargeFrames = false;       // frames up to 16384 in either dimension
+    int readThreads = 16;                // threads reading frames ahead of the worker; 1: none
     std::string sourceID;
 };
 

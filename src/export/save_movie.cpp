@@ -45,6 +45,7 @@ ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool
     s.codecType = m_codecType;
     s.startTimecode = rangeStartTimecode();
     s.allowLargeFrames = m_bAllowLargeFrames;
+    s.readThreads = m_readThreads;
     s.sourceID = m_sourceID;
     return s;
 }
@@ -55,27 +56,64 @@ std::string DPXMovieFile::exportPathOfFrame(int32_t index) const {
     return fw::stringByAppendingPathComponent(m_exportSettings.directoryPath, m_fileList[size_t(index)]);
 }
 
-std::shared_ptr<FrameFile> DPXMovieFile::openExportFrame(int32_t frame, const char* caller, OSErr& status) {
-    const std::string path = pathOfFrame(frame);
-    if (path.empty()) {
+DPXMovieFile::FetchedFrame DPXMovieFile::fetchExportFrame(int32_t frame, Handle pixels) const {
+    DeferredLog log;
+    FetchedFrame fetched;
+    const ExportSettings& s = m_exportSettings;
+    if (const std::string path = pathOfFrame(frame); !path.empty()) {
+        fetched.named = true;
+        int32_t code = kFileCodeUnknown;
+        std::shared_ptr<FrameFile> reader = openFileAtPath(path, code, s.allowLargeFrames, &fetched.problem);
+        if (reader && code != kFileCodeUnknown) {
+            fetched.opened = true;
+            const NSSize size = reader->frameSize();
+            fetched.width = int32_t(size.width);
+            fetched.height = int32_t(size.height);
+            fetched.byteCount = reader->frameByteCount();
+            fetched.dataOffset = reader->dataOffset();
+            fetched.fileSize = reader->fileSize();
+            if (pixels && fetched.width == s.frameWidth && fetched.height == s.frameHeight) {
+                fetched.readStatus = reader->readFrameToBuffer(pixels);
+                fetched.pixels = pixels;
+            }
+        }
+        if (reader)
+            reader->closeFile();
+    }
+    fetched.messages = log.take();
+    return fetched;
+}
+
+bool DPXMovieFile::acceptExportFrame(int32_t frame, const FetchedFrame& fetched, const char* caller,
+                                     OSErr& status) {
+    logMessages(fetched.messages);
+    if (!fetched.named) {
         NSLog("Error finding filename for frame #%d in %s:\n", int(frame), caller);
         recordExportStop(-2, "no frame file at index " + std::to_string(frame));
         status = -2;
-        return nullptr;
+        return false;
     }
-    int32_t code = kFileCodeUnknown;
-    std::string problem;
-    std::shared_ptr<FrameFile> reader =
-        openFileAtPath(path, code, m_exportSettings.allowLargeFrames, &problem);
-    if (!reader || code == kFileCodeUnknown) {
+    if (!fetched.opened) {
         NSLog("Error creating MyDPXFile #%d in %s:\n", int(frame), caller);
-        recordExportStop(
-            -1, m_fileList[size_t(frame)] + ": " +
-                    (problem.empty() ? "missing, unreadable or not a DPX or Cineon frame" : problem));
+        recordExportStop(-1, m_fileList[size_t(frame)] + ": " +
+                                  (fetched.problem.empty() ? "missing, unreadable or not a DPX or Cineon frame"
+                                                           : fetched.problem));
         status = -1;
-        return nullptr;
+        return false;
     }
-    return reader;
+    return true;
+}
+
+bool DPXMovieFile::exportFrameHasTheSize(int32_t frame, const FetchedFrame& fetched, const char* caller) {
+    const ExportSettings& s = m_exportSettings;
+    if (fetched.width == s.frameWidth && fetched.height == s.frameHeight)
+        return true;
+    NSLog("Frame #%d is %dx%d, not %dx%d, in %s:\n", int(frame), int(fetched.width), int(fetched.height),
+          int(s.frameWidth), int(s.frameHeight), caller);
+    recordExportStop(-1, m_fileList[size_t(frame)] + ": the frame is " + std::to_string(fetched.width) + "x" +
+                             std::to_string(fetched.height) + ", not " + std::to_string(s.frameWidth) + "x" +
+                             std::to_string(s.frameHeight));
+    return false;
 }
 
 bool DPXMovieFile::exportContinuesAt(int32_t frame) const {

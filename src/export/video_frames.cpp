@@ -4,6 +4,7 @@
 #include "export/export_problems.h"
 #include "framefiles/frame_file_code.h"
 #include "platform/log.h"
+#include "platform/ordered_prefetch.h"
 
 OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
     const ExportSettings& s = m_exportSettings;
@@ -13,12 +14,23 @@ OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
         recordExportStop(memFullErr, "no memory for the image description");
         return memFullErr;
     }
-    // One block serves every frame: the reader fills it in place and the sample is written from it.
-    HandleOwner buffer(NewHandleClear(Size(frameSize)));
-    if (!buffer) {
+    // Two blocks: one frame is read into one while the frame before is written from the other, so
+    // that the source and the destination each go at their own pace. Memory stays at two frames.
+    // Without a second block, or with no thread to read ahead, one block serves every frame.
+    HandleOwner buffers[2] = {HandleOwner(NewHandleClear(Size(frameSize))), HandleOwner()};
+    if (!buffers[0]) {
         recordExportStop(memFullErr, "no memory for a frame of " + std::to_string(frameSize) + " bytes");
         return memFullErr;
     }
+    if (s.readThreads > 1)
+        buffers[1].reset(NewHandleClear(Size(frameSize)));
+    const int blocks = buffers[1] ? 2 : 1;
+    OrderedPrefetch<FetchedFrame> frames(
+        s.inFrame, s.outFrame, blocks - 1, blocks,
+        [this, &buffers, blocks](int64_t frame) {
+            return fetchExportFrame(int32_t(frame), buffers[frame % blocks].get());
+        },
+        "export-read");
     if (OSErr err = BeginMediaEdits(media); err != noErr) {
         recordExportStop(err, "couldn't begin writing the video: " + exportStatusText(err));
         return err;
@@ -28,29 +40,21 @@ OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
     m_currentFrame.store(s.inFrame);
     while (exportContinuesAt(m_currentFrame.load())) {
         const int32_t frame = m_currentFrame.load();
-        // The reader lives for this frame only.
-        std::shared_ptr<FrameFile> reader = openExportFrame(frame, "addVideoFramesToMedia", status);
-        if (!reader)
+        const FetchedFrame fetched = frames.take(frame);
+        if (!acceptExportFrame(frame, fetched, "addVideoFramesToMedia", status))
             break;
         const std::string& name = m_fileList[size_t(frame)];
-        const NSSize size = reader->frameSize();
-        if (int32_t(size.width) != s.frameWidth || int32_t(size.height) != s.frameHeight) {
-            // Copying a frame of another size into the block would give a sample that mixes it
-            // with the previous frame's bytes (smaller) or cut it (larger).
-            NSLog("Frame #%d is %dx%d, not %dx%d, in addVideoFramesToMedia:\n", int(frame), int(size.width),
-                  int(size.height), int(s.frameWidth), int(s.frameHeight));
-            recordExportStop(-1, name + ": the frame is " + std::to_string(int32_t(size.width)) + "x" +
-                                     std::to_string(int32_t(size.height)) + ", not " +
-                                     std::to_string(s.frameWidth) + "x" + std::to_string(s.frameHeight));
+        // Copying a frame of another size into the block would give a sample that mixes it with the
+        // previous frame's bytes (smaller) or cut it (larger): it was not read.
+        if (!exportFrameHasTheSize(frame, fetched, "addVideoFramesToMedia")) {
             status = -1;
-        } else if (status = reader->readFrameToBuffer(buffer.get()); status != noErr) {
+        } else if (status = fetched.readStatus; status != noErr) {
             recordExportStop(status,
                              name + ": couldn't read its pixel data (" + exportStatusText(status) + ")");
-        } else if (status = addFrame(frame, media, buffer.get(), frameSize, desc.get()); status != noErr) {
+        } else if (status = addFrame(frame, media, fetched.pixels, frameSize, desc.get()); status != noErr) {
             recordExportStop(status,
                              "couldn't write " + name + " into the movie: " + exportStatusText(status));
         }
-        reader->closeFile();
         if (status != noErr)
             break;
         m_currentFrame.store(frame + 1);

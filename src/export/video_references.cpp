@@ -6,6 +6,14 @@
 #include "framefiles/frame_file_code.h"
 #include "platform/bigendian.h"
 #include "platform/log.h"
+#include "platform/ordered_prefetch.h"
+
+namespace {
+
+// Frames whose headers are kept ahead of the worker at most.
+constexpr int64_t kReferenceWindow = 64;
+
+} // namespace
 
 OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
     const ExportSettings& s = m_exportSettings;
@@ -16,13 +24,18 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
         return memFullErr;
     }
 
+    // The frames' headers are read ahead by several threads: on network storage each opening waits
+    // for a round trip, and many can be under way at once. The checks below are made in order, here.
+    OrderedPrefetch<FetchedFrame> frames(
+        s.inFrame, s.outFrame, s.readThreads > 1 ? s.readThreads : 0, kReferenceWindow,
+        [this](int64_t frame) { return fetchExportFrame(int32_t(frame), nullptr); }, "export-read");
     int32_t firstOffset = 0;
     OSErr status = noErr;
     m_currentFrame.store(s.inFrame);
     while (exportContinuesAt(m_currentFrame.load())) {
         const int32_t frame = m_currentFrame.load();
-        std::shared_ptr<FrameFile> reader = openExportFrame(frame, "addVideoReferencesToMedia", status);
-        if (!reader)
+        const FetchedFrame fetched = frames.take(frame);
+        if (!acceptExportFrame(frame, fetched, "addVideoReferencesToMedia", status))
             break;
         const std::string& name = m_fileList[size_t(frame)];
 
@@ -58,22 +71,15 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
         // A sample must be its frame: one of another size would carry its own byte count under the
         // document's image description, one past the end of its file would read what isn't there.
         // Both stop the export here, as the self-contained export stops.
-        const NSSize size = reader->frameSize();
-        const int64_t byteCount = reader->frameByteCount();
-        const int32_t offset = reader->dataOffset();
-        if (status == noErr &&
-            (int32_t(size.width) != s.frameWidth || int32_t(size.height) != s.frameHeight)) {
-            NSLog("Frame #%d is %dx%d, not %dx%d, in addVideoReferencesToMedia:\n", int(frame),
-                  int(size.width), int(size.height), int(s.frameWidth), int(s.frameHeight));
+        const int64_t byteCount = fetched.byteCount;
+        const int32_t offset = fetched.dataOffset;
+        if (status == noErr && !exportFrameHasTheSize(frame, fetched, "addVideoReferencesToMedia")) {
             status = -1;
-            recordExportStop(status, name + ": the frame is " + std::to_string(int32_t(size.width)) + "x" +
-                                         std::to_string(int32_t(size.height)) + ", not " +
-                                         std::to_string(s.frameWidth) + "x" + std::to_string(s.frameHeight));
         } else if (status == noErr &&
-                   (offset < 0 || uint64_t(offset) + uint64_t(byteCount) > reader->fileSize())) {
+                   (offset < 0 || uint64_t(offset) + uint64_t(byteCount) > fetched.fileSize)) {
             NSLog("Frame #%d ends before its pixel data in addVideoReferencesToMedia:\n", int(frame));
             status = eofErr;
-            recordExportStop(status, name + ": the file is " + std::to_string(reader->fileSize()) +
+            recordExportStop(status, name + ": the file is " + std::to_string(fetched.fileSize) +
                                          " bytes, shorter than its pixel data offset " +
                                          std::to_string(offset) + " + " + std::to_string(byteCount) +
                                          " bytes");
@@ -98,7 +104,6 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
                 recordExportStop(status,
                                  "couldn't add " + name + " to the movie: " + exportStatusText(status));
         }
-        reader->closeFile();
         if (status != noErr)
             break;
         m_currentFrame.store(frame + 1);

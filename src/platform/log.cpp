@@ -8,12 +8,15 @@
 #include <ctime>
 #include <mutex>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 
 // The log is shared by the main thread and export workers.
 std::mutex g_logMutex;
 LogCapture* g_capture = nullptr;
+// The innermost deferral of each thread; only its own thread touches it.
+thread_local DeferredLog* t_deferred = nullptr;
 
 std::string prefix() {
     using namespace std::chrono;
@@ -44,19 +47,29 @@ void NSLog(const char* format, ...) {
         std::vsnprintf(message.data(), message.size() + 1, format, args);
     va_end(args);
 
-    std::string line = prefix() + message;
-    if (line.empty() || line.back() != '\n')
-        line += '\n';
+    logMessages({std::move(message)});
+}
 
-    std::lock_guard<std::mutex> lock(g_logMutex);
-    bool echo = true;
-    if (g_capture) {
-        g_capture->add(message);
-        echo = g_capture->m_echo;
+void logMessages(const std::vector<std::string>& messages) {
+    if (t_deferred) {
+        t_deferred->m_messages.insert(t_deferred->m_messages.end(), messages.begin(), messages.end());
+        return;
     }
-    if (echo) {
-        std::fwrite(line.data(), 1, line.size(), stderr);
-        std::fflush(stderr);
+    for (const std::string& message : messages) {
+        std::string line = prefix() + message;
+        if (line.empty() || line.back() != '\n')
+            line += '\n';
+
+        std::lock_guard<std::mutex> lock(g_logMutex);
+        bool echo = true;
+        if (g_capture) {
+            g_capture->add(message);
+            echo = g_capture->m_echo;
+        }
+        if (echo) {
+            std::fwrite(line.data(), 1, line.size(), stderr);
+            std::fflush(stderr);
+        }
     }
 }
 
@@ -88,3 +101,10 @@ void LogCapture::clear() {
 
 // Called with the log mutex held.
 void LogCapture::add(const std::string& message) { m_messages.push_back(message); }
+
+DeferredLog::DeferredLog() : m_previous(t_deferred) { t_deferred = this; }
+
+DeferredLog::~DeferredLog() { t_deferred = m_previous; }
+
+std::vector<std::string> DeferredLog::take() { return std::exchange(m_messages, {}); }
+

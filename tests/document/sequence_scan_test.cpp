@@ -366,3 +366,70 @@ TEST(SequenceScan, NoFileStaysOpenBeyondTheCurrentFrame) {
     }
     EXPECT_EQ(openDescriptors(), before);
 }
+
+namespace {
+
+// Everything a scan leaves in the document and logs, one line each, for comparing two scans.
+Names scanOutcome(const std::string& opened, int readThreads) {
+    std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(testFramework());
+    document->setReadThreads(readThreads);
+    LogCapture log;
+    Names lines{std::to_string(document->countFramesInPath(opened)) + " frames, opened at " +
+                std::to_string(document->lastSlider())};
+    for (size_t i = 0; i < document->fileList().size(); ++i) {
+        const ScannedFrame& frame = document->scannedFrames()[i];
+        lines.push_back(document->fileList()[i] + " " + std::to_string(frame.width) + "x" +
+                        std::to_string(frame.height) + " @" + std::to_string(frame.dataOffset) + " tc " +
+                        std::to_string(frame.timecode));
+    }
+    for (const LeftOutEntry& entry : document->leftOutEntries())
+        lines.push_back("left out " + entry.name + ": " + entry.reason);
+    for (const std::string& message : log.messages())
+        lines.push_back("log " + message);
+    return lines;
+}
+
+} // namespace
+
+TEST(SequenceScan, ReadingAheadOnManyThreadsFindsWhatOneReaderFinds) {
+    // A folder of frames among refused, unreadable and foreign entries of the same prefix.
+    TempDir dir;
+    FrameSpec fileSpec;
+    for (int i = 1; i <= 300; ++i) {
+        fileSpec.timecode = timecodeWord(1, 0, i / 24 % 60, i % 24);
+        fileSpec.dataOffset = i % 50 == 0 ? 4096 : 2048;
+        writeFrameFile(dir.file("shot_" + std::to_string(1000 + i) + ".dpx"), fileSpec);
+    }
+    FrameSpec refused;
+    refused.littleEndian = true;
+    writeFrameFile(dir.file("shot_1301.dpx"), refused);
+    refused = FrameSpec{};
+    refused.bitDepth = 16;
+    writeFrameFile(dir.file("shot_1302.dpx"), refused);
+    refused = FrameSpec{};
+    refused.kind = FrameKind::cineon;
+    writeFrameFile(dir.file("shot_1303.cin"), refused);
+    writeFile(dir.file("shot_1304.dpx"), {'S', 'D'});
+    std::filesystem::create_directory(dir.file("shot_1305.dpx"));
+    ASSERT_EQ(mkfifo(dir.file("shot_1306.dpx").c_str(), 0600), 0);
+    std::filesystem::create_symlink("shot_1308.dpx", dir.file("shot_1307.dpx"));
+    std::filesystem::create_symlink("shot_1307.dpx", dir.file("shot_1308.dpx"));
+    std::filesystem::create_symlink("gone.dpx", dir.file("shot_1309.dpx"));
+    writeFile(dir.file("shot_1310.tif"), {'I', 'I', '*', 0, 8, 0, 0, 0});
+    writeText(dir, "shot_notes.txt");
+
+    Names opened{dir.file("shot_1150.dpx")};
+    // And every file of the shared corpus, each opened as the user would open it.
+    if (!sharedDir().empty()) {
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(sharedDir() / "samples"))
+            if (entry.is_regular_file())
+                opened.push_back(entry.path().string());
+    } else {
+        std::printf("shared sample corpus not found: only the generated folder is compared\n");
+    }
+    for (const std::string& path : opened) {
+        const Names one = scanOutcome(path, 1);
+        EXPECT_EQ(scanOutcome(path, 16), one) << path;
+        EXPECT_EQ(scanOutcome(path, 3), one) << path;
+    }
+}

@@ -127,7 +127,7 @@ TEST(ExportFlow, ProgressThenCancelEndsWithACompleteShorterMovie) {
     testsupport::OpenGate gate("f_00004.dpx"); // the worker is held as it opens frame 3
     document->translateButton()->performClick();
     session.framework().mainRunLoop().pumpOnce();
-    ASSERT_TRUE(gate.waitUntilReached());
+    ASSERT_TRUE(gate.waitUntilReached([&] { return document->currentFrame() == 3; }));
     ASSERT_TRUE(document->isConverting());
     EXPECT_EQ(document->translateButton()->title(), "Cancel");
     EXPECT_FALSE(document->progressText()->isHidden());

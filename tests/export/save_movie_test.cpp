@@ -383,3 +383,36 @@ TEST(SaveMovie, OtherWritersFramesDecodeAsTheirFiles) {
 }
 
 } // namespace
+
+TEST(SaveMovie, FramesReadAheadMakeTheSameMovieAsFramesReadInTurn) {
+    // The creation time fixed, both kinds of movie must be the same bytes whether the frames were
+    // read ahead or one after another; a frame gone after the scan stops both at the same place.
+    ASSERT_EQ(setenv("SOURCE_DATE_EPOCH", "1700000000", 1), 0);
+    TempDir dir;
+    auto paths = writeSequence(dir.file(""), "shot_", 150, smallFrame());
+    HeadlessSession session;
+    auto document = openDocument(session, paths[0]);
+    std::filesystem::remove(paths[130]);
+    for (bool reference : {false, true}) {
+        SCOPED_TRACE(reference ? "reference" : "self-contained");
+        std::vector<std::string> outcomes;
+        std::vector<std::vector<uint8_t>> movies;
+        for (int threads : {1, 16}) {
+            const std::string movie = dir.file((reference ? "r" : "s") + std::to_string(threads) + ".mov");
+            ExportSettings s = settingsAtRate(*document, movie, reference, kTag24);
+            s.readThreads = threads;
+            LogCapture log;
+            EXPECT_EQ(document->saveMovieWithSettings(s), -1);
+            const ExportOutcome& outcome = document->exportOutcome();
+            std::string seen = std::to_string(outcome.framesWritten) + " frames; " + outcome.problem;
+            for (const std::string& message : log.messages())
+                seen += "; " + message;
+            outcomes.push_back(seen);
+            movies.push_back(testsupport::readFile(movie));
+        }
+        EXPECT_EQ(outcomes[0], outcomes[1]);
+        EXPECT_NE(outcomes[0].find("130 frames; shot_0131.dpx"), std::string::npos) << outcomes[0];
+        EXPECT_TRUE(movies[0] == movies[1]) << movies[0].size() << " and " << movies[1].size() << " bytes";
+    }
+    unsetenv("SOURCE_DATE_EPOCH");
+}

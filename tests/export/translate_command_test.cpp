@@ -313,10 +313,10 @@ std::unique_ptr<TempDir> TranslateInterrupted::s_dir;
 TEST_F(TranslateInterrupted, CtrlCCompletesAShorterMovieAndExits130) {
     TempDir out;
     const std::string movie = out.file("cut.mov");
-    // Held at frame 9 until a progress line is out (one a second when standard error is no
-    // terminal), then Ctrl-C: the frame being written is the last.
+    // Held at frame 9 until a progress line shows the worker there (one a second when standard
+    // error is no terminal), then Ctrl-C: the frame being written is the last.
     auto result = interrupt("--reference -o '" + movie + "'",
-                            {{"", "/30 frames"}, {"kill -INT $pid", "cancelling: the movie keeps"}});
+                            {{"", "9/30 frames"}, {"kill -INT $pid", "cancelling: the movie keeps"}});
     ASSERT_NE(result.out.find("exit 130"), std::string::npos) << result.out << result.err;
     EXPECT_NE(result.err.find("9/30 frames"), std::string::npos) << result.err;
     EXPECT_NE(result.err.find("reelmaker translate: cancelled after 10 of 30 frames"), std::string::npos)
@@ -330,19 +330,29 @@ TEST_F(TranslateInterrupted, CtrlCCompletesAShorterMovieAndExits130) {
     EXPECT_TRUE(json["problems"].items.empty());
 }
 
-TEST_F(TranslateInterrupted, SecondCtrlCAbortsAndLeavesNoFile) {
-    TempDir out;
-    testsupport::writeFile(out.file("old.mov"), {'o', 'l', 'd'});
-    auto result = interrupt("--force -o '" + out.file("old.mov") + "'",
-                            {{"kill -INT $pid", "cancelling: the movie keeps"},
-                             {"kill -INT $pid", "aborting: no movie will be left"}});
-    ASSERT_NE(result.out.find("exit 130"), std::string::npos) << result.out << result.err;
-    EXPECT_NE(result.err.find("the export was aborted; no movie was written"), std::string::npos)
-        << result.err;
-    EXPECT_EQ(result.err.find("cancelled after"), std::string::npos) << result.err;
-    // What stood under the name is untouched and nothing else was left.
-    EXPECT_EQ(testsupport::readFile(out.file("old.mov")), (std::vector<uint8_t>{'o', 'l', 'd'}));
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+TEST_F(TranslateInterrupted, ASecondCtrlCOrAnEndRequestAbortsAndLeavesNoFile) {
+    const struct {
+        std::vector<std::pair<std::string, std::string>> steps;
+        const char* exit;
+    } cases[] = {
+        {{{"kill -INT $pid", "cancelling: the movie keeps"}, {"kill -INT $pid", "aborting: no movie will be left"}},
+         "exit 130"},
+        {{{"kill -TERM $pid", "aborting: no movie will be left"}}, "exit 143"},
+        {{{"kill -HUP $pid", "aborting: no movie will be left"}}, "exit 129"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.exit);
+        TempDir out;
+        testsupport::writeFile(out.file("old.mov"), {'o', 'l', 'd'});
+        auto result = interrupt("--force -o '" + out.file("old.mov") + "'", c.steps);
+        ASSERT_NE(result.out.find(c.exit), std::string::npos) << result.out << result.err;
+        EXPECT_NE(result.err.find("the export was aborted; no movie was written"), std::string::npos)
+            << result.err;
+        EXPECT_EQ(result.err.find("cancelled after"), std::string::npos) << result.err;
+        // What stood under the name is untouched and nothing else was left.
+        EXPECT_EQ(testsupport::readFile(out.file("old.mov")), (std::vector<uint8_t>{'o', 'l', 'd'}));
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out.path()), {}), 1);
+    }
 }
 
 /// Peak resident size in KB of a child running the command line tool with these arguments.

@@ -132,8 +132,11 @@ int main(int argc, char* argv[]) {
         // screenshots.sh preloads the tests' open gate, which holds the worker at frame 9: the
         // picture is of an export under way however fast the machine is.
         const char* gate = std::getenv("REELMAKER_TEST_GATE_DIR");
-        if (gate)
+        if (gate) {
             waitFor([&] { return std::filesystem::exists(std::filesystem::path(gate) / "reached"); });
+            // The gate may hold a thread reading ahead: the picture waits for the worker to get there.
+            waitFor([&] { return document->progressText()->stringValue() == "9/30"; });
+        }
         waitFor([&] { return document->currentFrame() - document->exportSettings().inFrame >= 3; });
         waitFor([&] { return !document->progressText()->stringValue().empty(); });
         grabWidget(window, "document-exporting");

@@ -28,9 +28,9 @@ std::string OpenGate::environment() const {
            m_fileName + "' REELMAKER_TEST_GATE_DIR='" + m_dir.path().string() + "'";
 }
 
-bool OpenGate::waitUntilReached() const {
+bool OpenGate::waitUntilReached(const std::function<bool()>& caughtUp) const {
     const auto giveUp = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (!std::filesystem::exists(reachedMarker())) {
+    while (!std::filesystem::exists(reachedMarker()) || (caughtUp && !caughtUp())) {
         if (std::chrono::steady_clock::now() > giveUp)
             return false;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));

@@ -4,13 +4,14 @@
 
 #include "support/test_support.h"
 
+#include <functional>
 #include <string>
 
 namespace testsupport {
 
 class OpenGate {
 public:
-    /// Gates the first opening of a file named `fileName` by a thread other than the main one, in
+    /// Gates the first opening of a file named `fileName` by an export's thread, in
     /// this process (when the gate is preloaded into it) and in the commands that `environment()`
     /// prefixes.
     explicit OpenGate(std::string fileName);
@@ -28,8 +29,10 @@ public:
     std::string reachedMarker() const { return m_dir.file("reached"); }
     std::string releaseMarker() const { return m_dir.file("release"); }
 
-    /// Waits until a worker is held at the gate (false after two minutes).
-    bool waitUntilReached() const;
+    /// Waits until a thread is held at the gate and then, when given, until `caughtUp` holds: the
+    /// gate may hold a thread reading ahead while the worker still uses the frames before (false
+    /// after two minutes).
+    bool waitUntilReached(const std::function<bool()>& caughtUp = {}) const;
     void release() const;
 
 private:

@@ -1,6 +1,7 @@
 /* Preloaded into a process under test (LD_PRELOAD): holds the first opening of one chosen file by
- * any thread other than the main thread (an export's worker), or the first time such a thread gives
- * a file that name (link, rename), until the test lets it go. A test can so interrupt or cancel an
+ * an export's thread (its worker, named "export", or one reading frames ahead for it, named
+ * "export-read"), or the first time such a thread gives a file that name (link, rename), until the
+ * test lets it go. A test can so interrupt or cancel an
  * export at a known frame, or once the movie is complete, however fast the machine is.
  *
  *   REELMAKER_TEST_GATE_FILE  the file name (last path component) whose opening is held
@@ -13,12 +14,12 @@
 #undef _FORTIFY_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <pthread.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -42,8 +43,10 @@ static void holdIfGated(const char* path) {
     const char* slash = strrchr(path, '/');
     if (strcmp(slash ? slash + 1 : path, gate) != 0)
         return;
-    if ((pid_t)syscall(SYS_gettid) == getpid())
-        return; /* the main thread (the scan, the document) is never held */
+    char thread[16] = "";
+    pthread_getname_np(pthread_self(), thread, sizeof thread);
+    if (strncmp(thread, "export", 6) != 0)
+        return; /* the scan, the document and the rest are never held */
     if (__atomic_exchange_n(&s_held, 1, __ATOMIC_SEQ_CST))
         return; /* once per process */
 

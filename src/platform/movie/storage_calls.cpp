@@ -2,6 +2,8 @@
 #include "platform/movie/alias_record.h"
 #include "platform/movie/movie_model.h"
 
+#include <cerrno>
+#include <cstdlib>
 #include <ctime>
 #include <filesystem>
 #include <string_view>
@@ -92,6 +94,23 @@ OSErr QTNewDataReferenceFromFullPathCFString(const std::string& filePath, QTPath
     return noErr;
 }
 
+namespace {
+
+// The movie's creation time: now, or SOURCE_DATE_EPOCH when it is set, as for reproducible builds,
+// so that the same frames and settings give the same bytes.
+uint32_t creationSeconds() {
+    if (const char* epoch = std::getenv("SOURCE_DATE_EPOCH"); epoch && *epoch) {
+        char* end = nullptr;
+        errno = 0;
+        const unsigned long long seconds = std::strtoull(epoch, &end, 10);
+        if (errno == 0 && *end == '\0' && seconds <= 0xFFFFFFFFull - kSecondsFrom1904To1970)
+            return uint32_t(seconds);
+    }
+    return uint32_t(std::time(nullptr));
+}
+
+} // namespace
+
 OSErr CreateMovieStorage(Handle dataRef, OSType dataRefType, OSType /*creator*/, ScriptCode /*scriptTag*/,
                          int32_t createMovieFileFlags, DataHandler* outDataHandler, Movie* newMovie) {
     if (outDataHandler)
@@ -110,7 +129,7 @@ OSErr CreateMovieStorage(Handle dataRef, OSType dataRefType, OSType /*creator*/,
         return err;
 
     auto movie = new MovieRecord;
-    movie->creationTime = uint32_t(std::time(nullptr)) + kSecondsFrom1904To1970;
+    movie->creationTime = creationSeconds() + kSecondsFrom1904To1970;
     movie->storage = std::move(storage);
     auto handler = new DataHandlerRecord;
     handler->storage = movie->storage;
