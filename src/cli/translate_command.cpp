@@ -219,13 +219,12 @@ bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool s
     return true;
 }
 
-/// Shows a new progress tick of a running job.
+/// Shows the progress of a running job. Called at each new tick and at least once a second, so
+/// that a line display (at most one line a second) also shows a count that has stopped changing,
+/// as when frames wait on their storage.
 void showTick(Job& job) {
     DPXMovieFile& document = *job.document;
-    const std::string tick = document.progressText()->stringValue();
-    if (tick == job.lastTick)
-        return;
-    job.lastTick = tick;
+    job.lastTick = document.progressText()->stringValue();
     if (job.progress && document.isConverting())
         job.progress->update(document.currentFrame() - document.exportSettings().inFrame,
                              document.totalFrames());
