@@ -51,7 +51,8 @@ static int show_help;
 
 enum { KEY_HELP };
 
-#define OPTION(t, field, value) {t, offsetof(struct options, field), value}
+#define OPTION(t, field, value)                                                                              \
+    { t, offsetof(struct options, field), value }
 static const struct fuse_opt option_table[] = {
     OPTION("--open-ms=%lf", open_ms, 0),
     OPTION("--stat-ms=%lf", stat_ms, 0),
@@ -65,16 +66,17 @@ static const struct fuse_opt option_table[] = {
 };
 
 static void usage(FILE* to, const char* program) {
-    fprintf(to, "usage: %s SOURCE MOUNTPOINT [options]\n"
-           "  --open-ms=MS         delay of each open (default 0)\n"
-           "  --stat-ms=MS         delay of each getattr: stat, and the lookup of each name (default 0)\n"
-           "  --read-ms=MS         delay of each read request (default 0)\n"
-           "  --read-mbps=MB       cap of all reads together, in 10^6 bytes a second (default 0: none)\n"
-           "  --read-burst-kb=KB   what the cap lets through at once after a pause, in KiB (default\n"
-           "                       1024, the largest read request)\n"
-           "  --page-cache         reads through the kernel's page cache (dropped at each open)\n"
-           "                       rather than direct_io\n\n",
-           program);
+    fprintf(to,
+            "usage: %s SOURCE MOUNTPOINT [options]\n"
+            "  --open-ms=MS         delay of each open (default 0)\n"
+            "  --stat-ms=MS         delay of each getattr: stat, and the lookup of each name (default 0)\n"
+            "  --read-ms=MS         delay of each read request (default 0)\n"
+            "  --read-mbps=MB       cap of all reads together, in 10^6 bytes a second (default 0: none)\n"
+            "  --read-burst-kb=KB   what the cap lets through at once after a pause, in KiB (default\n"
+            "                       1024, the largest read request)\n"
+            "  --page-cache         reads through the kernel's page cache (dropped at each open)\n"
+            "                       rather than direct_io\n\n",
+            program);
 }
 
 static int option_key(void* data, const char* arg, int key, struct fuse_args* args) {

@@ -4,7 +4,7 @@ HeadlessSession::HeadlessSession(const fw::DefaultsDictionary& storedDefaults, S
     : m_controller(m_framework, std::move(services)), m_interface(m_framework, m_controller) {
     m_controller.setDocumentFactory([this](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
         std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
-        document->setDrawsPreview(m_drawPreviews);
+        document->setShowsFrames(m_showFrames);
         return document;
     });
     for (const auto& [key, value] : storedDefaults)

@@ -46,11 +46,12 @@ public:
     /// is shown). The document is returned also when the opening failed (currentFileCode() 0); it
     /// stays among the controller's documents until closed. Null only if no document could be made.
     std::shared_ptr<DPXMovieFile> openDocument(const std::string& path);
-    /// Whether documents opened from now on draw their frames' previews (they do by default).
-    void setDocumentsDrawPreviews(bool draw) { m_drawPreviews = draw; }
+    /// Whether documents opened from now on show their frames, in their preview and on the output
+    /// device (they do by default).
+    void setDocumentsShowFrames(bool show) { m_showFrames = show; }
 
 private:
-    bool m_drawPreviews = true;
+    bool m_showFrames = true;
     fw::HeadlessFramework m_framework;
     MyAppController m_controller;
     MainInterface m_interface;

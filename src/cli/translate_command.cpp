@@ -376,8 +376,11 @@ int runTranslateCommand(const Arguments& args) {
     }
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
-    HeadlessSession session;
-    session.setDocumentsDrawPreviews(false); // nobody sees the frames: no preview to convert
+    // Nobody sees the frames: no output device, no preview.
+    StartupServices services;
+    services.makeVideoOut = nullptr;
+    HeadlessSession session({}, services);
+    session.setDocumentsShowFrames(false);
     if (options.document.largeFrames)
         session.controller().setDefaultAllowLargeFrames(true);
     fw::HeadlessRunLoop& runLoop = session.framework().mainRunLoop();

@@ -51,7 +51,7 @@ bool DPXMovieFile::openSequence() {
     m_frameWidth = int32_t(size.width);
     m_frameHeight = int32_t(size.height);
     // fileOK() bounds each side by 16384 at most: the product fits in 64 bits.
-    if (m_bDrawsPreview) {
+    if (m_bShowsFrames) {
         m_frameBuffer.reset(NewPtr(Size(int64_t(m_frameWidth) * m_frameHeight * 4)));
         m_frameBuffArray[0] = m_frameBuffer.get();
     }
@@ -98,7 +98,8 @@ void DPXMovieFile::clearSequenceState() {
 
 void DPXMovieFile::setFile(std::shared_ptr<FrameFile> reader) {
     m_currentFile = std::move(reader);
-    m_image = m_currentFile && m_bDrawsPreview ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
+    m_image =
+        m_currentFile && m_bShowsFrames ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
     if (m_imageView)
         m_imageView->setImage(m_image);
     setDescriptionText();

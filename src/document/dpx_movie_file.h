@@ -158,9 +158,10 @@ public:
     int readThreads() const { return m_readThreads; }
     void setReadThreads(int threads) { m_readThreads = std::max(threads, 1); }
     static constexpr int kDefaultReadThreads = 16;
-    /// Whether frames are drawn into the preview buffer. A document nobody looks at (the command
-    /// line's translate) has neither the buffer nor the drawing. Set before the opening.
-    void setDrawsPreview(bool draws) { m_bDrawsPreview = draws; }
+    /// Whether the document shows its frames: drawn into the preview buffer, and on the output
+    /// device while its window is main. A document nobody looks at (the command line's translate)
+    /// has no preview buffer and reads no frame for them. Set before the opening.
+    void setShowsFrames(bool shows) { m_bShowsFrames = shows; }
     /// The picture of the current frame, showing the preview buffer in place; null when the frame
     /// gave no preview.
     const std::shared_ptr<NSImage>& previewImage() const { return m_image; }
@@ -444,7 +445,7 @@ private:
     std::vector<LeftOutEntry> m_leftOut;
     bool m_bAllowLargeFrames = false;
     int m_readThreads = kDefaultReadThreads;
-    bool m_bDrawsPreview = true;
+    bool m_bShowsFrames = true;
 
     // Movie settings, with the values a new document starts with.
     int32_t m_movieTimescale = 2997;

@@ -75,7 +75,8 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
     auto examine = [&candidates, &directory, &openedExtension, allowLargeFrames](int64_t index) {
         DeferredLog log;
         CandidateFacts facts;
-        const std::string entryPath = fw::stringByAppendingPathComponent(directory, candidates[size_t(index)]);
+        const std::string entryPath =
+            fw::stringByAppendingPathComponent(directory, candidates[size_t(index)]);
         int32_t code = 0;
         std::shared_ptr<FrameFile> reader = openFileAtPath(entryPath, code, allowLargeFrames, &facts.problem);
         if (reader && code != 0) {
@@ -94,8 +95,9 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
         facts.messages = log.take();
         return facts;
     };
-    OrderedPrefetch<CandidateFacts> ahead(0, int64_t(candidates.size()), m_readThreads > 1 ? m_readThreads : 0,
-                                          kScanWindow, examine, "scan-read");
+    OrderedPrefetch<CandidateFacts> ahead(0, int64_t(candidates.size()),
+                                          m_readThreads > 1 ? m_readThreads : 0, kScanWindow, examine,
+                                          "scan-read");
     // Each frame with what its header said, sorted together.
     std::vector<std::pair<std::string, ScannedFrame>> found;
     found.reserve(candidates.size());

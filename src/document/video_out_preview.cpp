@@ -8,6 +8,8 @@
 #include "platform/log.h"
 
 OSErr DPXMovieFile::startVideoOut() {
+    if (!m_bShowsFrames)
+        return noErr; // nobody looks: no frame is read for the output
     if (!m_videoOut) {
         NSLog("Couldn't open VideoOut!\n");
         return -1;

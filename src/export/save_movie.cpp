@@ -96,8 +96,8 @@ bool DPXMovieFile::acceptExportFrame(int32_t frame, const FetchedFrame& fetched,
     if (!fetched.opened) {
         NSLog("Error creating MyDPXFile #%d in %s:\n", int(frame), caller);
         recordExportStop(-1, m_fileList[size_t(frame)] + ": " +
-                                  (fetched.problem.empty() ? "missing, unreadable or not a DPX or Cineon frame"
-                                                           : fetched.problem));
+                                 (fetched.problem.empty() ? "missing, unreadable or not a DPX or Cineon frame"
+                                                          : fetched.problem));
         status = -1;
         return false;
     }

@@ -11,7 +11,7 @@
 namespace {
 
 // Frames whose headers are kept ahead of the worker at most.
-constexpr int64_t kReferenceWindow = 64;
+constexpr int64_t kReferenceWindow = 256;
 
 } // namespace
 

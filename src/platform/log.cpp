@@ -100,11 +100,18 @@ void LogCapture::clear() {
 }
 
 // Called with the log mutex held.
-void LogCapture::add(const std::string& message) { m_messages.push_back(message); }
+void LogCapture::add(const std::string& message) {
+    m_messages.push_back(message);
+}
 
-DeferredLog::DeferredLog() : m_previous(t_deferred) { t_deferred = this; }
+DeferredLog::DeferredLog() : m_previous(t_deferred) {
+    t_deferred = this;
+}
 
-DeferredLog::~DeferredLog() { t_deferred = m_previous; }
+DeferredLog::~DeferredLog() {
+    t_deferred = m_previous;
+}
 
-std::vector<std::string> DeferredLog::take() { return std::exchange(m_messages, {}); }
-
+std::vector<std::string> DeferredLog::take() {
+    return std::exchange(m_messages, {});
+}

@@ -53,5 +53,3 @@ private:
     DeferredLog* m_previous;
     std::vector<std::string> m_messages;
 };
-
-

@@ -22,20 +22,26 @@
 /// taken last counts as in use until the next take, so at most `window` items exist at once, that
 /// one included (a fetch that fills buffer i % window never overwrites one in use). The threads
 /// carry `threadName` (at most 15 bytes). With no thread, or none to be had, nothing runs ahead:
-/// take(i) calls fetch(i) on the caller's thread. The user may stop taking at any point: the destructor lets the fetches under way finish,
-/// starts no more, and joins. `fetch` must not throw; what it makes must be plain data, since it
-/// crosses threads.
-template <class Item>
-class OrderedPrefetch {
+/// take(i) calls fetch(i) on the caller's thread. The user may stop taking at any point: the
+/// destructor lets the fetches under way finish, starts no more, and joins. `fetch` must not throw;
+/// what it makes must be plain data, since it crosses threads.
+template <class Item> class OrderedPrefetch {
 public:
     using Fetch = std::function<Item(int64_t)>;
 
-    OrderedPrefetch(int64_t first, int64_t end, int threads, int64_t window, Fetch fetch, const char* threadName)
+    OrderedPrefetch(int64_t first, int64_t end, int threads, int64_t window, Fetch fetch,
+                    const char* threadName)
         : m_first(first), m_end(end), m_window(std::max<int64_t>(window, 1)), m_fetch(std::move(fetch)),
-          m_threadName(threadName), m_next(first), m_held(first), m_slots(size_t(m_window)) {
+          m_threadName(threadName), m_wakeRoom(std::clamp<int64_t>(m_window / 2, 1, kLargestBatch)),
+          m_next(first), m_held(first), m_slots(size_t(m_window)) {
         if (threads < 1)
             return;
-        const int64_t useful = std::min<int64_t>({threads, std::max<int64_t>(end - first, 0), m_window});
+        // A thread costs about as much to start as a few items take to fetch from a local disk: a
+        // short run gets fewer.
+        const int64_t items = std::max<int64_t>(end - first, 0);
+        const int64_t useful =
+            std::min<int64_t>({threads, (items + kLeastItemsPerThread - 1) / kLeastItemsPerThread, m_window});
+        m_threadCount = std::max<int64_t>(useful, 1);
         for (int64_t k = 0; k < useful; ++k) {
             try {
                 m_threads.emplace_back([this] { work(); });
@@ -50,7 +56,7 @@ public:
             std::lock_guard<std::mutex> lock(m_mutex);
             m_stop = true;
         }
-        m_changed.notify_all();
+        m_roomAhead.notify_all();
         for (std::thread& thread : m_threads)
             thread.join();
     }
@@ -63,10 +69,17 @@ public:
         if (m_threads.empty())
             return m_fetch(index);
         std::unique_lock<std::mutex> lock(m_mutex);
-        m_held = index; // the item before is done with
-        m_changed.notify_all();
+        if (index != m_held) {
+            m_held = index; // the item before is done with: one more may be fetched
+            // A thread is woken when a batch's worth of room is free, or when nothing is under way
+            // for the item wanted; threads still fetching look for room themselves.
+            if (index >= m_next || roomAhead() >= m_wakeRoom)
+                m_roomAhead.notify_one();
+        }
         std::optional<Item>& slot = m_slots[slotOf(index)];
-        m_changed.wait(lock, [&slot] { return slot.has_value(); });
+        m_waitingFor = index;
+        m_ready.wait(lock, [&slot] { return slot.has_value(); });
+        m_waitingFor = -1;
         Item item = std::move(*slot);
         slot.reset();
         return item;
@@ -75,32 +88,52 @@ public:
 private:
     size_t slotOf(int64_t index) const { return size_t((index - m_first) % m_window); }
 
+    // Items that may be fetched now: those of the window not yet claimed.
+    int64_t roomAhead() const { return std::min(m_end, m_held + m_window) - m_next; }
+
     void work() {
         pthread_setname_np(pthread_self(), m_threadName);
         std::unique_lock<std::mutex> lock(m_mutex);
         for (;;) {
-            m_changed.wait(lock, [this] { return m_stop || m_next >= m_end || m_next < m_held + m_window; });
+            m_roomAhead.wait(lock, [this] { return m_stop || roomAhead() > 0 || m_next >= m_end; });
             if (m_stop || m_next >= m_end)
                 return;
-            const int64_t index = m_next++;
+            // A few items at a time, shared out among the threads: fewer turns at the lock and
+            // fewer wake-ups, which matters when an item takes microseconds.
+            const int64_t first = m_next;
+            const int64_t count = std::clamp<int64_t>(roomAhead() / m_threadCount, 1, kLargestBatch);
+            m_next += count;
             lock.unlock();
-            Item item = m_fetch(index);
+            for (int64_t index = first; index < first + count; ++index) {
+                Item item = m_fetch(index);
+                // Each item is handed over as soon as it is there: one that waits on its storage
+                // holds back no item before it.
+                std::lock_guard<std::mutex> hold(m_mutex);
+                m_slots[slotOf(index)] = std::move(item);
+                if (index == m_waitingFor)
+                    m_ready.notify_one();
+            }
             lock.lock();
-            m_slots[slotOf(index)] = std::move(item);
-            m_changed.notify_all();
         }
     }
+
+    static constexpr int64_t kLargestBatch = 8;
+    static constexpr int64_t kLeastItemsPerThread = 16;
 
     const int64_t m_first;
     const int64_t m_end;
     const int64_t m_window;
     const Fetch m_fetch;
     const char* const m_threadName;
+    const int64_t m_wakeRoom; // room that wakes a waiting thread
     std::mutex m_mutex;
-    std::condition_variable m_changed;
-    int64_t m_next;                        // the next index a thread fetches
-    int64_t m_held;                        // the index taken last (in use), or first before any
+    std::condition_variable m_ready;          // the item the user waits for is there
+    std::condition_variable m_roomAhead;      // a thread may fetch one more
+    int64_t m_next;                           // the next index a thread fetches
+    int64_t m_held;                           // the index taken last (in use), or first before any
+    int64_t m_waitingFor = -1;                // the index the user waits for, or -1
     std::vector<std::optional<Item>> m_slots; // by index modulo the window
     bool m_stop = false;
+    int64_t m_threadCount = 1;          // the threads meant to run, among whom a window is shared
     std::vector<std::thread> m_threads; // last: they start once everything above is made
 };

@@ -1,6 +1,8 @@
 #include "platform/read_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -40,6 +42,20 @@ void ReadableFile::closeFile() {
 size_t ReadableFile::readDataAtOffset(uint64_t offset, void* buffer, size_t length) {
     if (m_fd < 0)
         return 0;
+    if (offset + length > kHeadBytes || offset + length < offset)
+        return readFromFile(offset, buffer, length);
+    if (!m_headRead) {
+        m_head.resize(kHeadBytes);
+        m_head.resize(readFromFile(0, m_head.data(), kHeadBytes));
+        m_headRead = true;
+    }
+    const size_t available = offset < m_head.size() ? std::min(length, size_t(m_head.size() - offset)) : 0;
+    if (available > 0)
+        std::memcpy(buffer, m_head.data() + offset, available);
+    return available;
+}
+
+size_t ReadableFile::readFromFile(uint64_t offset, void* buffer, size_t length) {
     auto* bytes = static_cast<char*>(buffer);
     size_t done = 0;
     // One logical read; the kernel may hand it over in parts.

@@ -7,6 +7,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 /// The size in bytes of what the path names, symbolic links followed; nullopt when nothing exists
 /// there (or a link dangles). A directory exists and has the size the file system gives it.
@@ -31,10 +32,18 @@ public:
 
     /// Reads up to `length` bytes starting at byte `offset` of the file into `buffer` and returns
     /// how many came: fewer than asked at the end of the file, on an error or after closeFile().
+    /// The file's first kHeadBytes are read once, at the first read that lies within them: telling
+    /// a frame's kind and then reading its header costs one read, not two (on network storage each
+    /// read waits for a round trip).
     size_t readDataAtOffset(uint64_t offset, void* buffer, size_t length);
+    static constexpr size_t kHeadBytes = 2048;
 
 private:
     ReadableFile(int fd, uint64_t size) : m_fd(fd), m_sizeWhenOpened(size) {}
+    size_t readFromFile(uint64_t offset, void* buffer, size_t length);
+
     int m_fd;
     uint64_t m_sizeWhenOpened;
+    std::vector<uint8_t> m_head; // the first bytes, once read
+    bool m_headRead = false;
 };

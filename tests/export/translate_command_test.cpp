@@ -335,7 +335,8 @@ TEST_F(TranslateInterrupted, ASecondCtrlCOrAnEndRequestAbortsAndLeavesNoFile) {
         std::vector<std::pair<std::string, std::string>> steps;
         const char* exit;
     } cases[] = {
-        {{{"kill -INT $pid", "cancelling: the movie keeps"}, {"kill -INT $pid", "aborting: no movie will be left"}},
+        {{{"kill -INT $pid", "cancelling: the movie keeps"},
+          {"kill -INT $pid", "aborting: no movie will be left"}},
          "exit 130"},
         {{{"kill -TERM $pid", "aborting: no movie will be left"}}, "exit 143"},
         {{{"kill -HUP $pid", "aborting: no movie will be left"}}, "exit 129"},
