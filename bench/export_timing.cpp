@@ -1,6 +1,5 @@
 // export_timing FRAME MOVIE [--reference] [--large-frames]: the time of the export alone, for
-// export_bench.sh. Opens FRAME's sequence as the command line does (not timed: the scan and the
-// first frame's preview), then times the worker's writing of the whole sequence into MOVIE, on this
+// export_bench.sh. Opens FRAME's sequence as the command line does (not timed: the scan), then times the worker's writing of the whole sequence into MOVIE, on this
 // thread. Prints the seconds and the frames written.
 #include "app/headless_session.h"
 
@@ -19,7 +18,11 @@ int main(int argc, char** argv) {
         reference = reference || std::strcmp(argv[i], "--reference") == 0;
         largeFrames = largeFrames || std::strcmp(argv[i], "--large-frames") == 0;
     }
-    HeadlessSession session;
+    // As the command line opens it: no output device, no preview.
+    StartupServices services;
+    services.makeVideoOut = nullptr;
+    HeadlessSession session({}, services);
+    session.setDocumentsShowFrames(false);
     session.controller().setDefaultAllowLargeFrames(largeFrames);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(argv[1]);
     if (!document || document->currentFileCode() == 0)

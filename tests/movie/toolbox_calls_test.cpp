@@ -264,3 +264,16 @@ TEST(AliasRecord, RelativeLevelsFromTheMovieToTheFile) {
 }
 
 } // namespace
+
+TEST(AliasRecord, WhetherARecordFitsIsKnownWithoutMakingIt) {
+    std::vector<std::string> paths{"", "/", "a", "/f.dpx", "/a/b/f.dpx", "/a//b/", "//a///b//c.dpx", "/a/b/"};
+    // Around the 16-bit size: one long name, and a long folder holding a short or a long name.
+    for (size_t n = 32660; n <= 32700; n += 3) {
+        paths.push_back("/" + std::string(n, 'x'));
+        paths.push_back("/" + std::string(n, 'd') + "/f.dpx");
+        paths.push_back("/" + std::string(n / 2, 'd') + "/" + std::string(n / 2 + 1, 'f'));
+        paths.push_back("/" + std::string(n / 2, 'd') + "/" + std::string(n / 2, 'f') + "/");
+    }
+    for (const std::string& path : paths)
+        EXPECT_EQ(AliasRecordFits(path), !MakeAliasRecord(path).empty()) << path.size() << " bytes";
+}

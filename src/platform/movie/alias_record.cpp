@@ -137,6 +137,29 @@ std::vector<uint8_t> MakeAliasRecord(const std::string& targetPath, const std::s
     return out;
 }
 
+bool AliasRecordFits(std::string_view targetPath) {
+    // The sizes MakeAliasRecord gives its parts, from one pass over the names between the slashes.
+    size_t colonPath = kVolumeName.size();
+    size_t last = 0;
+    size_t parent = kVolumeName.size();
+    size_t names = 0;
+    for (size_t start = 0; start < targetPath.size();) {
+        size_t end = std::min(targetPath.find('/', start), targetPath.size());
+        if (end > start) {
+            colonPath += 1 + (end - start);
+            parent = names >= 1 ? last : parent;
+            last = end - start;
+            ++names;
+        }
+        start = end + 1;
+    }
+    if (names < 2)
+        parent = kVolumeName.size();
+    auto extra = [](size_t size) { return 4 + size + size % 2; };
+    const size_t record = kAliasFixedSize + extra(parent) + extra(colonPath) + extra(targetPath.size()) + 4;
+    return record <= kAliasRecordMaxSize && parent <= 0xFFFF && colonPath <= 0xFFFF;
+}
+
 bool ParseAliasRecord(const uint8_t* data, size_t size, AliasRecordInfo& info) {
     info = AliasRecordInfo{};
     if (size < kAliasFixedSize)

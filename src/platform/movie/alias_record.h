@@ -15,6 +15,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 struct AliasRecordInfo {
@@ -41,6 +42,10 @@ void AliasRelativeLevels(const std::string& moviePath, const std::string& target
 /// The alias record of the file at targetPath (absolute, normalised), with the relative levels from
 /// moviePath when given. Empty when the record would pass its 16-bit size.
 std::vector<uint8_t> MakeAliasRecord(const std::string& targetPath, const std::string& moviePath = {});
+
+/// Whether MakeAliasRecord(targetPath, ...) makes a record (its size fits 16 bits), found without
+/// making it: a reference export asks for every frame before the records are written.
+bool AliasRecordFits(std::string_view targetPath);
 
 /// Reads an alias record; false when it is too short or its extras run past its size.
 bool ParseAliasRecord(const uint8_t* data, size_t size, AliasRecordInfo& info);

@@ -120,9 +120,8 @@ OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataR
         *index = -1;
         return badDataRefIndex;
     }
-    // The record written later must fit its 16-bit size with this movie's relative levels.
-    const auto& storage = theMedia->track->movie->storage;
-    if (MakeAliasRecord(path, storage ? storage->destination() : std::string()).empty())
+    // The record written later must fit its 16-bit size.
+    if (!AliasRecordFits(path))
         return invalidDataRef;
     theMedia->dataRefs.push_back({false, path});
     *index = short(theMedia->dataRefs.size());
