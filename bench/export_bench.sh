@@ -105,23 +105,7 @@ for round in $(seq 1 "$rounds"); do
   echo "round $round of $rounds done" >&2
 done
 
-# best and median of a list of seconds
-best() { tr ' ' '\n' <<<"$1" | grep . | sort -g | head -1; }
-median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-verdict() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t) ? "met" : "NOT met" }'; }
-# show_ratio LABEL A B TARGET: A's time over B's, of the best rounds (of the medians in brackets).
-# The best round is the figure: a shared machine slows single runs (write-back, memory handed back
-# to the host after large files are deleted), never speeds them up.
-show_ratio() {
-  local r m
-  r=$(ratio "$(best "${times[$2]}")" "$(best "${times[$3]}")")
-  m=$(ratio "$(median "${times[$2]}")" "$(median "${times[$3]}")")
-  case $4 in
-    [0-9]*) echo "  $1 $r (medians $m)   target <= $4: $(verdict "$r" "$4")" ;;
-    *) echo "  $1 $r (medians $m)   $4" ;;
-  esac
-}
+source "$root/bench/round_figures.sh"
 
 echo
 printf 'self-contained export: 100 frames of 2048x1556, %.1f MB; %d rounds (best, median)\n' \
@@ -138,9 +122,9 @@ for name in export translate cat ffmpeg; do
   awk -v l="$label" -v b="$b" -v m="$m" -v bytes="$bytes" 'BEGIN {
     printf "  %-22s %7.3f s  %7.3f s  %7.0f MB/s  %6.1f frames/s\n", l, b, m, bytes / m / 1e6, 100 / m }'
 done
-show_ratio "export / cat       " export cat 1.25
+show_ratio "export / cat       " export cat "<= 1.25"
 show_ratio "translate / cat    " translate cat "(whole process, for information)"
-show_ratio "translate / ffmpeg " translate ffmpeg 0.30
+show_ratio "translate / ffmpeg " translate ffmpeg "<= 0.30"
 
 echo
 echo "reference export: 2000 frames of 64x48, whole process with its scan; $rounds rounds (best, median)"
@@ -154,4 +138,4 @@ for name in reference floor; do
   awk -v l="$label" -v b="$b" -v m="$m" 'BEGIN {
     printf "  %-22s %7.3f s  %7.3f s  %7.0f frames/s\n", l, b, m, 2000 / m }'
 done
-show_ratio "translate / floor  " reference floor 3
+show_ratio "translate / floor  " reference floor "<= 3"

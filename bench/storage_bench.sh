@@ -259,31 +259,13 @@ interleave() {
   done
 }
 
-# best and median of a list of seconds
-best() { tr ' ' '\n' <<<"$1" | grep . | sort -g | head -1; }
-median() { tr ' ' '\n' <<<"$1" | grep . | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
-at_most() { awk -v r="$1" -v t="$2" 'BEGIN { print (r <= t) ? "met" : "NOT met" }'; }
-at_least() { awk -v r="$1" -v t="$2" 'BEGIN { print (r >= t) ? "met" : "NOT met" }'; }
+source "$root/bench/round_figures.sh"
 # line LABEL NAME COUNT UNIT: best and median seconds of NAME and COUNT/median in UNIT a second
 # (frames, or MB when COUNT is bytes).
 line() {
   awk -v l="$1" -v b="$(best "${times[$2]}")" -v m="$(median "${times[$2]}")" -v n="$3" -v u="$4" 'BEGIN {
     rate = (u == "MB") ? n / m / 1e6 : n / m
     printf "  %-34s %8.3f s %8.3f s %9.0f %s/s\n", l, b, m, rate, u }'
-}
-# show_ratio LABEL A B TARGET: A's time over B's, of the best rounds (of the medians in brackets),
-# against TARGET ("<= X", ">= X" or a note). The best round is the figure: a shared machine slows
-# single runs, never speeds them up.
-show_ratio() {
-  local r m
-  r=$(ratio "$(best "${times[$2]}")" "$(best "${times[$3]}")")
-  m=$(ratio "$(median "${times[$2]}")" "$(median "${times[$3]}")")
-  case $4 in
-    "<= "*) echo "  $1 $r (medians $m)   target $4: $(at_most "$r" "${4#<= }")" ;;
-    ">= "*) echo "  $1 $r (medians $m)   target $4: $(at_least "$r" "${4#>= }")" ;;
-    *) echo "  $1 $r (medians $m)   $4" ;;
-  esac
 }
 # show_share LABEL NAME BYTES: NAME's throughput (best round) as a share of the simulator's cap.
 show_share() {
