@@ -5,7 +5,7 @@
 #      bytes on the same disk (cat of the frame files into one file) and next to ffmpeg's 'r10k'
 #      encoder as a peer. The export is timed alone (export_timing: the worker's writing of the
 #      movie, after the document has opened) and as the whole `reelmaker translate` process, whose
-#      opening also scans the sequence and converts the first frame for its preview. Targets:
+#      opening also scans the sequence (it draws no preview and has no output device). Targets:
 #      export <= 1.25 x cat, translate <= 0.3 x ffmpeg (both whole processes).
 #   2. A reference translation of 2000 small frames, the whole process with its scan, next to the
 #      floor of opening each frame file and reading its 2048 header bytes twice (the scan's pass and
