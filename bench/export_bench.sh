@@ -60,25 +60,7 @@ warm() {
   sync
 }
 
-# seconds COMMAND...: the wall time of one run, warm, its outputs removed before and after.
-seconds() {
-  rm -f "$out"/*
-  warm
-  local start=$EPOCHREALTIME
-  "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; exit 1; }
-  local end=$EPOCHREALTIME
-  rm -f "$out"/*
-  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
-}
-# export_seconds: the export alone, as export_timing times it (same clean-up as seconds).
-export_seconds() {
-  rm -f "$out"/*
-  warm
-  local result
-  result=$("$timing" "$big/shot_0001.dpx" "$out/alone.mov" 2>/dev/null) || { echo "failed: export_timing" >&2; exit 1; }
-  rm -f "$out"/*
-  echo "${result%% *}"
-}
+source "$root/bench/round_figures.sh"
 copy_with_cat() { cat "$big"/shot_*.dpx >"$out/copy.raw"; }
 translate_big() { "$reelmaker" translate --quiet "$big/shot_0001.dpx" -o "$out/self.mov"; }
 ffmpeg_r10k() { ffmpeg -v error -nostdin -start_number 1 -i "$big/shot_%04d.dpx" -c:v r10k "$out/ff.mov"; }
@@ -94,7 +76,7 @@ for round in $(seq 1 "$rounds"); do
   for k in "${!order[@]}"; do
     name=${order[$(((k + round) % ${#order[@]}))]}
     case $name in
-      export) times[export]+="$(export_seconds) " ;;
+      export) times[export]+="$(export_seconds "$big/shot_0001.dpx") " ;;
       translate) times[translate]+="$(seconds translate_big) " ;;
       cat) times[cat]+="$(seconds copy_with_cat) " ;;
       ffmpeg) times[ffmpeg]+="$(seconds ffmpeg_r10k) " ;;
@@ -105,7 +87,6 @@ for round in $(seq 1 "$rounds"); do
   echo "round $round of $rounds done" >&2
 done
 
-source "$root/bench/round_figures.sh"
 
 echo
 printf 'self-contained export: 100 frames of 2048x1556, %.1f MB; %d rounds (best, median)\n' \

@@ -1,5 +1,36 @@
-# Figures of interleaved benchmark rounds, sourced by the benchmark scripts. Each script keeps the
-# seconds of every round of a command NAME in the associative array times[NAME], space-separated.
+# Timed runs and figures of interleaved benchmark rounds, sourced by the benchmark scripts. Each
+# script keeps the seconds of every round of a command NAME in the associative array times[NAME],
+# space-separated. The timed runs use the script's $work (scratch), $out (the outputs, emptied around
+# every run), $timing (export_timing) and its warm() (inputs read, disk synced).
+
+# seconds COMMAND...: the wall time of one run, warm, its outputs removed before and after.
+seconds() {
+  rm -f "$out"/*
+  warm
+  local start=$EPOCHREALTIME end
+  "$@" >/dev/null 2>"$work/last.err" || {
+    echo "failed: $*" >&2
+    sed 's/^/  /' "$work/last.err" >&2
+    exit 1
+  }
+  end=$EPOCHREALTIME
+  rm -f "$out"/*
+  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
+}
+# export_seconds FRAME: the export alone, as export_timing times it (same clean-up as seconds).
+export_seconds() {
+  rm -f "$out"/*
+  warm
+  local result
+  result=$("$timing" "$1" "$out/alone.mov" 2>"$work/last.err") || {
+    echo "failed: export_timing $1" >&2
+    sed 's/^/  /' "$work/last.err" >&2
+    exit 1
+  }
+  rm -f "$out"/*
+  echo "${result%% *}"
+}
+
 
 # best and median of a list of seconds
 best() { tr ' ' '\n' <<<"$1" | grep . | sort -g | head -1; }

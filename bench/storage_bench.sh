@@ -188,33 +188,7 @@ warm() {
   sync
 }
 
-# seconds COMMAND...: the wall time of one run, warm, its outputs removed before and after.
-seconds() {
-  rm -f "$out"/*
-  warm
-  local start=$EPOCHREALTIME end
-  "$@" >/dev/null 2>"$work/last.err" || {
-    echo "failed: $*" >&2
-    sed 's/^/  /' "$work/last.err" >&2
-    exit 1
-  }
-  end=$EPOCHREALTIME
-  rm -f "$out"/*
-  echo "$start $end" | awk '{ printf "%.6f\n", $2 - $1 }'
-}
-# export_seconds FRAME: the export alone, as export_timing times it (same clean-up as seconds).
-export_seconds() {
-  rm -f "$out"/*
-  warm
-  local result
-  result=$("$timing" "$1" "$out/alone.mov" 2>"$work/last.err") || {
-    echo "failed: export_timing $1" >&2
-    sed 's/^/  /' "$work/last.err" >&2
-    exit 1
-  }
-  rm -f "$out"/*
-  echo "${result%% *}"
-}
+source "$root/bench/round_figures.sh"
 
 # One function per timed run; a section's rounds call them by name.
 scan_slow() { "$reelmaker" scan "$slow_small_first"; }
@@ -259,7 +233,6 @@ interleave() {
   done
 }
 
-source "$root/bench/round_figures.sh"
 # line LABEL NAME COUNT UNIT: best and median seconds of NAME and COUNT/median in UNIT a second
 # (frames, or MB when COUNT is bytes).
 line() {
