@@ -1,9 +1,14 @@
 #include "app/headless_session.h"
 
+#include "document/movie_document.h"
+
 HeadlessSession::HeadlessSession(const fw::DefaultsDictionary& storedDefaults, StartupServices services)
     : m_controller(m_framework, std::move(services)), m_interface(m_framework, m_controller) {
-    m_controller.setDocumentFactory([this](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
-        std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
+    m_controller.setDocumentFactory([this](fw::Framework& framework,
+                                           const std::string& path) -> std::shared_ptr<fw::Document> {
+        std::shared_ptr<DPXMovieFile> document = MovieDocument::isMovieFile(path)
+                                                     ? std::shared_ptr<DPXMovieFile>(MovieDocument::create(framework))
+                                                     : DPXMovieFile::create(framework);
         document->setShowsFrames(m_showFrames);
         return document;
     });

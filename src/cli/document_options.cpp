@@ -4,6 +4,7 @@
 #include "document/dpx_movie_file.h"
 #include "document/settings_tables.h"
 #include "framefiles/dpx_timecode.h"
+#include "framefiles/frame_file_code.h"
 
 #include <charconv>
 
@@ -107,6 +108,8 @@ OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOption
 }
 
 std::string documentOptionsProblem(DocumentOptions& options, const DPXMovieFile& document) {
+    if (options.rateTag && document.currentFileCode() == kFileCodeMovie)
+        return "a movie plays and is copied at its own rate: --rate can't be given with a movie";
     if (std::string problem = resolveFrameNumbers(options, document); !problem.empty())
         return problem;
     if (options.in && options.out && *options.in > *options.out)

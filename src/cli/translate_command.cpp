@@ -13,6 +13,7 @@
 #include "cli/range_warnings.h"
 #include "cli/sequence_listing.h"
 #include "document/movie_name.h"
+#include "framefiles/frame_file_code.h"
 #include "platform/framework/path_ops.h"
 
 #include <chrono>
@@ -34,6 +35,8 @@ const std::string kUsage =
         "  -o MOVIE: the movie file (default: the proposed name in the sequence's folder); it gets\n"
         "            the extension .mov; a folder (or a path ending in /, made when missing) takes\n"
         "            each movie under its proposed name; several sequences need a folder\n"
+        "  FILE: a frame of a sequence, or a movie ('R10k'/'R10g', self-contained or by reference),\n"
+        "        whose samples are copied into a self-contained movie, timecode and source name kept\n"
         "  --all DIR: every sequence that `reelmaker ls DIR` lists (-R: and the folders below)\n"
         "  --jobs N: N exports at once (default 1: an export is bound by the disk)\n"
         "  --reference: a reference movie, whose samples point into the frame files\n"
@@ -151,6 +154,10 @@ bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool s
     std::shared_ptr<DPXMovieFile>& document = job.document;
     if (!document || document->currentFileCode() == 0) {
         failJob(job, log.failure(job.path, document ? document->openProblem() : ""), 1);
+        return false;
+    }
+    if (options.reference && document->currentFileCode() == kFileCodeMovie) {
+        failJob(job, "a movie's samples are copied into a self-contained movie: --reference can't be given with a movie", 2);
         return false;
     }
     DocumentOptions documentOptions = options.document;

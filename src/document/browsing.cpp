@@ -12,6 +12,10 @@ void DPXMovieFile::browseTo(int32_t v) {
     // An index outside the sequence names no frame (a document without one has none at all).
     if (v == m_lastSlider || v < 0 || v >= m_frameCount)
         return;
+    showFrameAt(v);
+}
+
+void DPXMovieFile::showFrameAt(int32_t v) {
     m_lastSlider = v;
     const std::string& name = m_fileList[size_t(v)];
     m_fileString = fw::stringByAppendingPathComponent(m_directoryPath, name);
@@ -23,6 +27,7 @@ void DPXMovieFile::browseTo(int32_t v) {
         setFile(std::move(reader));
         setFileName(name);
     }
+    updatePositionText();
 }
 
 void DPXMovieFile::markIn() {
@@ -67,7 +72,7 @@ void DPXMovieFile::gotoFrame(int32_t index) {
 void DPXMovieFile::setDescriptionText() {
     if (!m_descriptText)
         return;
-    std::optional<std::string> name = m_currentFile ? m_currentFile->filename() : std::nullopt;
+    std::optional<std::string> name = descriptionName();
     // Below the three lines: the timecode the movie will start at, and each warning about the range.
     std::string text = descriptionText(name, m_frameWidth, m_frameHeight, m_inFrame, m_outFrame);
     if (std::string timecode = rangeStartTimecodeText(); !timecode.empty())
@@ -77,9 +82,21 @@ void DPXMovieFile::setDescriptionText() {
         warnings += (warnings.empty() ? "" : "\n") + ("warning: " + warning.text);
     if (!warnings.empty())
         text += "\n" + warnings;
+    if (m_shownFrame && !m_shownFrame->ok())
+        text += "\ncan't show " + frameNumberText(m_lastSlider) + ": " + m_shownFrame->problem;
     m_descriptText->setStringValue(text);
+    updatePositionText();
     if (m_saveWarningsText) {
         m_saveWarningsText->setStringValue(warnings);
         m_saveWarningsText->setHidden(warnings.empty());
     }
+}
+
+std::optional<std::string> DPXMovieFile::descriptionName() const {
+    if (m_currentFile)
+        return m_currentFile->filename();
+    // A played frame has no reader: its file's name stands in for the one its header records.
+    if (m_shownFrame && m_lastSlider >= 0 && size_t(m_lastSlider) < m_fileList.size())
+        return m_fileList[size_t(m_lastSlider)];
+    return std::nullopt;
 }

@@ -39,7 +39,11 @@ void DPXMovieFile::loadWindowContents(fw::Window& window) {
     m_frameSlider = &content.addSlider(kFrameSliderID);
     m_frameSlider->setAction([this](fw::Control& sender) { doSlider(static_cast<fw::Slider&>(sender)); });
 
+    m_positionText = &content.addTextField(kPositionTextID, false);
     fw::View& marks = content.addView("markButtons", fw::Layout::Horizontal);
+    m_playButton = &marks.addButton(kPlayButtonID, kPlayTitle, fw::ButtonType::MomentaryPush);
+    m_playButton->setAction([this](fw::Control&) { togglePlay(); });
+    m_playButton->setEnabled(false);
     marks.addButton(kMarkInButtonID, "Mark In", fw::ButtonType::MomentaryPush)
         .setAction([this](fw::Control&) { markIn(); });
     marks.addButton(kGotoInButtonID, "Go to In", fw::ButtonType::MomentaryPush)
@@ -130,6 +134,10 @@ void DPXMovieFile::windowControllerDidLoadNib() {
             }
             if (m_translateButton)
                 m_translateButton->setEnabled(true);
+            if (m_playButton)
+                m_playButton->setEnabled(m_frameCount > 1);
+            didOpen();
+            updatePositionText();
             showWindows();
         } else {
             if (m_descriptText)
@@ -139,6 +147,7 @@ void DPXMovieFile::windowControllerDidLoadNib() {
                 m_translateButton->setEnabled(false);
             if (m_frameSlider)
                 m_frameSlider->setEnabled(false);
+            didFailToOpen();
         }
     }
 

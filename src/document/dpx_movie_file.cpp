@@ -18,6 +18,9 @@ DPXMovieFile::~DPXMovieFile() {
         m_window->setDelegate(nullptr);
     if (m_imageView)
         m_imageView->setImage(nullptr);
+    if (m_playTimer)
+        m_playTimer->invalidate();
+    m_player.reset();
     // The pictures show the preview buffer in place: let go of them before the buffer is freed.
     m_image.reset();
     m_currentFile.reset();
@@ -98,6 +101,8 @@ void DPXMovieFile::clearSequenceState() {
 
 void DPXMovieFile::setFile(std::shared_ptr<FrameFile> reader) {
     m_currentFile = std::move(reader);
+    m_shownFrame.reset();
+    m_shownImage.reset();
     m_image =
         m_currentFile && m_bShowsFrames ? m_currentFile->imageWithFrameBuffer(m_frameBuffArray) : nullptr;
     if (m_imageView)

@@ -22,6 +22,7 @@
 #pragma once
 
 #include "app/video_out_controller.h"
+#include "document/playback/player.h"
 #include "document/sequence_warnings.h"
 #include "export/export_settings.h"
 #include "framefiles/frame_file.h"
@@ -69,7 +70,7 @@ public:
     /// takes the start time code (DPX only) and shows the opened frame (setFile). False when no
     /// path was kept (nothing done) or the opening failed: then every sequence field keeps its
     /// initial value and currentFileCode() is 0.
-    bool openSequence();
+    virtual bool openSequence();
 
     /// Identifies one file by its first four bytes and returns its reader, whose fileOK() is true
     /// and whose header claims no layout but 10-bit RGB in 32-bit words, with `fileCode` 1 (DPX) or
@@ -136,7 +137,7 @@ public:
     /// frame's own header timecode where it has one; otherwise the opened file's timecode moved by
     /// inFrame() - openedFrame() frames at the movie's rate, drop frame counted. Reads the in
     /// frame's header.
-    uint32_t rangeStartTimecode() const;
+    virtual uint32_t rangeStartTimecode() const;
     /// The range's start timecode as text, "01:00:00:20" ("01:00:00;20" at drop frame); "" for none.
     std::string rangeStartTimecodeText() const;
     /// Why the last opening failed, for the user ("16-bit RGB: only 10-bit RGB in 32-bit words can
@@ -147,7 +148,7 @@ public:
     /// The entries with the base name that the scan left out, and why.
     const std::vector<LeftOutEntry>& leftOutEntries() const { return m_leftOut; }
     /// The warnings about the current range at the current rate (see document/sequence_warnings.h).
-    std::vector<SequenceWarning> rangeWarnings() const;
+    virtual std::vector<SequenceWarning> rangeWarnings() const;
     /// Whether frames up to 16384 in either dimension are accepted (the "AllowLargeFrames"
     /// preference, read at the window's set-up); 2048 otherwise.
     bool allowLargeFrames() const { return m_bAllowLargeFrames; }
@@ -258,7 +259,7 @@ public:
     /// (as 2 when that is empty), 2 the in-point file's name less its extension, 3 the sequence's
     /// directory name, 4 the stored default source ID, any other value empty. 1-3 give "" without
     /// an opened sequence.
-    std::string getDefaultSourceIDString() const;
+    virtual std::string getDefaultSourceIDString() const;
     /// The tab view's did-select: the slider is enabled on the first tab and disabled on the
     /// others; a slider that the set-up disabled (no sequence, or a single frame) stays disabled.
     void tabView(fw::TabView& tabView, int itemIndex);
@@ -404,10 +405,78 @@ public:
     Handle videoOutDescription() const { return m_hDesc.get(); }
     Handle videoOutFrameBuffer() const { return m_hFrameBuffer.get(); }
 
+    // ---------------------------------------------------------------------------------------
+    // Playing: the range from the current frame at the document's rate, the picture and the output
+    // following the clock; at the out point it stops, or goes on at the in point when looping.
+    // Frames are read ahead on a thread of their own; one that isn't ready in time is dropped
+    // (counted), never shown late. Every frame change, played or browsed, updates the position line.
+    // ---------------------------------------------------------------------------------------
+
+    static constexpr const char* kPlayButtonID = "playButton";
+    static constexpr const char* kPositionTextID = "positionText";
+    static constexpr const char* kPlayTitle = "Play";
+    static constexpr const char* kPauseTitle = "Pause";
+
+    /// Play/Pause: the Play button's action and the Space key.
+    void togglePlay();
+    /// Starts playing from the current frame (from the in point when the current frame is the last
+    /// of the range or outside it). Nothing without a sequence, while an export runs, or when the
+    /// range holds one frame.
+    void startPlayback();
+    /// Stops, settling on the frame last shown: it becomes the current frame as browsing makes one.
+    void stopPlayback();
+    bool isPlaying() const { return m_player != nullptr; }
+    /// One tick of the playback timer: shows the frame the clock has reached, stops past the out
+    /// point. The timer calls it; tests call it after moving their clock.
+    void playbackTick();
+    /// The clock playback follows (the steady clock at first); set before playing.
+    void setPlaybackClock(const Clock& clock) { m_playbackClock = &clock; }
+    /// Whether playback goes on at the in point after the out point (the View menu's toggle).
+    void setLoopPlayback(bool loop) { m_bLoopPlayback = loop; }
+    bool loopPlayback() const { return m_bLoopPlayback; }
+    /// Frames dropped by the running or last playback.
+    int64_t droppedFrames() const { return m_player ? m_player->dropped() : m_lastDropped; }
+    /// The running player (tests look at what it has read ahead); null when not playing.
+    const Player* player() const { return m_player.get(); }
+    /// Frames per second of playback: the movie settings' time scale over the frame duration.
+    double playbackRate() const;
+    fw::Button* playButton() const { return m_playButton; }
+    fw::TextField* positionText() const { return m_positionText; }
+
+    /// Where frame `index`'s pixel data is, for any thread: the closure holds what it needs.
+    virtual Player::Locate frameLocator() const;
+    /// Frame `index` as the user knows it: "frame 0012", the digits at the end of its file's name.
+    virtual std::string frameNumberText(int32_t index) const;
+    /// The timecode of frame `index` ("01:00:00:12", ';' before the frames at drop frame): its
+    /// header's where the scan found one, else the opened file's moved by the frames between them at
+    /// the movie's rate; "" without a timecode.
+    std::string timecodeTextOfFrame(int32_t index) const;
+    /// The position line: the current frame's number and timecode, the in and out points in the
+    /// same terms, and the frames dropped while playing.
+    std::string positionLine() const;
+    /// Rebuilds the position line in the window.
+    void updatePositionText();
+
 protected:
     explicit DPXMovieFile(fw::Framework& framework);
 
-private:
+    /// Browsing's work for an index inside the sequence: makes frame `index` the current one.
+    virtual void showFrameAt(int32_t index);
+    /// Shows a frame that was read for showing (played, or a movie's sample): the picture, the
+    /// window's title, the position line, the output. A frame that couldn't be read shows its
+    /// placeholder and says why in the description.
+    void showFramePixels(int32_t index, std::shared_ptr<const FramePixels> frame);
+    /// The first line of the description: the current frame's name as its file records it.
+    virtual std::optional<std::string> descriptionName() const;
+    /// The window's set-up after a successful opening hook: nothing here.
+    virtual void didOpen() {}
+    /// The window's set-up after a failed opening hook: nothing here (the description says why).
+    virtual void didFailToOpen() {}
+    /// Sends raw frame words (the frame size's byte count) to the output, as startVideoOut does.
+    OSErr sendFrameToVideoOut(const uint8_t* words);
+    /// The output's image description and frame buffer, made at the first start.
+    OSErr prepareVideoOut();
+
     /// Back to the initial sequence state, after an opening that failed half-way.
     void clearSequenceState();
 
@@ -480,7 +549,7 @@ private:
     /// Opens `frame` and closes it again; with `pixels`, first reads its pixel data there when the
     /// frame has the export's size (a frame of another size would not fit). Any thread: reads only
     /// the sequence and the export's settings, which stay put while the export runs.
-    FetchedFrame fetchExportFrame(int32_t frame, Handle pixels) const;
+    virtual FetchedFrame fetchExportFrame(int32_t frame, Handle pixels) const;
     /// On the worker: logs what the fetch of `frame` logged; without a usable frame logs the line
     /// of `caller` (the track writer asking), records why the export stops, sets `status` (-2 no
     /// file name, -1 no usable frame file) and gives false.
@@ -542,4 +611,16 @@ private:
     HandleOwner m_hDesc;
     HandleOwner m_hFrameBuffer;
     int32_t m_lastVidOutDisplayMode = 0;
+
+    // Playback.
+    fw::Button* m_playButton = nullptr;
+    fw::TextField* m_positionText = nullptr;
+    const Clock* m_playbackClock = &steadyClock();
+    std::unique_ptr<Player> m_player;
+    std::shared_ptr<fw::Timer> m_playTimer;
+    bool m_bLoopPlayback = false;
+    int64_t m_lastDropped = 0;
+    // The frame on show when it came from a read for showing, and its picture (null otherwise).
+    std::shared_ptr<const FramePixels> m_shownFrame;
+    std::shared_ptr<NSImage> m_shownImage;
 };

@@ -14,9 +14,23 @@ OSErr DPXMovieFile::startVideoOut() {
         NSLog("Couldn't open VideoOut!\n");
         return -1;
     }
+    // A frame read for showing (a played frame, a movie's sample) carries its own words.
+    if (m_shownFrame && !m_currentFile)
+        return m_shownFrame->ok() ? sendFrameToVideoOut(m_shownFrame->words.data()) : OSErr(-1);
     // A document whose opening failed has no frame to read, and no frame size to describe.
     if (!m_currentFile)
         return -1;
+    if (OSErr status = prepareVideoOut(); status != noErr)
+        return status;
+    OSErr status = m_currentFile->readFrameToBuffer(m_hFrameBuffer.get());
+    if (status != noErr) {
+        NSLog("readFrameToBuffer: returned error %d\n", int(status));
+        return status;
+    }
+    return sendFrameToVideoOut(reinterpret_cast<const uint8_t*>(*m_hFrameBuffer.get()));
+}
+
+OSErr DPXMovieFile::prepareVideoOut() {
     if (!m_hDesc.get()) {
         m_hDesc.reset(makeVideoImageDescription());
         if (!m_hDesc.get())
@@ -29,17 +43,22 @@ OSErr DPXMovieFile::startVideoOut() {
         if (!m_hFrameBuffer.get())
             return memFullErr;
     }
+    return noErr;
+}
 
-    OSErr status = m_currentFile->readFrameToBuffer(m_hFrameBuffer.get());
-    if (status != noErr) {
-        NSLog("readFrameToBuffer: returned error %d\n", int(status));
+OSErr DPXMovieFile::sendFrameToVideoOut(const uint8_t* words) {
+    if (!m_bShowsFrames || !m_videoOut)
+        return m_videoOut ? noErr : OSErr(-1);
+    if (OSErr status = prepareVideoOut(); status != noErr)
         return status;
-    }
-    // Locked, so that the frame's data stays put while the output decompresses it.
-    HLock(m_hFrameBuffer.get());
-    status = m_videoOut->StartVideoOutForFrame(*m_hFrameBuffer.get(), m_hDesc.get(), m_codecType, m_frameRate,
-                                               m_lastVidOutDisplayMode);
-    HUnlock(m_hFrameBuffer.get());
+    // Locked, so that the frame's data stays put while the output decompresses it. A frame read
+    // for showing goes out from its own block: the output only reads it.
+    Handle buffer = m_hFrameBuffer.get();
+    HLock(buffer);
+    const bool own = words == reinterpret_cast<const uint8_t*>(*buffer);
+    OSErr status = m_videoOut->StartVideoOutForFrame(own ? *buffer : Ptr(const_cast<uint8_t*>(words)), m_hDesc.get(),
+                                                     m_codecType, m_frameRate, m_lastVidOutDisplayMode);
+    HUnlock(buffer);
     if (status != noErr)
         NSLog("StartVideoOut returned error %d\n", int(status));
     return status;
@@ -65,6 +84,11 @@ void DPXMovieFile::windowDidResignMain(fw::Window& window) {
 void DPXMovieFile::windowWillClose(fw::Window& window) {
     if (&window != m_window)
         return;
+    // Playing ends with the window; nothing is shown any more.
+    if (m_playTimer)
+        m_playTimer->invalidate();
+    m_playTimer.reset();
+    m_player.reset();
     // The output serves the main window. A document closed behind it must not stop the front
     // document's output (which would also lose a mode picked for it in the "Display" menu).
     if (window.isMainWindow())

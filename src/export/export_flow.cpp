@@ -27,6 +27,8 @@ void DPXMovieFile::saveDocumentAs() {
         m_outFrame.store(std::min(m_currentFrame.load() + 1, m_outFrame.load()));
         return;
     }
+    // An export reads the frames the player would: playing stops first.
+    stopPlayback();
     // Finishing: the worker has ended and the next tick shows the end; the button still reads Cancel.
     if (exportInProgress())
         return;

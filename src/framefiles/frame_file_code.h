@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <string>
 
-/// 0: not identified or not usable, 1: DPX, 2: Cineon.
+/// 0: not identified or not usable, 1: DPX, 2: Cineon; 3: a movie opened as a document (its
+/// samples are its frames), which no frame reader reads.
 enum FrameFileCode : int {
     kFileCodeUnknown = 0,
     kFileCodeDPX = 1,
     kFileCodeCineon = 2,
+    kFileCodeMovie = 3,
 };
 
 constexpr uint32_t kDPXFileID = 0x53445058;    // 'SDPX'; a little-endian DPX starts 'XPDS'

@@ -1,6 +1,7 @@
 #include "gui/desktop_application.h"
 
 #include "app/device_video_out.h"
+#include "document/movie_document.h"
 #include "gui/document_keys.h"
 
 #include <QApplication>
@@ -12,7 +13,7 @@
 namespace {
 
 constexpr const char* kStartText =
-    "Open one frame of a DPX or Cineon sequence with File > Open..., or drop it on this window.";
+    "Open one frame of a DPX or Cineon sequence, or a movie, with File > Open..., or drop it on this window.";
 
 } // namespace
 
@@ -21,7 +22,9 @@ DesktopApplication::DesktopApplication() : DesktopApplication(Options{}) {}
 DesktopApplication::DesktopApplication(Options options)
     : m_options(std::move(options)), m_framework(m_options.settingsPath, m_options.resourcesDirectory),
       m_controller(m_framework), m_recent(m_options.settingsPath) {
-    m_controller.setDocumentFactory([](fw::Framework& framework) -> std::shared_ptr<fw::Document> {
+    m_controller.setDocumentFactory([](fw::Framework& framework, const std::string& path) -> std::shared_ptr<fw::Document> {
+        if (MovieDocument::isMovieFile(path))
+            return MovieDocument::create(framework);
         return DPXMovieFile::create(framework);
     });
     // The menus first: every window made from now on shows them.
@@ -78,6 +81,21 @@ MenuCommands DesktopApplication::menuCommands() {
     c.canTranslate = [this] {
         std::shared_ptr<DPXMovieFile> document = currentDocument();
         return document && document->translateButton() && document->translateButton()->isEnabled();
+    };
+    c.playPause = [this] {
+        if (std::shared_ptr<DPXMovieFile> document = currentDocument())
+            document->togglePlay();
+    };
+    c.canPlay = [this] {
+        std::shared_ptr<DPXMovieFile> document = currentDocument();
+        return document && document->playButton() && document->playButton()->isEnabled();
+    };
+    c.loopPlayback = [this] { return m_loopPlayback; };
+    c.setLoopPlayback = [this](bool loop) {
+        m_loopPlayback = loop;
+        for (const auto& open : m_controller.documents())
+            if (auto document = std::dynamic_pointer_cast<DPXMovieFile>(open))
+                document->setLoopPlayback(loop);
     };
     c.quit = [] { QCoreApplication::quit(); };
     c.preferences = [this] { m_interface->preferencesWindow().makeKeyAndOrderFront(); };
@@ -144,6 +162,7 @@ DesktopApplication::openFiles(const std::vector<std::string>& paths) {
         if (!document)
             continue;
         installDocumentKeys(document);
+        document->setLoopPlayback(m_loopPlayback);
         m_recent.add(QFileInfo(QString::fromStdString(path)).absoluteFilePath());
         documents.push_back(std::move(document));
     }
@@ -164,7 +183,8 @@ void DesktopApplication::showOpenPanel() {
     m_openPanel->setFileMode(QFileDialog::ExistingFiles);
     m_openPanel->setAcceptMode(QFileDialog::AcceptOpen);
     m_openPanel->setNameFilters(
-        {QStringLiteral("DPX and Cineon frames (*.dpx *.DPX *.cin *.CIN)"), QStringLiteral("All files (*)")});
+        {QStringLiteral("DPX and Cineon frames, movies (*.dpx *.DPX *.cin *.CIN *.mov *.MOV)"),
+         QStringLiteral("All files (*)")});
     m_openPanel->setWindowModality(main ? Qt::WindowModal : Qt::ApplicationModal);
     QObject::connect(m_openPanel, &QFileDialog::finished, m_openPanel, [this](int result) {
         std::vector<std::string> paths;

@@ -85,5 +85,6 @@ private:
     std::unique_ptr<fw::Window> m_startWindow;
     std::unique_ptr<MonitorWindow> m_monitor;
     RecentFiles m_recent;
+    bool m_loopPlayback = false;
     QPointer<QFileDialog> m_openPanel;
 };

@@ -44,4 +44,5 @@ void installDocumentKeys(const std::shared_ptr<DPXMovieFile>& document) {
     add(Qt::Key_O, [](DPXMovieFile& doc) { clickButton(doc, DPXMovieFile::kMarkOutButtonID); });
     add(Qt::Key_Home, [](DPXMovieFile& doc) { clickButton(doc, DPXMovieFile::kGotoInButtonID); });
     add(Qt::Key_End, [](DPXMovieFile& doc) { clickButton(doc, DPXMovieFile::kGotoOutButtonID); });
+    add(Qt::Key_Space, [](DPXMovieFile& doc) { clickButton(doc, DPXMovieFile::kPlayButtonID); });
 }

@@ -62,6 +62,20 @@ MainMenu::MainMenu(fw::QtFramework& framework, MenuCommands commands)
     addMenu("Edit").addItemWithTitle(kPreferencesTitle, command(c.preferences), ",");
 
     fw::Menu& view = addMenu("View");
+    view.addItemWithTitle(kPlayTitle, command(c.playPause), "");
+    view.addItemWithTitle(kLoopTitle, [this](fw::MenuItem& item) {
+        if (m_commands.setLoopPlayback)
+            m_commands.setLoopPlayback(item.state() != fw::ControlState::On);
+    }, "");
+    auto viewUpdater = std::make_unique<Updater>([this](fw::Menu& menu) {
+        if (fw::MenuItem* item = menu.itemWithTitle(kPlayTitle))
+            item->setEnabled(m_commands.canPlay && m_commands.canPlay());
+        if (fw::MenuItem* item = menu.itemWithTitle(kLoopTitle))
+            item->setState(m_commands.loopPlayback && m_commands.loopPlayback() ? fw::ControlState::On
+                                                                               : fw::ControlState::Off);
+    });
+    view.setDelegate(viewUpdater.get());
+    m_delegates.push_back(std::move(viewUpdater));
     view.addItemWithTitle(kShowMonitorTitle, command(c.showMonitor), "M");
     fw::MenuItem& fullScreen = view.addItemWithTitle(kFullScreenTitle, {}, "");
     fullScreen.setSubmenu(framework.makeMenu(kFullScreenTitle));

@@ -27,6 +27,11 @@ struct MenuCommands {
     std::function<void()> quit;
     std::function<void()> preferences;
     std::function<void()> showMonitor;
+    std::function<void()> playPause;
+    std::function<bool()> canPlay;
+    /// Playing goes on at the in point after the out point; the item shows the state.
+    std::function<void(bool loop)> setLoopPlayback;
+    std::function<bool()> loopPlayback;
     /// The names of the screens, and showing the monitor full screen on one of them.
     std::function<std::vector<std::string>()> screenNames;
     std::function<void(int index)> fullScreenMonitor;
@@ -43,6 +48,8 @@ public:
     static constexpr const char* kQuitTitle = "Quit";
     static constexpr const char* kPreferencesTitle = "Preferences...";
     static constexpr const char* kShowMonitorTitle = "Show Output Monitor";
+    static constexpr const char* kPlayTitle = "Play/Pause";
+    static constexpr const char* kLoopTitle = "Loop Playback";
     static constexpr const char* kFullScreenTitle = "Output Monitor Full Screen On";
     static constexpr const char* kHelpTitle = "Reelmaker Help";
 

@@ -1,6 +1,6 @@
 /* Preloaded into a process under test (LD_PRELOAD): holds the first opening of one chosen file by
  * an export's thread (its worker, named "export", or one reading frames ahead for it, named
- * "export-read"), or the first time such a thread gives a file that name (link, rename), until the
+ * "export-read") or by playback's reader ("playback-read"), or the first time such a thread gives a file that name (link, rename), until the
  * test lets it go. A test can so interrupt or cancel an
  * export at a known frame, or once the movie is complete, however fast the machine is.
  *
@@ -45,7 +45,7 @@ static void holdIfGated(const char* path) {
         return;
     char thread[16] = "";
     pthread_getname_np(pthread_self(), thread, sizeof thread);
-    if (strncmp(thread, "export", 6) != 0)
+    if (strncmp(thread, "export", 6) != 0 && strncmp(thread, "playback", 8) != 0)
         return; /* the scan, the document and the rest are never held */
     if (__atomic_exchange_n(&s_held, 1, __ATOMIC_SEQ_CST))
         return; /* once per process */

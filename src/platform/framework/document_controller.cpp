@@ -21,7 +21,7 @@ DocumentController::~DocumentController() {
 std::shared_ptr<Document> DocumentController::openDocumentWithContentsOfFile(const std::string& path, bool display) {
     if (!m_factory)
         return nullptr;
-    std::shared_ptr<Document> document = m_factory(m_framework);
+    std::shared_ptr<Document> document = m_factory(m_framework, path);
     if (!document)
         return nullptr;
     const std::string type = typeForContentsOfFile(path);
@@ -39,7 +39,7 @@ std::shared_ptr<Document> DocumentController::openDocumentWithContentsOfFile(con
 std::shared_ptr<Document> DocumentController::openUntitledDocument(bool display) {
     if (!m_factory)
         return nullptr;
-    std::shared_ptr<Document> document = m_factory(m_framework);
+    std::shared_ptr<Document> document = m_factory(m_framework, std::string());
     if (!document)
         return nullptr;
     addDocument(document);

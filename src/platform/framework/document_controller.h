@@ -19,6 +19,9 @@ class Framework;
 class DocumentController {
 public:
     using DocumentFactory = std::function<std::shared_ptr<Document>(Framework& framework)>;
+    /// A factory that chooses the document's class by the file it will read ("" for an untitled one).
+    using FileDocumentFactory =
+        std::function<std::shared_ptr<Document>(Framework& framework, const std::string& path)>;
 
     explicit DocumentController(Framework& framework);
     virtual ~DocumentController();
@@ -26,7 +29,12 @@ public:
     DocumentController& operator=(const DocumentController&) = delete;
 
     Framework& framework() const { return m_framework; }
-    void setDocumentFactory(DocumentFactory factory) { m_factory = std::move(factory); }
+    void setDocumentFactory(DocumentFactory factory) {
+        m_factory = [factory = std::move(factory)](Framework& framework, const std::string&) {
+            return factory ? factory(framework) : nullptr;
+        };
+    }
+    void setDocumentFactory(FileDocumentFactory factory) { m_factory = std::move(factory); }
 
     /// Opens the file as a document: made by the factory, readFromFile(path, type) with the type
     /// named by the path's extension (documents may ignore it), file name and type set, added to
@@ -51,7 +59,7 @@ public:
 
 private:
     Framework& m_framework;
-    DocumentFactory m_factory;
+    FileDocumentFactory m_factory;
     std::vector<std::shared_ptr<Document>> m_documents;
 };
 
