@@ -19,7 +19,8 @@ int parseFileArguments(const Arguments& args, const char* command, const char* u
         } else if (options && (arg == "-h" || arg == "--help")) {
             std::printf("%s", usage);
             return 0;
-        } else if (options && std::find(valueOptions.begin(), valueOptions.end(), arg) != valueOptions.end()) {
+        } else if (options &&
+                   std::find(valueOptions.begin(), valueOptions.end(), arg) != valueOptions.end()) {
             if (i + 1 == args.size())
                 return usageError(arg + " needs a value");
             if (!parsed.values.emplace(arg, args[++i]).second)

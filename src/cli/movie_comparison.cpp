@@ -19,9 +19,9 @@ std::string fileName(const std::string& path) {
 /// Why the frame can't stand for the sample before any byte is read; "" when it can. Fills `info`.
 std::string frameFileProblem(const ExpectedFrame& frame, const MovieSamples& movie, struct stat& info) {
     if (::stat(frame.path.c_str(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? "the frame file is missing"
-                                                   : "the frame file can't be read (" +
-                                                         std::string(std::strerror(errno)) + ")";
+        return errno == ENOENT || errno == ENOTDIR
+                   ? "the frame file is missing"
+                   : "the frame file can't be read (" + std::string(std::strerror(errno)) + ")";
     if (!S_ISREG(info.st_mode))
         return "the frame file is not a regular file";
     if (frame.width != movie.width || frame.height != movie.height)
@@ -79,7 +79,8 @@ public:
             if (std::memcmp(m_sampleBlock.data(), m_frameBlock.data(), count) != 0) {
                 const auto at = std::mismatch(m_sampleBlock.begin(), m_sampleBlock.begin() + long(count),
                                               m_frameBlock.begin());
-                return "bytes differ at offset " + std::to_string(done + uint64_t(at.first - m_sampleBlock.begin()));
+                return "bytes differ at offset " +
+                       std::to_string(done + uint64_t(at.first - m_sampleBlock.begin()));
             }
             done += count;
         }

@@ -6,7 +6,8 @@
 
 #include <algorithm>
 
-bool FramesFrom(const std::string& frame, size_t limit, std::vector<ExpectedFrame>& frames, std::string& problem) {
+bool FramesFrom(const std::string& frame, size_t limit, std::vector<ExpectedFrame>& frames,
+                std::string& problem) {
     // The sequence alone: no window, no application controller, no output device.
     fw::HeadlessFramework framework("");
     std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
@@ -26,7 +27,8 @@ bool FramesFrom(const std::string& frame, size_t limit, std::vector<ExpectedFram
     frames.clear();
     frames.reserve(end - std::min(first, end));
     for (size_t i = first; i < end; ++i)
-        frames.push_back(ExpectedFrame{document->pathOfFrame(int32_t(i)), uint64_t(std::max(scanned[i].dataOffset, 0)),
-                                       scanned[i].width, scanned[i].height});
+        frames.push_back(ExpectedFrame{document->pathOfFrame(int32_t(i)),
+                                       uint64_t(std::max(scanned[i].dataOffset, 0)), scanned[i].width,
+                                       scanned[i].height});
     return true;
 }

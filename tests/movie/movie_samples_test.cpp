@@ -84,9 +84,10 @@ TEST(MovieSamples, LocatesSamplesOrSaysWhyNot) {
             // The bytes the sample locates are the frame's pixels.
             std::vector<uint8_t> bytes = testsupport::readFile(movie.pathOf(i));
             ASSERT_GE(bytes.size(), movie.samples[i].offset + movie.samples[i].size);
-            EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + long(movie.samples[i].offset),
-                                           bytes.begin() + long(movie.samples[i].offset + movie.samples[i].size)),
-                      framePixels(plan.width, plan.height, int(i)));
+            EXPECT_EQ(
+                std::vector<uint8_t>(bytes.begin() + long(movie.samples[i].offset),
+                                     bytes.begin() + long(movie.samples[i].offset + movie.samples[i].size)),
+                framePixels(plan.width, plan.height, int(i)));
         }
         ASSERT_TRUE(movie.timecodeDef.has_value());
         EXPECT_EQ(movie.timecodeStartFrame, 24 * 3600 + 2);

@@ -31,8 +31,8 @@ void writeShots(const TempDir& dir) {
             for (uint32_t x = 0; x < spec.width; ++x)
                 words.push_back(testsupport::rgb10Word(x * 17 + uint32_t(i), y * 31, uint32_t(i) * 101));
         spec.pixels = words;
-        testsupport::writeFrameFile(dir.file("shot_01" + std::to_string(i / 10) + std::to_string(i % 10) + ".dpx"),
-                                    spec);
+        testsupport::writeFrameFile(
+            dir.file("shot_01" + std::to_string(i / 10) + std::to_string(i % 10) + ".dpx"), spec);
     }
 }
 
@@ -73,19 +73,25 @@ TEST(VerifyAgainst, NamesEverySampleThatIsNotItsFrame) {
     const std::vector<AgainstCase> cases = {
         {"identical", false, nullptr, "shot_0100.dpx", {}},
         {"identical reference", true, nullptr, "shot_0100.dpx", {}},
-        {"a byte of the movie changed", false,
+        {"a byte of the movie changed",
+         false,
          [](const TempDir&, const std::string& movie) { flipByte(movie, sampleOffset(movie, 2) + 37); },
          "shot_0100.dpx",
          {{3, "shot_0102.dpx", "bytes differ at offset 37"}}},
-        {"a frame changed after the export", false,
+        {"a frame changed after the export",
+         false,
          [](const TempDir& dir, const std::string&) { flipByte(dir.file("shot_0104.dpx"), 2048 + 300); },
          "shot_0100.dpx",
          {{5, "shot_0104.dpx", "bytes differ at offset 300"}}},
-        {"fewer frames than samples", false,
+        {"fewer frames than samples",
+         false,
          [](const TempDir& dir, const std::string&) { fs::remove(dir.path() / "shot_0105.dpx"); },
          "shot_0100.dpx",
          {{6, "", "no frame after shot_0104.dpx"}}},
-        {"reference against the wrong start", true, nullptr, "shot_0102.dpx",
+        {"reference against the wrong start",
+         true,
+         nullptr,
+         "shot_0102.dpx",
          {{1, "shot_0102.dpx", "the sample is in "},
           {2, "shot_0103.dpx", elsewhere},
           {3, "shot_0104.dpx", elsewhere},
@@ -105,7 +111,8 @@ TEST(VerifyAgainst, NamesEverySampleThatIsNotItsFrame) {
         if (c.change)
             c.change(dir, movie);
 
-        testsupport::CommandResult result = runCli({"verify", "--json", movie, "--against", dir.file(c.against)});
+        testsupport::CommandResult result =
+            runCli({"verify", "--json", movie, "--against", dir.file(c.against)});
         EXPECT_EQ(result.exitStatus, c.differ.empty() ? 0 : 1) << result.out << result.err;
         std::optional<testsupport::JsonValue> json = testsupport::parseJson(result.out);
         ASSERT_TRUE(json) << result.out;
@@ -119,7 +126,8 @@ TEST(VerifyAgainst, NamesEverySampleThatIsNotItsFrame) {
             EXPECT_EQ(found["sample"].number, c.differ[i].sample);
             EXPECT_EQ(found["frame"].isNull() ? "" : fs::path(found["frame"].text).filename().string(),
                       c.differ[i].frame);
-            EXPECT_NE(found["reason"].text.find(c.differ[i].reason), std::string::npos) << found["reason"].text;
+            EXPECT_NE(found["reason"].text.find(c.differ[i].reason), std::string::npos)
+                << found["reason"].text;
         }
     }
 }
@@ -132,17 +140,19 @@ TEST(VerifyAgainst, TextLineAndWhatCannotBeCompared) {
     const std::string first = dir.file("shot_0100.dpx");
     testsupport::CommandResult result = runCli({"verify", movie, "--against", first});
     EXPECT_EQ(result.exitStatus, 0);
-    EXPECT_NE(result.out.find("\nagainst " + first + ": 6 frames compared, all identical\n"), std::string::npos)
+    EXPECT_NE(result.out.find("\nagainst " + first + ": 6 frames compared, all identical\n"),
+              std::string::npos)
         << result.out;
 
     flipByte(dir.file("shot_0101.dpx"), 2048);
     flipByte(dir.file("shot_0103.dpx"), 2048 + 4);
     result = runCli({"verify", movie, "--against", first});
     EXPECT_EQ(result.exitStatus, 1);
-    EXPECT_NE(result.out.find("against " + first +
-                              ": 6 frames compared, 2 differ: sample 2 (shot_0101.dpx), sample 4 (shot_0103.dpx)\n"
-                              "  sample 2: bytes differ at offset 0\n  sample 4: bytes differ at offset 4\n"),
-              std::string::npos)
+    EXPECT_NE(
+        result.out.find("against " + first +
+                        ": 6 frames compared, 2 differ: sample 2 (shot_0101.dpx), sample 4 (shot_0103.dpx)\n"
+                        "  sample 2: bytes differ at offset 0\n  sample 4: bytes differ at offset 4\n"),
+        std::string::npos)
         << result.out;
 
     // A FRAME that opens no sequence: a failure, said in the problems, not a usage error.

@@ -32,7 +32,8 @@ const FileLookup& ReferencedFiles::lookup(const std::string& path) {
     return m_files.emplace(path, std::move(result)).first->second;
 }
 
-std::string ResolveDataRef(const MovieDataRefInfo& ref, const std::string& moviePath, ReferencedFiles& files) {
+std::string ResolveDataRef(const MovieDataRefInfo& ref, const std::string& moviePath,
+                           ReferencedFiles& files) {
     if (ref.selfContained)
         return moviePath;
     if (!ref.aliasParsed)

@@ -1,8 +1,8 @@
 #include "platform/movie/movie_check.h"
 
 #include "platform/movie/data_ref_resolution.h"
-#include "platform/movie/video_track_checks.h"
 #include "platform/movie/timecode_reading.h"
+#include "platform/movie/video_track_checks.h"
 
 #include <cstdio>
 #include <filesystem>
@@ -70,7 +70,8 @@ void inspectTimecode(const MovieTrackInfo& track, const std::string& moviePath, 
         return;
     TimeCodeRecord record;
     if (FrameNumberToTimeCode(*reading.def, *reading.startFrame, record) != noErr) {
-        out.problems.push_back("timecode track " + std::to_string(track.trackID) + ": frames per second is 0");
+        out.problems.push_back("timecode track " + std::to_string(track.trackID) +
+                               ": frames per second is 0");
         return;
     }
     out.timecode = TimeCodeString(record, out.dropFrame);

@@ -39,7 +39,8 @@ OSErr locateSamples(const MovieTrackInfo& track, uint64_t movieFileSize, MovieSa
     while (walker.next(sample)) {
         const uint32_t number = walker.count();
         if (sample.size != frameBytes)
-            return fail(problem, WrongFrameSizeText(number, sample.size, out.width, out.height), invalidMedia);
+            return fail(problem, WrongFrameSizeText(number, sample.size, out.width, out.height),
+                        invalidMedia);
         uint16_t refIndex = 0;
         const MovieDataRefInfo* ref = SampleDataRef(track, sample, refIndex);
         if (!ref)
@@ -100,12 +101,14 @@ OSErr ReadMovieSamples(const std::string& path, MovieSamples& out, std::string& 
         return fail(problem, "the video track has no sample description", badImageDescription);
     out.codec = video->descriptions.front().format;
     if (out.codec != FourCC("R10k") && out.codec != FourCC("R10g"))
-        return fail(problem, "the video is '" + FourCCString(out.codec) + "', not 10-bit RGB ('R10k' or 'R10g')",
+        return fail(problem,
+                    "the video is '" + FourCCString(out.codec) + "', not 10-bit RGB ('R10k' or 'R10g')",
                     featureUnsupported);
     std::tie(out.width, out.height) = DescriptionFrameSize(video->descriptions.front());
     if (out.width < 1 || out.height < 1)
         return fail(problem,
-                    "the video's frame size is " + std::to_string(out.width) + "x" + std::to_string(out.height),
+                    "the video's frame size is " + std::to_string(out.width) + "x" +
+                        std::to_string(out.height),
                     badImageDescription);
     out.timeScale = video->timeScale;
     out.frameDuration = video->timeToSample.empty() ? 0 : video->timeToSample.front().second;
