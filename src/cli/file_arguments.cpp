@@ -1,11 +1,17 @@
 #include "cli/file_arguments.h"
 
+#include <algorithm>
 #include <cstdio>
 
 int parseFileArguments(const Arguments& args, const char* command, const char* usage, size_t maxFiles,
-                       FileArguments& parsed) {
+                       FileArguments& parsed, const std::vector<std::string>& valueOptions) {
+    auto usageError = [&](const std::string& problem) {
+        std::fprintf(stderr, "reelmaker %s: %s\n%s", command, problem.c_str(), usage);
+        return 2;
+    };
     bool options = true;
-    for (const std::string& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (options && arg == "--") {
             options = false;
         } else if (options && arg == "--json") {
@@ -13,12 +19,16 @@ int parseFileArguments(const Arguments& args, const char* command, const char* u
         } else if (options && (arg == "-h" || arg == "--help")) {
             std::printf("%s", usage);
             return 0;
+        } else if (options &&
+                   std::find(valueOptions.begin(), valueOptions.end(), arg) != valueOptions.end()) {
+            if (i + 1 == args.size())
+                return usageError(arg + " needs a value");
+            if (!parsed.values.emplace(arg, args[++i]).second)
+                return usageError(arg + " given twice");
         } else if (options && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "reelmaker %s: unknown option '%s'\n%s", command, arg.c_str(), usage);
-            return 2;
+            return usageError("unknown option '" + arg + "'");
         } else if (maxFiles && parsed.files.size() == maxFiles) {
-            std::fprintf(stderr, "reelmaker %s: one file only\n%s", command, usage);
-            return 2;
+            return usageError("one file only");
         } else {
             parsed.files.push_back(arg);
         }

@@ -29,7 +29,8 @@ const Command kCommands[] = {
      "            [--source-id S] [--force] [--quiet] [--sync]\n"
      "      write the range of FILE's sequence into a movie"},
     {"verify", runVerifyCommand,
-     "verify [--json] MOVIE\n      check a movie: tracks, timecode, referenced frame files"},
+     "verify [--json] [--against FRAME] MOVIE\n"
+     "      check a movie: tracks, timecode, referenced frame files; its samples against the frames"},
     {"modes", runModesCommand,
      "modes [--json] [--for FILE [--rate R] [--codec C]]\n"
      "      the output device's display modes, the one chosen for FILE"},

@@ -1,19 +1,28 @@
-// reelmaker verify [--json] MOVIE: reads a movie (ours or another writer's) and checks that it is sound
-// and that every sample kept in another file is there.
+// reelmaker verify [--json] [--against FRAME] MOVIE: reads a movie (ours or another writer's) and checks
+// that it is sound and that every sample kept in another file is there; with --against, that its
+// samples are the frames of FRAME's sequence from FRAME on.
 #include "cli/commands.h"
+#include "cli/comparison_report.h"
 #include "cli/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/json.h"
+#include "cli/movie_comparison.h"
+#include "cli/sequence_frames.h"
 #include "document/dpx_movie_file.h"
 #include "framefiles/frame_file_code.h"
 #include "platform/movie/movie_check.h"
+#include "platform/movie/movie_samples.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
 
-constexpr const char* kUsage = "usage: reelmaker verify [--json] MOVIE\n";
+constexpr const char* kUsage =
+    "usage: reelmaker verify [--json] [--against FRAME] MOVIE\n"
+    "  --against FRAME  compare every sample with the frames of FRAME's sequence, FRAME being the\n"
+    "                   movie's first: the pixel data of a self-contained movie byte for byte, the\n"
+    "                   file and offset each sample of a reference movie points at\n";
 
 std::string trackKind(OSType handler) {
     switch (handler) {
@@ -78,7 +87,7 @@ void printText(const std::string& path, const MovieInspection& inspection) {
     }
 }
 
-void printJson(const MovieInspection& inspection) {
+void printJson(const MovieInspection& inspection, const std::optional<FrameComparison>& comparison) {
     const std::optional<TrackSummary>& video = inspection.video;
     JsonWriter json;
     json.beginObject();
@@ -115,6 +124,8 @@ void printJson(const MovieInspection& inspection) {
     for (const std::string& problem : inspection.problems)
         json.value(problem);
     json.endArray();
+    if (comparison)
+        writeComparisonJson(json, *comparison);
     json.endObject();
     std::printf("%s\n", json.str().c_str());
 }
@@ -130,19 +141,43 @@ std::optional<std::pair<int, int>> frameHeaderSize(const std::string& path) {
     return std::make_pair(int(size.width), int(size.height));
 }
 
+/// The movie's samples against the frames of FRAME's sequence from FRAME on.
+FrameComparison compareWithFrames(const std::string& moviePath, const std::string& frame) {
+    FrameComparison comparison;
+    comparison.frame = frame;
+    MovieSamples movie;
+    if (ReadMovieSamples(moviePath, movie, comparison.problem) != noErr)
+        return comparison;
+    std::vector<ExpectedFrame> frames;
+    // Frames past the movie's length are never looked at.
+    if (!FramesFrom(frame, movie.count(), frames, comparison.problem))
+        return comparison;
+    comparison.result = CompareMovieWithFrames(movie, frames);
+    return comparison;
+}
+
 } // namespace
 
 int runVerifyCommand(const Arguments& args) {
     FileArguments parsed;
-    if (int status = parseFileArguments(args, "verify", kUsage, 1, parsed); status >= 0)
+    if (int status = parseFileArguments(args, "verify", kUsage, 1, parsed, {"--against"}); status >= 0)
         return status;
     const bool asJson = parsed.json;
     const std::string& path = parsed.files.front();
     MovieInspection inspection;
     InspectMovie(path, inspection, frameHeaderSize);
-    if (asJson)
-        printJson(inspection);
-    else
+    std::optional<FrameComparison> comparison;
+    if (auto against = parsed.values.find("--against"); against != parsed.values.end())
+        comparison = compareWithFrames(path, against->second);
+    if (asJson) {
+        if (comparison && !comparison->problem.empty())
+            inspection.problems.push_back("not compared against " + comparison->frame + ": " +
+                                          comparison->problem);
+        printJson(inspection, comparison);
+    } else {
         printText(path, inspection);
-    return inspection.sound() ? 0 : 1;
+        if (comparison)
+            printComparisonText(*comparison);
+    }
+    return inspection.sound() && (!comparison || comparison->identical()) ? 0 : 1;
 }

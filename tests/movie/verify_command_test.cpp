@@ -190,7 +190,7 @@ TEST(VerifyCommand, UsageErrors) {
     EXPECT_EQ(runCli({"verify", "a.mov", "b.mov"}).exitStatus, 2);
     testsupport::CommandResult result = runCli({"verify", "--frames", "a.mov"});
     EXPECT_EQ(result.exitStatus, 2);
-    EXPECT_TRUE(contains(result.err, "usage: reelmaker verify [--json] MOVIE"));
+    EXPECT_TRUE(contains(result.err, "usage: reelmaker verify [--json] [--against FRAME] MOVIE"));
 }
 
 } // namespace
