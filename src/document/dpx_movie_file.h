@@ -112,7 +112,7 @@ public:
     /// Names (no directory part) of the sequence's frame files in order.
     const std::vector<std::string>& fileList() const { return m_fileList; }
     /// Path of the frame at `index`: directoryPath() joined with its name.
-    std::string pathOfFrame(int32_t index) const;
+    virtual std::string pathOfFrame(int32_t index) const;
     int32_t frameCount() const { return m_frameCount; }
     /// Index of the current frame; after the opening, that of the opened file.
     int32_t lastSlider() const { return m_lastSlider; }
@@ -466,6 +466,8 @@ protected:
     /// window's title, the position line, the output. A frame that couldn't be read shows its
     /// placeholder and says why in the description.
     void showFramePixels(int32_t index, std::shared_ptr<const FramePixels> frame);
+    /// The window's title while frame `index` is on show: its file's name.
+    virtual std::string windowTitleOfFrame(int32_t index) const { return m_fileList[size_t(index)]; }
     /// The first line of the description: the current frame's name as its file records it.
     virtual std::optional<std::string> descriptionName() const;
     /// The window's set-up after a successful opening hook: nothing here.

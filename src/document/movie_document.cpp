@@ -4,6 +4,7 @@
 
 #include "document/settings_tables.h"
 #include "export/export_problems.h"
+#include "export/timecode_values.h"
 #include "framefiles/frame_file_code.h"
 #include "platform/bigendian.h"
 #include "platform/framework/framework.h"
@@ -153,6 +154,22 @@ void MovieDocument::showFrameAt(int32_t index) {
     frame->index = index;
     readFramePixels(frameLocator()(index), m_frameWidth, m_frameHeight, *frame);
     showFramePixels(index, std::move(frame));
+}
+
+std::string MovieDocument::windowTitleOfFrame(int32_t) const {
+    return m_movie ? fw::lastPathComponent(m_movie->moviePath) : std::string();
+}
+
+std::string MovieDocument::pathOfFrame(int32_t index) const {
+    if (!m_movie || index < 0 || size_t(index) >= m_movie->count())
+        return {};
+    return m_movie->pathOf(size_t(index));
+}
+
+uint32_t MovieDocument::rangeStartTimecode() const {
+    if (m_startTimecode == kNoStartTimecode)
+        return kNoStartTimecode;
+    return offsetTimeCode(m_startTimecode, inFrame(), exportTimeCodeDef(m_movieTimescale, m_frameDuration, m_tcDropFrame));
 }
 
 std::optional<std::string> MovieDocument::descriptionName() const {

@@ -30,6 +30,10 @@ public:
     const std::shared_ptr<const MovieSamples>& movie() const { return m_movie; }
 
     Player::Locate frameLocator() const override;
+    /// The file sample `index` is in: the movie, or the frame file it refers to.
+    std::string pathOfFrame(int32_t index) const override;
+    /// The movie's timecode moved to the in point: the timecode track is what a movie says.
+    uint32_t rangeStartTimecode() const override;
     /// "sample 12": samples are counted from 1.
     std::string frameNumberText(int32_t index) const override;
     /// A movie's samples carry no warnings of a folder's numbering.
@@ -45,6 +49,8 @@ protected:
 
     void showFrameAt(int32_t index) override;
     std::optional<std::string> descriptionName() const override;
+    /// The movie's name, whichever sample is on show.
+    std::string windowTitleOfFrame(int32_t) const override;
     void didOpen() override;
     void didFailToOpen() override;
     FetchedFrame fetchExportFrame(int32_t frame, Handle pixels) const override;

@@ -73,7 +73,7 @@ TEST(MovieDocument, OpensOursSelfContainedOrByReferenceAndStepsWithNumbersAndTim
         ASSERT_TRUE(document) << reference;
         ASSERT_EQ(document->currentFileCode(), kFileCodeMovie) << document->openProblem();
         EXPECT_EQ(document->frameCount(), kFrames);
-        EXPECT_EQ(document->codecType(), FourCC("R10g"));
+        EXPECT_EQ(document->codecType(), FourCC("R10k"));
         EXPECT_EQ(document->playbackRate(), 24.0);
         EXPECT_EQ(document->sourceID(), "reel7");
         EXPECT_FALSE(document->frameRatePopup()->isEnabled());

@@ -2,11 +2,13 @@
 // slider and the keys, marking, the settings and their next launch, the export through the sheet
 // with its cancel, failure and warning, the output menus and monitor, and the help window.
 #include "app/device_video_out.h"
+#include "document/movie_document.h"
 #include "gui/desktop_application.h"
 #include "platform/component/software_output_device.h"
 #include "platform/movie/decompress_surface.h"
 #include "platform/qt/qt_controls.h"
 #include "support/frame_writer.h"
+#include "support/manual_clock.h"
 #include "support/test_support.h"
 
 #include <QAction>
@@ -141,6 +143,9 @@ private slots:
     void theHelpWindowShowsTheHelpText();
     void aFrameDroppedOnAWindowOpens();
     void runLoopTimersAndWorkPostedFromOtherThreads();
+    void moviesOpenAsDocumentsAndStepWithTheirSampleAndTimecode();
+    void aMovieOfAnotherCodecGivesTheAlertWithTheReason();
+    void spacePlaysOnTheClockAndStopsAtTheOutPoint();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -538,4 +543,105 @@ int main(int argc, char* argv[]) {
     GuiTest test;
     return QTest::qExec(&test, argc, argv);
 }
+
+namespace {
+
+/// The movie of shots 1..count written through the document, self-contained or by reference.
+std::string writeMovieOfShots(DesktopApplication& app, const TempDir& dir, int count, bool reference) {
+    auto sequence = app.openFiles({writeShots(dir, count)}).at(0);
+    const std::string movie = dir.file(reference ? "reference.mov" : "copied.mov");
+    ExportSettings s = sequence->exportSettingsFor(movie, reference);
+    s.sourceID = "reelA";
+    if (sequence->saveMovieWithSettings(s) != noErr)
+        return {};
+    sequence->close();
+    return movie;
+}
+
+QString labelText(const DPXMovieFile& document, const char* name) {
+    auto* label = child<QLabel>(document, name);
+    return label ? label->text() : QString();
+}
+
+} // namespace
+
+void GuiTest::moviesOpenAsDocumentsAndStepWithTheirSampleAndTimecode() {
+    for (bool reference : {false, true}) {
+        TempDir dir, settings;
+        DesktopApplication app(optionsFor(settings));
+        const std::string movie = writeMovieOfShots(app, dir, 4, reference);
+        QVERIFY(!movie.empty());
+        auto document = app.openFiles({movie}).at(0);
+        QVERIFY(std::dynamic_pointer_cast<MovieDocument>(document));
+        QCOMPARE(document->frameCount(), 4);
+        QWidget* window = windowWidget(*document);
+        QVERIFY(QTest::qWaitForWindowActive(window));
+        QCOMPARE(window->windowTitle(), QString::fromStdString(std::filesystem::path(movie).filename()));
+        QVERIFY2(labelText(*document, DPXMovieFile::kPositionTextID).startsWith("sample 1  01:00:00:00"),
+                 qPrintable(labelText(*document, DPXMovieFile::kPositionTextID)));
+        QWidget* preview = child<QWidget>(*document, DPXMovieFile::kImageViewID);
+        const QColor first = centrePixel(preview);
+        QTest::keyClick(window, Qt::Key_Right);
+        QVERIFY(labelText(*document, DPXMovieFile::kPositionTextID).startsWith("sample 2  01:00:00:01"));
+        QVERIFY(centrePixel(preview) != first);
+        QCOMPARE(document->sourceID(), std::string("reelA"));
+        if (reference) {
+            // A frame gone since: the placeholder, and a line that names the file.
+            std::filesystem::remove(dir.file("shot_0003.dpx"));
+            QTest::keyClick(window, Qt::Key_Right);
+            const QString text = labelText(*document, DPXMovieFile::kDescriptTextID);
+            QVERIFY2(text.contains(QString::fromStdString("can't show sample 3: " + dir.file("shot_0003.dpx") +
+                                                          " is missing")),
+                     qPrintable(text));
+        }
+    }
+}
+
+void GuiTest::aMovieOfAnotherCodecGivesTheAlertWithTheReason() {
+    if (!testsupport::haveProgram("ffmpeg"))
+        QSKIP("ffmpeg is not installed");
+    TempDir dir, settings;
+    const std::string movie = dir.file("v210.mov");
+    QCOMPARE(testsupport::runShell("ffmpeg -v error -nostdin -f lavfi -i testsrc=size=64x32:rate=24 -frames:v 2 "
+                                   "-c:v v210 '" + movie + "'")
+                 .exitStatus,
+             0);
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({movie}).at(0);
+    auto* alert = sheetOn<QMessageBox>(*document, fw::QtAlert::kObjectName);
+    QVERIFY(alert);
+    QCOMPARE(alert->text(), QString::fromLatin1(MovieDocument::kCantShowMovieMessage));
+    QVERIFY2(alert->informativeText().contains("'v210'"), qPrintable(alert->informativeText()));
+    QVERIFY(!child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->isEnabled());
+    QVERIFY(!child<QPushButton>(*document, DPXMovieFile::kPlayButtonID)->isEnabled());
+}
+
+void GuiTest::spacePlaysOnTheClockAndStopsAtTheOutPoint() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 6)}).at(0);
+    testsupport::ManualClock clock;
+    document->setPlaybackClock(clock);
+    QWidget* window = windowWidget(*document);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Space);
+    QVERIFY(document->isPlaying());
+    QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kPlayButtonID)->text(), QStringLiteral("Pause"));
+    const double period = 1.0 / document->playbackRate();
+    for (int n = 1; n <= 6 && document->isPlaying(); ++n) {
+        if (n <= 5)
+            QTRY_VERIFY(document->player()->isReadAhead(n));
+        clock.advance(period);
+        document->playbackTick();
+        QCOMPARE(document->lastSlider(), std::min(n, 5));
+        QCOMPARE(child<QSlider>(*document, DPXMovieFile::kFrameSliderID)->value(), std::min(n, 5));
+    }
+    QVERIFY(!document->isPlaying());
+    QCOMPARE(document->droppedFrames(), int64_t(0));
+    QCOMPARE(window->windowTitle(), QStringLiteral("shot_0006.dpx"));
+    QVERIFY2(labelText(*document, DPXMovieFile::kPositionTextID).startsWith("frame 0006  01:00:00:00"),
+             qPrintable(labelText(*document, DPXMovieFile::kPositionTextID)));
+    QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kPlayButtonID)->text(), QStringLiteral("Play"));
+}
+
 #include "gui_test.moc"

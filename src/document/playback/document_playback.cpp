@@ -93,7 +93,7 @@ void DPXMovieFile::showFramePixels(int32_t index, std::shared_ptr<const FramePix
         m_frameSlider->setIntValue(index);
     m_fileString = pathOfFrame(index);
     if (size_t(index) < m_fileList.size())
-        setFileName(m_fileList[size_t(index)]);
+        setFileName(windowTitleOfFrame(index));
     const bool wasProblem = m_shownFrame && !m_shownFrame->ok();
     m_shownFrame = std::move(frame);
     // The reader of an earlier frame no longer describes what is on show.
@@ -101,8 +101,9 @@ void DPXMovieFile::showFramePixels(int32_t index, std::shared_ptr<const FramePix
     m_shownImage = m_bShowsFrames ? pictureOfFrame(m_shownFrame) : nullptr;
     if (m_imageView)
         m_imageView->setImage(m_shownImage);
-    // The description names a frame that can't be shown; it changes only then.
-    if (wasProblem || !m_shownFrame->ok())
+    // While playing, the description changes only to name a frame that can't be shown, or to stop
+    // naming one.
+    if (!isPlaying() || wasProblem || !m_shownFrame->ok())
         setDescriptionText();
     else
         updatePositionText();
