@@ -438,8 +438,12 @@ public:
     int64_t droppedFrames() const { return m_player ? m_player->dropped() : m_lastDropped; }
     /// The running player (tests look at what it has read ahead); null when not playing.
     const Player* player() const { return m_player.get(); }
-    /// Frames per second of playback: the movie settings' time scale over the frame duration.
+    /// Frames per second of playback: the rate set with setPlaybackRate, else the movie settings'
+    /// time scale over the frame duration.
     double playbackRate() const;
+    /// Plays at `framesPerSecond` rather than at the movie's rate (faster or slower than real time,
+    /// to look through or to measure); 0 goes back to the movie's rate. Takes effect at the next Play.
+    void setPlaybackRate(double framesPerSecond) { m_playbackRateOverride = framesPerSecond; }
     fw::Button* playButton() const { return m_playButton; }
     fw::TextField* positionText() const { return m_positionText; }
 
@@ -621,6 +625,7 @@ protected:
     std::unique_ptr<Player> m_player;
     std::shared_ptr<fw::Timer> m_playTimer;
     bool m_bLoopPlayback = false;
+    double m_playbackRateOverride = 0;
     int64_t m_lastDropped = 0;
     // The frame on show when it came from a read for showing, and its picture (null otherwise).
     std::shared_ptr<const FramePixels> m_shownFrame;

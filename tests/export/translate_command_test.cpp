@@ -128,6 +128,32 @@ TEST(TranslateCommand, OptionsSetRateCodecRangeAndSourceName) {
     EXPECT_EQ(json["source_name"].text, "A001_C002");
 }
 
+TEST(TranslateCommand, AMovieIsConsolidatedIntoASelfContainedOneWithItsTimecodeMoved) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 8, smallFrame());
+    ASSERT_EQ(runCli({"translate", dir.file("shot_0001.dpx"), "-o", dir.file("ref.mov"), "--reference", "--rate",
+                      "25", "--source-id", "reel9"})
+                  .exitStatus,
+              0);
+    auto result = runCli({"translate", dir.file("ref.mov"), "-o", dir.file("own.mov"), "--in", "2", "--out", "5"});
+    EXPECT_EQ(result.exitStatus, 0) << result.err;
+    testsupport::JsonValue json = parsed(runCli({"verify", "--json", dir.file("own.mov")}).out);
+    EXPECT_TRUE(json["self_contained"].boolean);
+    EXPECT_EQ(json["frames"].number, 4);
+    EXPECT_EQ(json["timescale"].number, 2500);
+    EXPECT_EQ(json["timecode"].text, "01:00:00:02");
+    EXPECT_EQ(json["source_name"].text, "reel9");
+    EXPECT_EQ(runCli({"verify", dir.file("own.mov"), "--against", dir.file("shot_0003.dpx")}).exitStatus, 0);
+    // A movie's samples are always copied, at the movie's own rate.
+    for (const char* refused : {"--reference", "--rate"}) {
+        std::vector<std::string> args{"translate", dir.file("ref.mov"), "-o", dir.file("x.mov"), refused};
+        if (std::string(refused) == "--rate")
+            args.push_back("24");
+        EXPECT_EQ(runCli(args).exitStatus, 2) << refused;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.file("x.mov")));
+}
+
 TEST(TranslateCommand, RangesByFrameNumberAndTimecode) {
     TempDir dir;
     writeSequence(dir.file(""), "shot_", 6, smallFrame()); // 0001-0006, 01:00:00:00 on

@@ -17,6 +17,8 @@ constexpr double kLongestTick = 0.01;
 } // namespace
 
 double DPXMovieFile::playbackRate() const {
+    if (m_playbackRateOverride > 0)
+        return m_playbackRateOverride;
     return m_frameDuration > 0 ? double(m_movieTimescale) / double(m_frameDuration) : 0.0;
 }
 
