@@ -6,6 +6,7 @@
 //    (Translate, the sheet, OK), a 5 ms timer on the main thread records how late each tick runs;
 //    prints the worst and the 99th percentile next to the target (worst under 50 ms).
 #include "gui/desktop_application.h"
+#include "run_until.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -36,18 +37,6 @@ public:
         return false;
     }
 };
-
-/// Runs a real event loop until `done`, looking every millisecond.
-void runUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(1);
-    loop.exec();
-}
 
 double percentile(std::vector<double> values, double p) {
     if (values.empty())

@@ -8,6 +8,7 @@
 // 2K at 24 fps with 0 drops; a stall under 20 ms. The load average is printed beside the figures:
 // a drop on a busy machine may be another process's.
 #include "gui/desktop_application.h"
+#include "run_until.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -33,18 +34,6 @@ std::string loadAverage() {
     std::string one, five;
     file >> one >> five;
     return one + " " + five;
-}
-
-/// Runs a real event loop until `done`, looking every millisecond.
-void runUntil(const std::function<bool()>& done) {
-    QEventLoop loop;
-    QTimer check;
-    QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done())
-            loop.quit();
-    });
-    check.start(1);
-    loop.exec();
 }
 
 bool makeFrames(const std::filesystem::path& folder, const char* size) {

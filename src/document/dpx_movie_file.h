@@ -623,6 +623,8 @@ protected:
     fw::TextField* m_positionText = nullptr;
     const Clock* m_playbackClock = &steadyClock();
     std::unique_ptr<Player> m_player;
+    // The player's frame blocks, kept from one play to the next until the window closes.
+    std::shared_ptr<Player::FrameBlocks> m_playerBlocks;
     std::shared_ptr<fw::Timer> m_playTimer;
     bool m_bLoopPlayback = false;
     double m_playbackRateOverride = 0;

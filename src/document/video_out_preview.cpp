@@ -89,6 +89,7 @@ void DPXMovieFile::windowWillClose(fw::Window& window) {
         m_playTimer->invalidate();
     m_playTimer.reset();
     m_player.reset();
+    m_playerBlocks.reset();
     // The output serves the main window. A document closed behind it must not stop the front
     // document's output (which would also lose a mode picked for it in the "Display" menu).
     if (window.isMainWindow())

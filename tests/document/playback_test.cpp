@@ -131,19 +131,19 @@ TEST(Playback, StopsAtTheOutPointOrLoopsToTheInPoint) {
 TEST(Playback, AFrameNotReadInTimeIsDroppedAndCountedNeverShownLate) {
     REQUIRE_OPEN_GATE();
     Playing p(20);
-    OpenGate gate("shot_0006.dpx"); // position 5
+    OpenGate gate("shot_0010.dpx"); // position 9, past the frames read before the clock starts
     p.document->togglePlay();
-    for (int n = 1; n <= 4; ++n)
+    for (int n = 1; n <= 8; ++n)
         p.step(n);
     ASSERT_TRUE(gate.waitUntilReached());
-    // Frame 6's time comes while its file is still being opened: nothing new is shown.
+    // Frame 10's time comes while its file is still being opened: nothing new is shown.
     p.clock.advance(p.period);
     p.document->playbackTick();
-    EXPECT_EQ(p.document->lastSlider(), 4);
+    EXPECT_EQ(p.document->lastSlider(), 8);
     gate.release();
-    p.step(6);
-    EXPECT_EQ(p.document->lastSlider(), 6);
-    EXPECT_EQ(shownNumber(*p.document), 7);
+    p.step(10);
+    EXPECT_EQ(p.document->lastSlider(), 10);
+    EXPECT_EQ(shownNumber(*p.document), 11);
     EXPECT_EQ(p.document->droppedFrames(), 1);
     EXPECT_NE(p.document->positionText()->stringValue().find("1 frame dropped"), std::string::npos);
 }

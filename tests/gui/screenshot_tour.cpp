@@ -1,6 +1,7 @@
 // Walks the desktop application through its windows on a real display and writes a picture of each:
 //   gui_screenshot_tour FIRST_FRAME OUT_DIR
-// The document window (both tabs), the save sheet with its accessory, the window mid-export, the
+// The document window (both tabs, and playing), a movie opened as a document and a reference
+// movie's missing frame, the save sheet with its accessory, the window mid-export, the
 // failure alert, the preferences, the help window, the output monitor and the start window, each
 // grabbed from its widget, and the whole screen with the sheet and the alert on their window.
 #include "gui/desktop_application.h"
@@ -150,6 +151,24 @@ int main(int argc, char* argv[]) {
         ++failures;
     }
 
+    // Playing: the frame counter and the timecode follow the picture.
+    document->gotoIn();
+    document->togglePlay();
+    waitFor([&] { return document->lastSlider() >= 12 || !document->isPlaying(); });
+    grabWidget(window, "document-playing");
+    document->stopPlayback();
+
+    // The movie just written, opened as a document, on a sample in the middle.
+    auto movie = app.openFiles({(work / "tour.mov").string()}).at(0);
+    QWidget* movieWindow = windowOf(*movie);
+    movieWindow->move(120, 120);
+    if (movie->frameCount() > 1) {
+        movie->frameSlider()->setIntValue(movie->frameCount() / 2);
+        movie->frameSlider()->sendAction();
+    }
+    grabWidget(movieWindow, "movie-document");
+    movie->close();
+
     // A copy of the sequence with its second frame deleted: the export stops there.
     const std::filesystem::path broken = work / "broken";
     std::filesystem::create_directories(broken);
@@ -158,7 +177,22 @@ int main(int argc, char* argv[]) {
             std::filesystem::path(document->pathOfFrame(0)).parent_path() / name, broken / name);
     auto damaged = app.openFiles({(broken / document->fileList().front()).string()}).at(0);
     windowOf(*damaged)->move(80, 80);
+    // A reference movie of the copy, made before the frame goes: its second sample shows the
+    // placeholder and names the file.
+    const std::string reference = (work / "reference.mov").string();
+    const bool referenceMade = damaged->saveMovieWithSettings(damaged->exportSettingsFor(reference, true)) == noErr;
     std::filesystem::remove(broken / damaged->fileList().at(1));
+    if (referenceMade) {
+        auto missing = app.openFiles({reference}).at(0);
+        windowOf(*missing)->move(160, 160);
+        missing->frameSlider()->setIntValue(1);
+        missing->frameSlider()->sendAction();
+        grabWidget(windowOf(*missing), "movie-placeholder");
+        missing->close();
+    } else {
+        std::fprintf(stderr, "screenshots: the reference movie was not written\n");
+        ++failures;
+    }
     if (exportTo(*damaged, QString::fromStdString((work / "broken.mov").string()), false)) {
         waitFor([&] { return !damaged->exportInProgress(); }, 120000);
         if (QMessageBox* alert = sheetOn<QMessageBox>(*damaged, fw::QtAlert::kObjectName)) {

@@ -45,7 +45,9 @@ void DPXMovieFile::startPlayback() {
     settings.width = m_frameWidth;
     settings.height = m_frameHeight;
     m_lastDropped = 0;
-    m_player = std::make_unique<Player>(*m_playbackClock, settings, frameLocator());
+    if (!m_playerBlocks)
+        m_playerBlocks = std::make_shared<Player::FrameBlocks>();
+    m_player = std::make_unique<Player>(*m_playbackClock, settings, frameLocator(), m_playerBlocks);
     const double period = std::min(1.0 / (settings.rate * kTicksPerFrame), kLongestTick);
     std::weak_ptr<DPXMovieFile> weak = sharedDocument();
     m_playTimer = framework().mainRunLoop().scheduledTimerWithTimeInterval(period, true, [weak](fw::Timer&) {

@@ -45,7 +45,10 @@ bool readFramePixels(const FrameLocation& location, int width, int height, Frame
                         out);
         return false;
     }
-    out.words.resize(size_t(bytes));
+    if (!out.words.resize(size_t(bytes)) || !out.rgba.resize(size_t(bytes))) {
+        drawPlaceholder(width, height, "no memory for a frame of " + std::to_string(bytes) + " bytes", out);
+        return false;
+    }
     if (file->readDataAtOffset(location.offset, out.words.data(), size_t(bytes)) != bytes) {
         drawPlaceholder(width, height, location.path + " came back short when read", out);
         return false;
@@ -53,7 +56,6 @@ bool readFramePixels(const FrameLocation& location, int width, int height, Frame
     out.width = width;
     out.height = height;
     out.problem.clear();
-    out.rgba.resize(size_t(bytes));
     convertFrameToPreview(out.words.data(), out.rgba.data(), size_t(width) * size_t(height));
     return true;
 }
@@ -62,16 +64,18 @@ void drawPlaceholder(int width, int height, std::string problem, FramePixels& ou
     out.width = std::max(width, 1);
     out.height = std::max(height, 1);
     out.problem = std::move(problem);
-    out.words.clear();
-    out.words.shrink_to_fit();
+    out.words.release();
     const size_t w = size_t(out.width), h = size_t(out.height);
-    out.rgba.assign(w * h * 4, 0);
+    if (!out.rgba.assign(w * h * 4, 0)) {
+        out.width = out.height = 0;
+        return;
+    }
     // Dark grey with a red cross from corner to corner, a few pixels thick at any size.
     const size_t thickness = std::max<size_t>(2, std::min(w, h) / 120);
     for (size_t y = 0; y < h; ++y) {
         const size_t across = y * w / h; // the diagonal's column on this line
         for (size_t x = 0; x < w; ++x) {
-            uint8_t* p = &out.rgba[(y * w + x) * 4];
+            uint8_t* p = out.rgba.data() + (y * w + x) * 4;
             const bool onCross = (x + thickness >= across && x <= across + thickness) ||
                                  (x + thickness >= w - 1 - across && x <= w - 1 - across + thickness);
             p[0] = onCross ? 200 : 48;
@@ -90,7 +94,8 @@ std::shared_ptr<NSImage> pictureOfFrame(std::shared_ptr<const FramePixels> frame
         NSBitmapImageRep rep;
     };
     auto held = std::make_shared<Held>(
-        Held{frame, NSBitmapImageRep(const_cast<uint8_t*>(frame->rgba.data()), frame->width, frame->height)});
+        Held{frame, NSBitmapImageRep(const_cast<uint8_t*>(frame->rgba.data()), frame->width,
+                                     frame->rgba.empty() ? 0 : frame->height)});
     image->addRepresentation(std::shared_ptr<const NSBitmapImageRep>(held, &held->rep));
     return image;
 }

@@ -3,10 +3,11 @@
 // way, from a file, an offset and a byte count.
 #pragma once
 
+#include "platform/large_block.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 class NSImage;
 
@@ -23,8 +24,8 @@ struct FramePixels {
     int32_t index = -1; // the document's index of the frame
     int width = 0;
     int height = 0;
-    std::vector<uint8_t> words; // big-endian 10-bit RGB words, width x height x 4 bytes
-    std::vector<uint8_t> rgba;  // the same as 8-bit red, green, blue, alpha
+    LargeBlock words; // big-endian 10-bit RGB words, width x height x 4 bytes
+    LargeBlock rgba;  // the same as 8-bit red, green, blue, alpha
     /// Why the frame could not be read ("shot_0005.dpx is missing", ...); "" when it was. A frame
     /// that wasn't read shows the placeholder in `rgba` and holds no words.
     std::string problem;

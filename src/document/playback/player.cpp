@@ -11,8 +11,9 @@ constexpr size_t kSpareBlocks = 3;
 
 } // namespace
 
-Player::Player(const Clock& clock, Settings settings, Locate locate)
-    : m_clock(clock), m_settings(std::move(settings)), m_locate(std::move(locate)), m_startTime(clock.now()) {
+Player::Player(const Clock& clock, Settings settings, Locate locate, std::shared_ptr<FrameBlocks> blocks)
+    : m_clock(clock), m_settings(std::move(settings)), m_locate(std::move(locate)),
+      m_blocks(blocks ? std::move(blocks) : std::make_shared<FrameBlocks>()) {
     m_reader = std::thread([this] {
         pthread_setname_np(pthread_self(), "playback-read");
         readAhead();
@@ -45,23 +46,25 @@ int64_t Player::lastPosition() const {
 }
 
 int64_t Player::clockPosition() const {
-    const double elapsed = m_clock.now() - m_startTime;
+    if (!m_started.load())
+        return 0;
+    const double elapsed = m_clock.now() - m_startTime.load();
     // A hair of slack, so that a clock moved by exactly n periods reaches position n.
     return int64_t(std::floor(elapsed * m_settings.rate + 1e-6));
 }
 
 bool Player::isReadAhead(int64_t position) const {
     std::lock_guard<std::mutex> lock(m_mutex);
-    return std::any_of(m_ring.begin(), m_ring.end(), [&](const auto& entry) { return entry.first == position; });
+    return m_started.load() && std::any_of(m_ring.begin(), m_ring.end(), [&](const auto& entry) { return entry.first == position; });
 }
 
 std::shared_ptr<FramePixels> Player::freeBlock() {
-    for (const std::shared_ptr<FramePixels>& block : m_blocks)
+    for (const std::shared_ptr<FramePixels>& block : *m_blocks)
         if (block.use_count() == 1)
             return block;
-    if (m_blocks.size() < size_t(std::max(m_settings.ringSize, 1)) + kSpareBlocks) {
-        m_blocks.push_back(std::make_shared<FramePixels>());
-        return m_blocks.back();
+    if (m_blocks->size() < size_t(std::max(m_settings.ringSize, 1)) + kSpareBlocks) {
+        m_blocks->push_back(std::make_shared<FramePixels>());
+        return m_blocks->back();
     }
     return nullptr;
 }
@@ -81,6 +84,8 @@ void Player::readAhead() {
         next = std::max(next, clockPosition());
         const int32_t index = indexAt(next);
         if (index < 0) {
+            if (!m_started.load())
+                startClock();
             m_changed.wait(lock, [&] { return m_stop; }); // the range is read: nothing more to do
             break;
         }
@@ -90,8 +95,19 @@ void Player::readAhead() {
         lock.lock();
         m_ring.emplace_back(next, std::move(block));
         ++next;
+        // The clock starts once the ring is full, or the range has no more: the first reads also
+        // make the blocks, and a frame late at the very start would be dropped.
+        const int64_t last = lastPosition();
+        if (!m_started.load() &&
+            (m_ring.size() >= size_t(std::max(m_settings.ringSize, 1)) || (last >= 0 && next > last)))
+            startClock();
         m_changed.notify_all();
     }
+}
+
+void Player::startClock() {
+    m_startTime.store(m_clock.now());
+    m_started.store(true);
 }
 
 Player::Tick Player::tick() {
@@ -100,6 +116,8 @@ Player::Tick Player::tick() {
         result.ended = true;
         return result;
     }
+    if (!m_started.load())
+        return result; // still reading the first frames
     int64_t target = clockPosition();
     const int64_t last = lastPosition();
     const bool pastEnd = last >= 0 && target > last;
