@@ -5,6 +5,8 @@
 #include "platform/framework/path_ops.h"
 
 void DPXMovieFile::doSlider(const fw::Slider& sender) {
+    // The user takes the frame in hand: playing stops where it is, then goes where they say.
+    stopPlayback();
     browseTo(sender.intValue());
 }
 
