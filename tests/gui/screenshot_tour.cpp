@@ -153,10 +153,12 @@ int main(int argc, char* argv[]) {
 
     // Playing: the frame counter and the timecode follow the picture.
     document->gotoIn();
+    document->setLoopPlayback(true);
     document->togglePlay();
-    waitFor([&] { return document->lastSlider() >= 12 || !document->isPlaying(); });
+    waitFor([&] { return document->lastSlider() >= 6 || !document->isPlaying(); });
     grabWidget(window, "document-playing");
     document->stopPlayback();
+    document->setLoopPlayback(false);
 
     // The movie just written, opened as a document, on a sample in the middle.
     auto movie = app.openFiles({(work / "tour.mov").string()}).at(0);
