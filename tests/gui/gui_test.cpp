@@ -9,6 +9,7 @@
 #include "platform/qt/qt_controls.h"
 #include "support/frame_writer.h"
 #include "support/manual_clock.h"
+#include "support/open_gate.h"
 #include "support/test_support.h"
 
 #include <QAction>
@@ -146,6 +147,8 @@ private slots:
     void moviesOpenAsDocumentsAndStepWithTheirSampleAndTimecode();
     void aMovieOfAnotherCodecGivesTheAlertWithTheReason();
     void spacePlaysOnTheClockAndStopsAtTheOutPoint();
+    void aFrameSlowToReadIsDroppedWhilePlaying();
+    void translateOfAMovieConsolidatesItsRange();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -642,6 +645,65 @@ void GuiTest::spacePlaysOnTheClockAndStopsAtTheOutPoint() {
     QVERIFY2(labelText(*document, DPXMovieFile::kPositionTextID).startsWith("frame 0006  01:00:00:00"),
              qPrintable(labelText(*document, DPXMovieFile::kPositionTextID)));
     QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kPlayButtonID)->text(), QStringLiteral("Play"));
+}
+
+void GuiTest::aFrameSlowToReadIsDroppedWhilePlaying() {
+    if (!testsupport::OpenGate::preloadedHere())
+        QSKIP("the open gate is not preloaded (run through ctest)");
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 14)}).at(0);
+    testsupport::ManualClock clock;
+    document->setPlaybackClock(clock);
+    testsupport::OpenGate gate("shot_0010.dpx"); // past the frames read before the clock starts
+    const double period = 1.0 / document->playbackRate();
+    QTest::mouseClick(child<QPushButton>(*document, DPXMovieFile::kPlayButtonID), Qt::LeftButton);
+    QVERIFY(document->isPlaying());
+    const auto step = [&](int position) {
+        QTRY_VERIFY(document->player()->isReadAhead(position));
+        clock.advance(period);
+        document->playbackTick();
+    };
+    for (int n = 1; n <= 8; ++n)
+        step(n);
+    QVERIFY(gate.waitUntilReached());
+    clock.advance(period); // frame 10's time, its file still opening
+    document->playbackTick();
+    QCOMPARE(document->lastSlider(), 8);
+    // Frame 11's time comes before anything turns the event loop: frame 10 had its time unseen.
+    gate.release();
+    clock.advance(period);
+    QTRY_VERIFY(document->player()->isReadAhead(10));
+    document->playbackTick();
+    QCOMPARE(document->lastSlider(), 10);
+    QCOMPARE(document->droppedFrames(), int64_t(1));
+    QVERIFY2(labelText(*document, DPXMovieFile::kPositionTextID).contains("1 frame dropped"),
+             qPrintable(labelText(*document, DPXMovieFile::kPositionTextID)));
+}
+
+void GuiTest::translateOfAMovieConsolidatesItsRange() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    const std::string movie = writeMovieOfShots(app, dir, 6, true);
+    QVERIFY(!movie.empty());
+    auto document = app.openFiles({movie}).at(0);
+    QWidget* window = windowWidget(*document);
+    QVERIFY(QTest::qWaitForWindowActive(window));
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key_I);
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key_Right);
+    QTest::keyClick(window, Qt::Key_O);
+    QVERIFY(translateTo(*document, dir.file("own.mov"), 0));
+    // A movie's samples are copied: the sheet offers no reference movie.
+    QVERIFY(!document->saveOptionMatrix()->isEnabled());
+    QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
+    QVERIFY(document->exportOutcome().complete());
+    const auto verify = testsupport::runCli({"verify", "--json", dir.file("own.mov"), "--against", dir.file("shot_0002.dpx")});
+    QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
+    QVERIFY2(verify.out.find("\"compared\":3") != std::string::npos, verify.out.c_str());
+    QVERIFY2(verify.out.find("\"timecode\":\"01:00:00:01\"") != std::string::npos, verify.out.c_str());
+    QVERIFY2(verify.out.find("\"self_contained\":true") != std::string::npos, verify.out.c_str());
 }
 
 #include "gui_test.moc"
