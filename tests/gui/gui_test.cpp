@@ -673,7 +673,8 @@ void GuiTest::aFrameSlowToReadIsDroppedWhilePlaying() {
     // Frame 11's time comes before anything turns the event loop: frame 10 had its time unseen.
     gate.release();
     clock.advance(period);
-    QTRY_VERIFY(document->player()->isReadAhead(10));
+    // The window's own timer may show it first.
+    QTRY_VERIFY(document->lastSlider() == 10 || document->player()->isReadAhead(10));
     document->playbackTick();
     QCOMPARE(document->lastSlider(), 10);
     QCOMPARE(document->droppedFrames(), int64_t(1));
