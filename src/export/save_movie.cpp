@@ -205,6 +205,11 @@ OSErr DPXMovieFile::saveMovie() {
 
     InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), fixed1);
     addTimecodeTrackToMovie(movie.movie);
+    // A frame stopped the export: its frames make a movie where the name is free, but never take
+    // the place of a file there, which may be the good movie of an earlier export.
+    const bool failed = !m_exportOutcome.problem.empty();
+    if (failed)
+        SetMovieStorageKeepsExisting(storage);
     err = AddMovieToStorage(movie.movie, storage);
     if (err != noErr) {
         AbortMovieStorage(storage);
@@ -216,9 +221,13 @@ OSErr DPXMovieFile::saveMovie() {
         m_exportOutcome.status = err;
         m_exportOutcome.problem =
             (m_exportOutcome.problem.empty() ? "" : m_exportOutcome.problem + "; ") +
-            (err == dupFNErr ? s.saveName + " exists (it appeared during the export); "
-                                            "nothing was replaced and no movie was left"
-                             : "the movie file could not be completed (" + exportStatusText(err) + ")");
+            (err == dupFNErr && failed && s.replaceExisting
+                 ? s.saveName + " was left as it was: a failed export replaces no file (" +
+                       std::to_string(written) + " of " + std::to_string(m_exportOutcome.framesRequested) +
+                       " frames were written)"
+             : err == dupFNErr ? s.saveName + " exists (it appeared during the export); "
+                                              "nothing was replaced and no movie was left"
+                               : "the movie file could not be completed (" + exportStatusText(err) + ")");
         return err;
     }
     m_exportOutcome.movieWritten = true;

@@ -257,10 +257,16 @@ TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     EXPECT_FALSE(json["complete"].boolean);
     ASSERT_EQ(json["problems"].items.size(), 1u);
     EXPECT_EQ(json["problems"][0].text, "shot_0002.dpx: the frame is 20x8, not 16x8");
+    // With --force as well, the failed export leaves the movie that stands under the name.
     auto sizedText = runCli({"translate", dir.file("shot_0001.dpx"), "-o", dir.file("m.mov"), "--force"});
-    EXPECT_EQ(sizedText.out, dir.file("m.mov") + ": self-contained movie, 1 of 3 frames written\n");
-    EXPECT_NE(sizedText.err.find("reelmaker translate: shot_0002.dpx: the frame is 20x8, not 16x8\n"),
-              std::string::npos);
+    EXPECT_EQ(sizedText.exitStatus, 1);
+    EXPECT_EQ(sizedText.out, "");
+    EXPECT_NE(sizedText.err.find("reelmaker translate: shot_0002.dpx: the frame is 20x8, not 16x8; " +
+                                 dir.file("m.mov") +
+                                 " was left as it was: a failed export replaces no file (1 of 3 frames "
+                                 "were written)\n"),
+              std::string::npos)
+        << sizedText.err;
 
     // A destination that can't be created, even by root: its folder is a regular file.
     auto unwritable =
