@@ -145,6 +145,12 @@ OSErr DPXMovieFile::saveMovie() {
     m_totalFrames.store(s.outFrame - s.inFrame);
     m_currentFrame.store(s.inFrame);
 
+    if (const std::string frame = rangeFrameAtExportName(); !frame.empty()) {
+        recordExportStop(paramErr, s.saveName + " is " + frame +
+                                       ", one of the frames the movie is made from; nothing was written");
+        return paramErr;
+    }
+
     Handle dataRef = nullptr;
     OSType dataRefType = 0;
     OSErr err = QTNewDataReferenceFromFullPathCFString(s.saveName, kQTNativeDefaultPathStyle, 0, &dataRef,

@@ -229,6 +229,47 @@ TEST(ExportSafety, AnExportThatFailsPartWayNeverTakesTheNameOfAFileThere) {
     }
 }
 
+TEST(ExportSafety, AMovieIsNeverWrittenOverOneOfItsOwnFrames) {
+    const struct {
+        const char* name;
+        const char* destination; // relative to the folder of the frames
+        bool vanished;           // the frame is gone since the scan
+    } cases[] = {
+        {"the frame's own path", "shot_0003.dpx", false},
+        {"the frame reached through a linked folder", "link/shot_0003.dpx", false},
+        {"the frame reached through a link", "alias.mov", false},
+        {"the name of a frame gone since the scan", "shot_0003.dpx", true},
+    };
+    for (const auto& c : cases) {
+        for (const bool reference : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (reference ? ", reference" : ", self-contained"));
+            TempDir dir;
+            const auto frames = writeSequence(dir.file(""), "shot_", 5, frameOfSize(16, 8));
+            fs::create_directory_symlink(dir.path(), dir.path() / "link");
+            fs::create_symlink(frames[2], dir.path() / "alias.mov");
+            const std::vector<uint8_t> before = testsupport::readFile(frames[2]);
+            HeadlessSession session;
+            auto document = openDocument(session, frames[0]);
+            if (c.vanished)
+                fs::remove(frames[2]);
+            ExportSettings s = settingsAtRate(*document, dir.file(c.destination), reference, kTag24);
+            s.replaceExisting = true; // --force
+            LogCapture log;
+            EXPECT_EQ(document->saveMovieWithSettings(s), paramErr);
+            const ExportOutcome& outcome = document->exportOutcome();
+            EXPECT_FALSE(outcome.movieWritten);
+            EXPECT_EQ(outcome.problem, dir.file(c.destination) +
+                                           " is shot_0003.dpx, one of the frames the movie is made from; "
+                                           "nothing was written");
+            if (c.vanished)
+                EXPECT_FALSE(fs::exists(frames[2]));
+            else
+                EXPECT_EQ(testsupport::readFile(frames[2]), before);
+            EXPECT_TRUE(partFiles(dir.path()).empty());
+        }
+    }
+}
+
 TEST(ExportSafety, AFullDiskFailsTheExportAndLeavesNothing) {
     TempDir dir;
     writeSequence(dir.file(""), "shot_", 8, frameOfSize(128, 64));
