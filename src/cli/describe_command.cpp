@@ -3,7 +3,7 @@
 // document then holds: the description text, the window's size and the movie settings.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/document_options.h"
 #include "cli/json.h"
 #include "cli/opening_log.h"

@@ -1,7 +1,7 @@
 // reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]: the output device and its display
 // modes, as the "Display" menu offers them, and the mode chosen for a frame file's pictures.
 #include "cli/commands.h"
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
 

@@ -1,6 +1,6 @@
 #include "cli/opening_log.h"
 
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/json.h"
 
 #include <cstdio>

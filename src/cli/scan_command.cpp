@@ -1,6 +1,6 @@
 // reelmaker scan [--json] FILE: opens FILE as the document does and shows the sequence it finds.
 #include "cli/commands.h"
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/json.h"
 #include "cli/opening_log.h"

@@ -1,6 +1,6 @@
 #include "cli/sequence_report.h"
 
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/json.h"
 
 #include "cli/frame_report.h"

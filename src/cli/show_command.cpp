@@ -6,7 +6,7 @@
 #include "app/headless_session.h"
 #include "app/my_app_controller.h"
 #include "cli/commands.h"
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/opening_log.h"
 #include "cli/png_writer.h"
 #include "document/settings_tables.h"

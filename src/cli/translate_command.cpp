@@ -4,7 +4,7 @@
 // Ctrl-C presses the button again (Cancel); a second Ctrl-C gives the export up.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/document_options.h"
 #include "cli/interrupt_signal.h"
 #include "cli/json.h"

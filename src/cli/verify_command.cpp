@@ -3,7 +3,7 @@
 // samples are the frames of FRAME's sequence from FRAME on.
 #include "cli/commands.h"
 #include "cli/comparison_report.h"
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/json.h"
 #include "cli/movie_comparison.h"
