@@ -4,6 +4,7 @@
 // Ctrl-C presses the button again (Cancel); a second Ctrl-C gives the export up.
 #include "app/headless_session.h"
 #include "cli/commands.h"
+#include "cli/usage_error.h"
 #include "platform/display_text.h"
 #include "cli/document_options.h"
 #include "cli/interrupt_signal.h"
@@ -80,9 +81,8 @@ struct Report {
     std::vector<SequenceWarning> warnings;
 };
 
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "reelmaker translate: %s\n%s", problem.c_str(), kUsage.c_str());
-    return 2;
+int usageError(const Arguments& args, const std::string& problem) {
+    return reportUsageError("translate", problem, kUsage, jsonRequested(args));
 }
 
 void writeReport(JsonWriter& json, const Report& report) {
@@ -334,35 +334,35 @@ int runTranslateCommand(const Arguments& args) {
             options.recursive = true;
         } else if (arg == "-o") {
             if (i + 1 >= args.size() || args[i + 1].empty())
-                return usageError("-o needs a movie path");
+                return usageError(args, "-o needs a movie path");
             options.output = args[++i];
         } else if (arg == "--all") {
             if (i + 1 >= args.size() || args[i + 1].empty())
-                return usageError("--all needs a folder");
+                return usageError(args, "--all needs a folder");
             options.allFolders.push_back(args[++i]);
         } else if (arg == "--jobs") {
             const std::string value = i + 1 < args.size() ? args[++i] : std::string();
             char* end = nullptr;
             const long jobs = std::strtol(value.c_str(), &end, 10);
             if (value.empty() || *end != '\0' || jobs < 1 || jobs > 64)
-                return usageError("--jobs needs a number from 1 to 64, not '" + value + "'");
+                return usageError(args, "--jobs needs a number from 1 to 64, not '" + value + "'");
             options.jobs = int(jobs);
         } else if (OptionParse parsed = parseDocumentOption(args, i, options.document, error);
                    parsed != OptionParse::notMine) {
             if (parsed == OptionParse::bad)
-                return usageError(error);
+                return usageError(args, error);
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option '" + arg + "'");
+            return usageError(args, "unknown option '" + arg + "'");
         } else {
             options.paths.push_back(arg);
         }
     }
     if (options.paths.empty() && options.allFolders.empty())
-        return usageError("no file given");
+        return usageError(args, "no file given");
     if (options.recursive && options.allFolders.empty())
-        return usageError("-R goes with --all");
+        return usageError(args, "-R goes with --all");
     if (options.document.in && options.document.out && *options.document.in > *options.document.out)
-        return usageError("--in " + std::to_string(*options.document.in) + " is after --out " +
+        return usageError(args, "--in " + std::to_string(*options.document.in) + " is after --out " +
                           std::to_string(*options.document.out));
 
     std::vector<std::string> listingProblems;
@@ -371,7 +371,7 @@ int runTranslateCommand(const Arguments& args) {
         paths.push_back(path);
     const bool several = paths.size() > 1 || !options.allFolders.empty();
     if (several && options.output && !isFolderPath(*options.output))
-        return usageError("-o " + *options.output + " is no folder: several movies need one (end it with /)");
+        return usageError(args, "-o " + *options.output + " is no folder: several movies need one (end it with /)");
     if (options.output && options.output->back() == '/') {
         std::error_code ec;
         std::filesystem::create_directories(*options.output, ec);
