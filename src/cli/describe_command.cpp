@@ -3,13 +3,13 @@
 // document then holds: the description text, the window's size and the movie settings.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/usage_error.h"
-#include "platform/display_text.h"
 #include "cli/document_options.h"
 #include "cli/json.h"
 #include "cli/opening_log.h"
 #include "cli/range_warnings.h"
+#include "cli/usage_error.h"
 #include "document/settings_tables.h"
+#include "platform/display_text.h"
 
 #include <cstdio>
 #include <optional>
@@ -118,7 +118,7 @@ int runDescribeCommand(const Arguments& args) {
         return usageError(args, "no file given");
     if (options.in && options.out && *options.in > *options.out)
         return usageError(args, "--in " + std::to_string(*options.in) + " is after --out " +
-                          std::to_string(*options.out));
+                                    std::to_string(*options.out));
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;

@@ -1,11 +1,11 @@
 // reelmaker ls [--json] [-R] DIR...: the sequences of a folder (tree), each as the document finds it
 // when one of its frames is opened, so that what is listed here is what translate takes.
 #include "cli/commands.h"
-#include "platform/display_text.h"
 #include "cli/json.h"
 #include "cli/sequence_listing.h"
 #include "cli/sequence_report.h"
 #include "cli/usage_error.h"
+#include "platform/display_text.h"
 #include "platform/framework/path_ops.h"
 
 #include <algorithm>

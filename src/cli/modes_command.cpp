@@ -1,10 +1,10 @@
 // reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]: the output device and its display
 // modes, as the "Display" menu offers them, and the mode chosen for a frame file's pictures.
 #include "cli/commands.h"
-#include "cli/usage_error.h"
-#include "platform/display_text.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
+#include "cli/usage_error.h"
+#include "platform/display_text.h"
 
 #include "document/settings_tables.h"
 

@@ -6,11 +6,11 @@
 #include "app/headless_session.h"
 #include "app/my_app_controller.h"
 #include "cli/commands.h"
-#include "cli/usage_error.h"
-#include "platform/display_text.h"
 #include "cli/opening_log.h"
 #include "cli/png_writer.h"
+#include "cli/usage_error.h"
 #include "document/settings_tables.h"
+#include "platform/display_text.h"
 
 #include <charconv>
 #include <cstdio>
@@ -125,8 +125,9 @@ int runShowCommand(const Arguments& args) {
         return failure("no usable output device");
     const MyVideoOut& videoOut = output->videoOut();
     if (options.mode && *options.mode > videoOut.numDisplayModes())
-        return usageError(args, "the output device has modes 1-" + std::to_string(videoOut.numDisplayModes()) +
-                          ", not " + std::to_string(*options.mode));
+        return usageError(args, "the output device has modes 1-" +
+                                    std::to_string(videoOut.numDisplayModes()) + ", not " +
+                                    std::to_string(*options.mode));
 
     OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);

@@ -4,8 +4,6 @@
 // Ctrl-C presses the button again (Cancel); a second Ctrl-C gives the export up.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/usage_error.h"
-#include "platform/display_text.h"
 #include "cli/document_options.h"
 #include "cli/interrupt_signal.h"
 #include "cli/json.h"
@@ -13,8 +11,10 @@
 #include "cli/progress_display.h"
 #include "cli/range_warnings.h"
 #include "cli/sequence_listing.h"
+#include "cli/usage_error.h"
 #include "document/movie_name.h"
 #include "framefiles/frame_file_code.h"
+#include "platform/display_text.h"
 #include "platform/framework/path_ops.h"
 
 #include <chrono>
@@ -363,7 +363,7 @@ int runTranslateCommand(const Arguments& args) {
         return usageError(args, "-R goes with --all");
     if (options.document.in && options.document.out && *options.document.in > *options.document.out)
         return usageError(args, "--in " + std::to_string(*options.document.in) + " is after --out " +
-                          std::to_string(*options.document.out));
+                                    std::to_string(*options.document.out));
 
     std::vector<std::string> listingProblems;
     std::vector<std::string> paths = options.paths;
@@ -371,7 +371,8 @@ int runTranslateCommand(const Arguments& args) {
         paths.push_back(path);
     const bool several = paths.size() > 1 || !options.allFolders.empty();
     if (several && options.output && !isFolderPath(*options.output))
-        return usageError(args, "-o " + *options.output + " is no folder: several movies need one (end it with /)");
+        return usageError(args,
+                          "-o " + *options.output + " is no folder: several movies need one (end it with /)");
     if (options.output && options.output->back() == '/') {
         std::error_code ec;
         std::filesystem::create_directories(*options.output, ec);
