@@ -18,8 +18,9 @@
 namespace {
 
 const std::string kUsage =
-    std::string("usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I] "
-                "[--out O] [--source-id S] [--large-frames]\n") +
+    std::string(
+        "usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I | --from N | --from-tc T]\n"
+        "                          [--out O | --to M | --to-tc T] [--source-id S] [--large-frames]\n") +
     kDocumentOptionsHelp;
 
 int usageError(const Arguments& args, const std::string& problem) {

@@ -23,6 +23,20 @@ struct MovieOwner {
     }
 };
 
+/// Why the movie's folder can't take it: a path through a file says which file; else the status.
+std::string destinationFolderProblem(const std::string& saveName, OSErr err) {
+    std::error_code ec;
+    for (std::filesystem::path folder = std::filesystem::path(saveName).parent_path();
+         !folder.empty() && folder != folder.root_path(); folder = folder.parent_path()) {
+        const std::filesystem::file_type type = std::filesystem::status(folder, ec).type();
+        if (type == std::filesystem::file_type::directory)
+            break;
+        if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none)
+            return folder.string() + " is a file, not a folder";
+    }
+    return exportStatusText(err);
+}
+
 } // namespace
 
 ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool makeReferenceMovie) const {
@@ -168,12 +182,16 @@ OSErr DPXMovieFile::saveMovie() {
     err = CreateMovieStorage(dataRef, dataRefType, kMovieCreator, smCurrentScript,
                              s.replaceExisting ? createMovieFileDeleteCurFile : 0, &storage, &movie.movie);
     if (err == dupFNErr) {
-        recordExportStop(err, s.saveName + " exists; nothing was replaced");
+        std::error_code ec;
+        recordExportStop(err, std::filesystem::is_directory(s.saveName, ec)
+                                  ? s.saveName + " is a folder; a movie can't take its name"
+                                  : s.saveName + " exists; nothing was replaced");
         return err;
     }
     if (err != noErr) {
         NSLog("Could not create file for movie! (2) error %d\n", int(err));
-        recordExportStop(err, "can't create the movie file (" + exportStatusText(err) + ")");
+        recordExportStop(err,
+                         "can't create the movie file (" + destinationFolderProblem(s.saveName, err) + ")");
         return err;
     }
     if (s.flushOnClose)
