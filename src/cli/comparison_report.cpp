@@ -1,6 +1,6 @@
 #include "cli/comparison_report.h"
 
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 
 #include <algorithm>
 #include <cstdio>

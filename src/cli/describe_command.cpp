@@ -3,12 +3,13 @@
 // document then holds: the description text, the window's size and the movie settings.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/document_options.h"
 #include "cli/json.h"
 #include "cli/opening_log.h"
 #include "cli/range_warnings.h"
+#include "cli/usage_error.h"
 #include "document/settings_tables.h"
+#include "platform/display_text.h"
 
 #include <cstdio>
 #include <optional>
@@ -17,13 +18,13 @@
 namespace {
 
 const std::string kUsage =
-    std::string("usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I] "
-                "[--out O] [--source-id S] [--large-frames]\n") +
+    std::string(
+        "usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I | --from N | --from-tc T]\n"
+        "                          [--out O | --to M | --to-tc T] [--source-id S] [--large-frames]\n") +
     kDocumentOptionsHelp;
 
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "reelmaker describe: %s\n%s", problem.c_str(), kUsage.c_str());
-    return 2;
+int usageError(const Arguments& args, const std::string& problem) {
+    return reportUsageError("describe", problem, kUsage, jsonRequested(args));
 }
 
 std::string fourCharText(OSType code) {
@@ -105,20 +106,20 @@ int runDescribeCommand(const Arguments& args) {
                        optionsEnded ? OptionParse::notMine : parseDocumentOption(args, i, options, error);
                    parsed != OptionParse::notMine) {
             if (parsed == OptionParse::bad)
-                return usageError(error);
+                return usageError(args, error);
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option '" + arg + "'");
+            return usageError(args, "unknown option '" + arg + "'");
         } else if (path) {
-            return usageError("one file only");
+            return usageError(args, "one file only");
         } else {
             path = arg;
         }
     }
     if (!path)
-        return usageError("no file given");
+        return usageError(args, "no file given");
     if (options.in && options.out && *options.in > *options.out)
-        return usageError("--in " + std::to_string(*options.in) + " is after --out " +
-                          std::to_string(*options.out));
+        return usageError(args, "--in " + std::to_string(*options.in) + " is after --out " +
+                                    std::to_string(*options.out));
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
@@ -132,8 +133,7 @@ int runDescribeCommand(const Arguments& args) {
     }
     log.release();
     if (std::string problem = documentOptionsProblem(options, *document); !problem.empty()) {
-        std::fprintf(stderr, "reelmaker describe: %s\n", problem.c_str());
-        return 2;
+        return reportUsageError("describe", problem, "", json);
     }
     applyDocumentOptions(*document, options);
     if (options.sourceID && document->startTimecode() == DPXMovieFile::kNoStartTimecode)

@@ -47,6 +47,17 @@ void type(fw::TextField& field, const std::string& text) {
     field.sendAction();
 }
 
+/// One end of the range as the user gave it: "--from 149", "--to-tc 01:00:00:02" or "--in 5".
+std::string endAsGiven(const DocumentOptions& options, bool start) {
+    const std::optional<uint64_t>& number = start ? options.fromNumber : options.toNumber;
+    const std::optional<uint32_t>& timecode = start ? options.fromTimecode : options.toTimecode;
+    if (number)
+        return std::string(start ? "--from " : "--to ") + std::to_string(*number);
+    if (timecode)
+        return std::string(start ? "--from-tc " : "--to-tc ") + timecodeDigitsText(*timecode);
+    return std::string(start ? "--in " : "--out ") + std::to_string(*(start ? options.in : options.out));
+}
+
 } // namespace
 
 OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOptions& options,
@@ -63,6 +74,20 @@ OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOption
         return OptionParse::notMine;
     if (i + 1 >= args.size()) {
         error = arg + " needs a value";
+        return OptionParse::bad;
+    }
+    // The last of two values would be taken silently where the user may have meant the first.
+    const bool given = arg == "--rate"        ? options.rateTag.has_value()
+                       : arg == "--codec"     ? options.codecTag.has_value()
+                       : arg == "--source-id" ? options.sourceID.has_value()
+                       : arg == "--in"        ? options.in.has_value()
+                       : arg == "--out"       ? options.out.has_value()
+                       : arg == "--from"      ? options.fromNumber.has_value()
+                       : arg == "--to"        ? options.toNumber.has_value()
+                       : arg == "--from-tc"   ? options.fromTimecode.has_value()
+                                              : options.toTimecode.has_value();
+    if (given) {
+        error = arg + " given twice";
         return OptionParse::bad;
     }
     const std::string& value = args[++i];
@@ -113,7 +138,7 @@ std::string documentOptionsProblem(DocumentOptions& options, const DPXMovieFile&
     if (std::string problem = resolveFrameNumbers(options, document); !problem.empty())
         return problem;
     if (options.in && options.out && *options.in > *options.out)
-        return "--in " + std::to_string(*options.in) + " is after --out " + std::to_string(*options.out);
+        return endAsGiven(options, true) + " is after " + endAsGiven(options, false);
     for (const std::optional<int32_t>& index : {options.in, options.out}) {
         if (index && (*index < 0 || *index >= document.frameCount()))
             return "frame " + std::to_string(*index) + " is outside the sequence's frames 0-" +

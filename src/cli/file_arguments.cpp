@@ -1,13 +1,14 @@
 #include "cli/file_arguments.h"
 
+#include "cli/usage_error.h"
+
 #include <algorithm>
 #include <cstdio>
 
 int parseFileArguments(const Arguments& args, const char* command, const char* usage, size_t maxFiles,
                        FileArguments& parsed, const std::vector<std::string>& valueOptions) {
     auto usageError = [&](const std::string& problem) {
-        std::fprintf(stderr, "reelmaker %s: %s\n%s", command, problem.c_str(), usage);
-        return 2;
+        return reportUsageError(command, problem, usage, jsonRequested(args));
     };
     bool options = true;
     for (size_t i = 0; i < args.size(); ++i) {
@@ -33,9 +34,7 @@ int parseFileArguments(const Arguments& args, const char* command, const char* u
             parsed.files.push_back(arg);
         }
     }
-    if (parsed.files.empty()) {
-        std::fprintf(stderr, "%s", usage);
-        return 2;
-    }
+    if (parsed.files.empty())
+        return usageError("no file given");
     return -1;
 }

@@ -3,10 +3,12 @@
 #include "cli/document_options.h"
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
+#include "document/settings_tables.h"
 #include "framefiles/dpx_file.h"
 #include "framefiles/dpx_timecode.h"
 #include "platform/log.h"
 
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -126,6 +128,13 @@ std::optional<uint32_t> parseTimecodeText(const std::string& text) {
     return digits;
 }
 
+std::string timecodeDigitsText(uint32_t digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02x:%02x:%02x:%02x", unsigned(digits >> 24),
+                  unsigned(digits >> 16 & 0xFF), unsigned(digits >> 8 & 0xFF), unsigned(digits & 0xFF));
+    return text;
+}
+
 std::string resolveFrameNumbers(DocumentOptions& options, const DPXMovieFile& document) {
     if (options.fromNumber || options.toNumber) {
         const Keys numbers = frameNumbers(document);
@@ -141,6 +150,23 @@ std::string resolveFrameNumbers(DocumentOptions& options, const DPXMovieFile& do
         }
     }
     if (options.fromTimecode || options.toTimecode) {
+        // A frame count the rate doesn't have names no frame, whatever a header says.
+        const settings::FrameRateSettings rate =
+            options.rateTag
+                ? settings::frameRateSettingsForTag(*options.rateTag)
+                : settings::FrameRateSettings{document.movieTimescale(), document.frameDuration(), 0, false};
+        const uint32_t perSecond =
+            rate.frameDuration > 0
+                ? uint32_t((rate.movieTimescale + rate.frameDuration - 1) / rate.frameDuration)
+                : 0;
+        for (auto [wanted, option] : {std::make_pair(options.fromTimecode, "--from-tc"),
+                                      std::make_pair(options.toTimecode, "--to-tc")}) {
+            const uint32_t frames = wanted ? (*wanted >> 4 & 0xF) * 10 + (*wanted & 0xF) : 0;
+            if (wanted && perSecond > 0 && frames >= perSecond)
+                return std::string(option) + " " + timecodeDigitsText(*wanted) + ": there is no frame " +
+                       std::to_string(frames) + " in a second at the movie's rate (frames 00-" +
+                       std::to_string(perSecond - 1) + ")";
+        }
         const TimecodeKeys timecodes = frameTimecodes(document);
         for (auto [wanted, index, option] : {std::make_tuple(options.fromTimecode, &options.in, "--from-tc"),
                                              std::make_tuple(options.toTimecode, &options.out, "--to-tc")}) {
@@ -151,7 +177,7 @@ std::string resolveFrameNumbers(DocumentOptions& options, const DPXMovieFile& do
             if (!*index && (*wanted & 0x40) == 0)
                 *index = firstIndexOf(timecodes.masked, *wanted);
             if (!*index)
-                return std::string(option) + " " + timeCodeString(*wanted) +
+                return std::string(option) + " " + timecodeDigitsText(*wanted) +
                        ": no frame of the sequence carries that timecode (" +
                        nearestFrames(document, timecodes.masked, *wanted, timecodeText) + ")";
         }

@@ -16,7 +16,11 @@ std::optional<uint64_t> parseFrameNumber(const std::string& text);
 /// BCD digits 0x01000012; hours up to 23, minutes and seconds up to 59, frames up to 59.
 std::optional<uint32_t> parseTimecodeText(const std::string& text);
 
+/// The BCD digits hh mm ss ff as "hh:mm:ss:ff", every bit a digit (no flag masked).
+std::string timecodeDigitsText(uint32_t digits);
+
 /// Sets options.in and options.out from --from/--to and --from-tc/--to-tc: the first frame of the
 /// sequence with that number, or whose header carries that timecode. "" when every one was found;
-/// else a usage problem that names the nearest frames.
+/// else a usage problem that names the nearest frames, or the frame count that the movie's rate
+/// (--rate, else the document's) doesn't have.
 std::string resolveFrameNumbers(DocumentOptions& options, const DPXMovieFile& document);

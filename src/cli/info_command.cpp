@@ -1,9 +1,9 @@
 // reelmaker info [--json] FILE...: what the frame readers make of each file.
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
+#include "platform/display_text.h"
 
 #include <cstdio>
 #include <string>

@@ -1,6 +1,6 @@
 #include "cli/json.h"
 
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 
 #include <nlohmann/json.hpp>
 

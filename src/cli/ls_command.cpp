@@ -1,10 +1,11 @@
 // reelmaker ls [--json] [-R] DIR...: the sequences of a folder (tree), each as the document finds it
 // when one of its frames is opened, so that what is listed here is what translate takes.
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/json.h"
 #include "cli/sequence_listing.h"
 #include "cli/sequence_report.h"
+#include "cli/usage_error.h"
+#include "platform/display_text.h"
 #include "platform/framework/path_ops.h"
 
 #include <algorithm>
@@ -115,16 +116,13 @@ int runLsCommand(const Arguments& args) {
         } else if (!optionsEnded && arg == "-R") {
             recursive = true;
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            std::fprintf(stderr, "reelmaker ls: unknown option '%s'\n%s", arg.c_str(), kUsage);
-            return 2;
+            return reportUsageError("ls", "unknown option '" + arg + "'", kUsage, jsonRequested(args));
         } else {
             roots.push_back(arg);
         }
     }
-    if (roots.empty()) {
-        std::fprintf(stderr, "reelmaker ls: no folder given\n%s", kUsage);
-        return 2;
-    }
+    if (roots.empty())
+        return reportUsageError("ls", "no folder given", kUsage, json);
 
     std::vector<FolderListing> folders;
     for (const std::string& root : roots) {

@@ -22,12 +22,14 @@ const Command kCommands[] = {
      "ls [--json] [-R] DIR...\n      the sequences of folders (and the folders below with -R)"},
     {"scan", runScanCommand, "scan [--json] FILE\n      the sequence that opening FILE finds"},
     {"describe", runDescribeCommand,
-     "describe [--json] FILE [--rate R] [--codec C] [--in I] [--out O] [--source-id S]\n"
+     "describe [--json] FILE [--rate R] [--codec C] [--in I | --from N | --from-tc T]\n"
+     "           [--out O | --to M | --to-tc T] [--source-id S] [--large-frames]\n"
      "      the document window's description and settings for FILE"},
     {"translate", runTranslateCommand,
-     "translate [--json] FILE [-o MOVIE] [--reference] [--rate R] [--codec C] [--in I] [--out O]\n"
-     "            [--source-id S] [--force] [--quiet] [--sync]\n"
-     "      write the range of FILE's sequence into a movie"},
+     "translate [--json] FILE... [-o MOVIE | -o DIR/] [--reference] [--rate R] [--codec C]\n"
+     "            [--in I | --from N | --from-tc T] [--out O | --to M | --to-tc T] [--source-id S]\n"
+     "            [--force] [--quiet] [--sync] [--strict] [--large-frames] [--all DIR [-R]] [--jobs N]\n"
+     "      write the range of each FILE's sequence into a movie"},
     {"verify", runVerifyCommand,
      "verify [--json] [--against FRAME] MOVIE\n"
      "      check a movie: tracks, timecode, referenced frame files; its samples against the frames"},

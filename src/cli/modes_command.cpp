@@ -1,9 +1,10 @@
 // reelmaker modes [--json] [--for FILE [--rate R] [--codec C]]: the output device and its display
 // modes, as the "Display" menu offers them, and the mode chosen for a frame file's pictures.
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/frame_report.h"
 #include "cli/json.h"
+#include "cli/usage_error.h"
+#include "platform/display_text.h"
 
 #include "document/settings_tables.h"
 
@@ -102,9 +103,8 @@ void writeText(const MyVideoOut& videoOut, const std::optional<Picture>& picture
     }
 }
 
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "reelmaker modes: %s\n%s", problem.c_str(), kUsage);
-    return 2;
+int usageError(const Arguments& args, const std::string& problem) {
+    return reportUsageError("modes", problem, kUsage, jsonRequested(args));
 }
 
 } // namespace
@@ -122,13 +122,13 @@ int runModesCommand(const Arguments& args) {
             return 0;
         } else if (arg == "--for" || arg == "--rate" || arg == "--codec") {
             if (i + 1 >= args.size())
-                return usageError(arg + " needs a value");
+                return usageError(args, arg + " needs a value");
             std::optional<std::string>& target = arg == "--for"    ? forPath
                                                  : arg == "--rate" ? rateText
                                                                    : codecText;
             target = args[++i];
         } else {
-            return usageError("unexpected argument '" + arg + "'");
+            return usageError(args, "unexpected argument '" + arg + "'");
         }
     }
     std::optional<Picture> picture;
@@ -137,17 +137,17 @@ int runModesCommand(const Arguments& args) {
         if (rateText) {
             std::optional<int32_t> tag = settings::parseFrameRate(*rateText);
             if (!tag)
-                return usageError("unknown frame rate '" + *rateText + "'");
+                return usageError(args, "unknown frame rate '" + *rateText + "'");
             picture->rateTag = *tag;
         }
         if (codecText) {
             std::optional<int32_t> tag = settings::parseCodec(*codecText);
             if (!tag)
-                return usageError("unknown codec '" + *codecText + "'");
+                return usageError(args, "unknown codec '" + *codecText + "'");
             picture->codecTag = *tag;
         }
     } else if (rateText || codecText) {
-        return usageError("--rate and --codec go with --for");
+        return usageError(args, "--rate and --codec go with --for");
     }
 
     if (picture) {

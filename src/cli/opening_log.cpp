@@ -1,7 +1,7 @@
 #include "cli/opening_log.h"
 
-#include "cli/display_text.h"
 #include "cli/json.h"
+#include "platform/display_text.h"
 
 #include <cstdio>
 

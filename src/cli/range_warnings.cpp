@@ -1,6 +1,6 @@
 #include "cli/range_warnings.h"
 
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 
 void writeWarnings(JsonWriter& json, const std::vector<SequenceWarning>& warnings) {
     json.key("warnings").beginArray();

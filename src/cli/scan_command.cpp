@@ -1,12 +1,12 @@
 // reelmaker scan [--json] FILE: opens FILE as the document does and shows the sequence it finds.
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/json.h"
 #include "cli/opening_log.h"
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
 #include "framefiles/dpx_timecode.h"
+#include "platform/display_text.h"
 #include "platform/framework/headless/headless_framework.h"
 
 #include <cstdio>

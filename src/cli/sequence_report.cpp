@@ -1,7 +1,7 @@
 #include "cli/sequence_report.h"
 
-#include "cli/display_text.h"
 #include "cli/json.h"
+#include "platform/display_text.h"
 
 #include "cli/frame_report.h"
 #include "document/dpx_movie_file.h"

@@ -6,10 +6,11 @@
 #include "app/headless_session.h"
 #include "app/my_app_controller.h"
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/opening_log.h"
 #include "cli/png_writer.h"
+#include "cli/usage_error.h"
 #include "document/settings_tables.h"
+#include "platform/display_text.h"
 
 #include <charconv>
 #include <cstdio>
@@ -25,9 +26,8 @@ const char kUsage[] =
     "  R: a frame-rate tag 0-8 or 23.976 (23.98), 24, 25, 29.97df, 29.97, 30, 50, 59.94, 60\n"
     "     (default 23.976)\n";
 
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "reelmaker show: %s\n%s", problem.c_str(), kUsage);
-    return 2;
+int usageError(const Arguments& args, const std::string& problem) {
+    return reportUsageError("show", problem, kUsage, jsonRequested(args));
 }
 
 int failure(const std::string& problem) {
@@ -63,31 +63,31 @@ std::optional<int> parseOptions(const Arguments& args, Options& options) {
             return 0;
         } else if (!optionsEnded && (arg == "--mode" || arg == "--rate" || arg == "-o")) {
             if (i + 1 >= args.size())
-                return usageError(arg + " needs a value");
+                return usageError(args, arg + " needs a value");
             const std::string& value = args[++i];
             if (arg == "--mode") {
                 options.mode = parseMode(value);
                 if (!options.mode)
-                    return usageError("--mode needs a mode number from 1, not '" + value + "'");
+                    return usageError(args, "--mode needs a mode number from 1, not '" + value + "'");
             } else if (arg == "--rate") {
                 options.rateTag = settings::parseFrameRate(value);
                 if (!options.rateTag)
-                    return usageError("unknown frame rate '" + value + "'");
+                    return usageError(args, "unknown frame rate '" + value + "'");
             } else {
                 options.output = value;
             }
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option '" + arg + "'");
+            return usageError(args, "unknown option '" + arg + "'");
         } else if (options.path) {
-            return usageError("one file only");
+            return usageError(args, "one file only");
         } else {
             options.path = arg;
         }
     }
     if (!options.path)
-        return usageError("no file given");
+        return usageError(args, "no file given");
     if (!options.output)
-        return usageError("no picture given (-o PICTURE.png)");
+        return usageError(args, "no picture given (-o PICTURE.png)");
     return std::nullopt;
 }
 
@@ -125,8 +125,9 @@ int runShowCommand(const Arguments& args) {
         return failure("no usable output device");
     const MyVideoOut& videoOut = output->videoOut();
     if (options.mode && *options.mode > videoOut.numDisplayModes())
-        return usageError("the output device has modes 1-" + std::to_string(videoOut.numDisplayModes()) +
-                          ", not " + std::to_string(*options.mode));
+        return usageError(args, "the output device has modes 1-" +
+                                    std::to_string(videoOut.numDisplayModes()) + ", not " +
+                                    std::to_string(*options.mode));
 
     OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*options.path);

@@ -4,7 +4,6 @@
 // Ctrl-C presses the button again (Cancel); a second Ctrl-C gives the export up.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/display_text.h"
 #include "cli/document_options.h"
 #include "cli/interrupt_signal.h"
 #include "cli/json.h"
@@ -12,14 +11,17 @@
 #include "cli/progress_display.h"
 #include "cli/range_warnings.h"
 #include "cli/sequence_listing.h"
+#include "cli/usage_error.h"
 #include "document/movie_name.h"
 #include "framefiles/frame_file_code.h"
+#include "platform/display_text.h"
 #include "platform/framework/path_ops.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <unistd.h>
@@ -30,7 +32,8 @@ namespace {
 const std::string kUsage =
     std::string(
         "usage: reelmaker translate [--json] FILE... [-o MOVIE | -o DIR/] [--reference] [--rate R]\n"
-        "                           [--codec C] [--in I] [--out O] [--source-id S] [--force] [--quiet]\n"
+        "                           [--codec C] [--in I | --from N | --from-tc T]\n"
+        "                           [--out O | --to M | --to-tc T] [--source-id S] [--force] [--quiet]\n"
         "                           [--sync] [--strict] [--large-frames] [--all DIR] [-R] [--jobs N]\n"
         "  -o MOVIE: the movie file (default: the proposed name in the sequence's folder); it gets\n"
         "            the extension .mov; a folder (or a path ending in /, made when missing) takes\n"
@@ -80,9 +83,8 @@ struct Report {
     std::vector<SequenceWarning> warnings;
 };
 
-int usageError(const std::string& problem) {
-    std::fprintf(stderr, "reelmaker translate: %s\n%s", problem.c_str(), kUsage.c_str());
-    return 2;
+int usageError(const Arguments& args, const std::string& problem) {
+    return reportUsageError("translate", problem, kUsage, jsonRequested(args));
 }
 
 void writeReport(JsonWriter& json, const Report& report) {
@@ -116,7 +118,7 @@ struct Job {
     std::shared_ptr<DPXMovieFile> document;
     Report report;
     std::optional<ProgressDisplay> progress;
-    std::optional<std::string> existing; // the panel met a file it may not replace
+    std::optional<std::string> existing; // why the panel met a file it may not replace
     std::string lastTick;
     int status = -1; // the exit status of this sequence once it ended
 };
@@ -199,9 +201,13 @@ bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool s
                 matrix->selectCellWithTag(options.reference ? 1 : 0);
         const std::string destination = movieExtension ? withMovieExtension(chosen) : chosen;
         std::error_code ec;
-        if (!options.force && std::filesystem::symlink_status(destination, ec).type() !=
-                                  std::filesystem::file_type::not_found) {
-            job.existing = destination;
+        const std::filesystem::file_type type = std::filesystem::symlink_status(destination, ec).type();
+        if (type == std::filesystem::file_type::directory) {
+            job.existing = destination + " is a folder; a movie can't take its name";
+            return fw::SavePanel::CancelButton;
+        }
+        if (!options.force && type != std::filesystem::file_type::not_found) {
+            job.existing = destination + " exists (--force replaces it)";
             return fw::SavePanel::CancelButton;
         }
         // --force is the answer to "Replace?"; without it the export never replaces a file, even one
@@ -212,9 +218,7 @@ bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool s
     document->translateButton()->performClick();
     session.framework().mainRunLoop().pumpOnce(); // the panel's answer
     if (!document->exportInProgress()) {
-        failJob(job,
-                job.existing ? *job.existing + " exists (--force replaces it)" : "the export did not start",
-                1);
+        failJob(job, job.existing ? *job.existing : "the export did not start", 1);
         return false;
     }
     const ExportSettings& settings = document->exportSettings();
@@ -282,6 +286,26 @@ void printReport(const Report& report, bool several) {
         std::fprintf(stderr, "reelmaker translate: %s%s\n", prefix.c_str(), printable(problem).c_str());
 }
 
+/// The object of several sequences' exports.
+void writeSummaryJson(const std::vector<std::unique_ptr<Job>>& ended, size_t sequences, int complete,
+                      int failed, const std::vector<std::string>& problems) {
+    JsonWriter json;
+    json.beginObject();
+    json.key("movies").beginArray();
+    for (const auto& job : ended)
+        writeReport(json, job->report);
+    json.endArray();
+    json.field("sequences", int64_t(sequences));
+    json.field("complete", complete);
+    json.field("failed", failed);
+    json.key("problems").beginArray();
+    for (const std::string& problem : problems)
+        json.value(jsonText(problem));
+    json.endArray();
+    json.endObject();
+    std::printf("%s\n", json.str().c_str());
+}
+
 /// The frame files that open the sequences of --all's folders, as `ls` finds them.
 std::vector<std::string> sequencesOfFolders(const Options& options, std::vector<std::string>& problems) {
     std::vector<std::string> paths;
@@ -308,6 +332,7 @@ std::vector<std::string> sequencesOfFolders(const Options& options, std::vector<
 int runTranslateCommand(const Arguments& args) {
     Options options;
     bool optionsEnded = false;
+    bool jobsGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         std::string error;
@@ -333,45 +358,64 @@ int runTranslateCommand(const Arguments& args) {
         } else if (arg == "-R") {
             options.recursive = true;
         } else if (arg == "-o") {
+            if (options.output)
+                return usageError(args, "-o given twice");
             if (i + 1 >= args.size() || args[i + 1].empty())
-                return usageError("-o needs a movie path");
+                return usageError(args, "-o needs a movie path");
             options.output = args[++i];
         } else if (arg == "--all") {
             if (i + 1 >= args.size() || args[i + 1].empty())
-                return usageError("--all needs a folder");
+                return usageError(args, "--all needs a folder");
             options.allFolders.push_back(args[++i]);
         } else if (arg == "--jobs") {
+            if (jobsGiven)
+                return usageError(args, "--jobs given twice");
+            jobsGiven = true;
             const std::string value = i + 1 < args.size() ? args[++i] : std::string();
-            char* end = nullptr;
-            const long jobs = std::strtol(value.c_str(), &end, 10);
-            if (value.empty() || *end != '\0' || jobs < 1 || jobs > 64)
-                return usageError("--jobs needs a number from 1 to 64, not '" + value + "'");
-            options.jobs = int(jobs);
+            // Digits only: no sign, no blanks.
+            const bool digits = !value.empty() && value.size() <= 2 &&
+                                value.find_first_not_of("0123456789") == std::string::npos;
+            const int jobs = digits ? std::stoi(value) : 0;
+            if (jobs < 1 || jobs > 64)
+                return usageError(args, "--jobs needs a number from 1 to 64, not '" + value + "'");
+            options.jobs = jobs;
         } else if (OptionParse parsed = parseDocumentOption(args, i, options.document, error);
                    parsed != OptionParse::notMine) {
             if (parsed == OptionParse::bad)
-                return usageError(error);
+                return usageError(args, error);
         } else if (arg.size() > 1 && arg[0] == '-') {
-            return usageError("unknown option '" + arg + "'");
+            return usageError(args, "unknown option '" + arg + "'");
         } else {
             options.paths.push_back(arg);
         }
     }
     if (options.paths.empty() && options.allFolders.empty())
-        return usageError("no file given");
+        return usageError(args, "no file given");
     if (options.recursive && options.allFolders.empty())
-        return usageError("-R goes with --all");
+        return usageError(args, "-R goes with --all");
     if (options.document.in && options.document.out && *options.document.in > *options.document.out)
-        return usageError("--in " + std::to_string(*options.document.in) + " is after --out " +
-                          std::to_string(*options.document.out));
+        return usageError(args, "--in " + std::to_string(*options.document.in) + " is after --out " +
+                                    std::to_string(*options.document.out));
 
     std::vector<std::string> listingProblems;
     std::vector<std::string> paths = options.paths;
     for (const std::string& path : sequencesOfFolders(options, listingProblems))
         paths.push_back(path);
+    // Nothing to translate is a failure with its reason, and makes no output folder.
+    if (paths.empty()) {
+        for (const std::string& folder : options.allFolders)
+            listingProblems.push_back("no sequence in " + folder +
+                                      (options.recursive ? " or the folders below" : ""));
+        if (options.json)
+            writeSummaryJson({}, 0, 0, 0, listingProblems);
+        for (const std::string& problem : listingProblems)
+            std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
+        return 1;
+    }
     const bool several = paths.size() > 1 || !options.allFolders.empty();
     if (several && options.output && !isFolderPath(*options.output))
-        return usageError("-o " + *options.output + " is no folder: several movies need one (end it with /)");
+        return usageError(args,
+                          "-o " + *options.output + " is no folder: several movies need one (end it with /)");
     if (options.output && options.output->back() == '/') {
         std::error_code ec;
         std::filesystem::create_directories(*options.output, ec);
@@ -488,21 +532,7 @@ int runTranslateCommand(const Arguments& args) {
         complete += job->status == 0 ? 1 : 0;
     const int failed = int(paths.size()) - complete;
     if (options.json) {
-        JsonWriter json;
-        json.beginObject();
-        json.key("movies").beginArray();
-        for (const auto& job : ended)
-            writeReport(json, job->report);
-        json.endArray();
-        json.field("sequences", int64_t(paths.size()));
-        json.field("complete", complete);
-        json.field("failed", failed);
-        json.key("problems").beginArray();
-        for (const std::string& problem : listingProblems)
-            json.value(problem);
-        json.endArray();
-        json.endObject();
-        std::printf("%s\n", json.str().c_str());
+        writeSummaryJson(ended, paths.size(), complete, failed, listingProblems);
     } else {
         for (const std::string& problem : listingProblems)
             std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());

@@ -3,13 +3,13 @@
 // samples are the frames of FRAME's sequence from FRAME on.
 #include "cli/commands.h"
 #include "cli/comparison_report.h"
-#include "cli/display_text.h"
 #include "cli/file_arguments.h"
 #include "cli/json.h"
 #include "cli/movie_comparison.h"
 #include "cli/sequence_frames.h"
 #include "document/dpx_movie_file.h"
 #include "framefiles/frame_file_code.h"
+#include "platform/display_text.h"
 #include "platform/movie/movie_check.h"
 #include "platform/movie/movie_samples.h"
 

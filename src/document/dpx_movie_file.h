@@ -565,6 +565,9 @@ protected:
     bool exportFrameHasTheSize(int32_t frame, const FetchedFrame& fetched, const char* caller);
     /// makeVideoImageDescription for the worker: from the export's settings.
     ImageDescriptionHandle makeExportImageDescription() const;
+    /// The file name of the range's frame that the export's movie would take the place of: the same
+    /// path, or the same file (device and inode) reached another way; "" when there is none.
+    std::string rangeFrameAtExportName() const;
     /// Keeps the first reason the export stopped.
     void recordExportStop(OSErr status, const std::string& problem);
     /// The end of an export on the window: idle controls, then the alerts that are due.

@@ -23,6 +23,20 @@ struct MovieOwner {
     }
 };
 
+/// Why the movie's folder can't take it: a path through a file says which file; else the status.
+std::string destinationFolderProblem(const std::string& saveName, OSErr err) {
+    std::error_code ec;
+    for (std::filesystem::path folder = std::filesystem::path(saveName).parent_path();
+         !folder.empty() && folder != folder.root_path(); folder = folder.parent_path()) {
+        const std::filesystem::file_type type = std::filesystem::status(folder, ec).type();
+        if (type == std::filesystem::file_type::directory)
+            break;
+        if (type != std::filesystem::file_type::not_found && type != std::filesystem::file_type::none)
+            return folder.string() + " is a file, not a folder";
+    }
+    return exportStatusText(err);
+}
+
 } // namespace
 
 ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool makeReferenceMovie) const {
@@ -145,6 +159,12 @@ OSErr DPXMovieFile::saveMovie() {
     m_totalFrames.store(s.outFrame - s.inFrame);
     m_currentFrame.store(s.inFrame);
 
+    if (const std::string frame = rangeFrameAtExportName(); !frame.empty()) {
+        recordExportStop(paramErr, s.saveName + " is " + frame +
+                                       ", one of the frames the movie is made from; nothing was written");
+        return paramErr;
+    }
+
     Handle dataRef = nullptr;
     OSType dataRefType = 0;
     OSErr err = QTNewDataReferenceFromFullPathCFString(s.saveName, kQTNativeDefaultPathStyle, 0, &dataRef,
@@ -162,12 +182,16 @@ OSErr DPXMovieFile::saveMovie() {
     err = CreateMovieStorage(dataRef, dataRefType, kMovieCreator, smCurrentScript,
                              s.replaceExisting ? createMovieFileDeleteCurFile : 0, &storage, &movie.movie);
     if (err == dupFNErr) {
-        recordExportStop(err, s.saveName + " exists; nothing was replaced");
+        std::error_code ec;
+        recordExportStop(err, std::filesystem::is_directory(s.saveName, ec)
+                                  ? s.saveName + " is a folder; a movie can't take its name"
+                                  : s.saveName + " exists; nothing was replaced");
         return err;
     }
     if (err != noErr) {
         NSLog("Could not create file for movie! (2) error %d\n", int(err));
-        recordExportStop(err, "can't create the movie file (" + exportStatusText(err) + ")");
+        recordExportStop(err,
+                         "can't create the movie file (" + destinationFolderProblem(s.saveName, err) + ")");
         return err;
     }
     if (s.flushOnClose)
@@ -205,6 +229,11 @@ OSErr DPXMovieFile::saveMovie() {
 
     InsertMediaIntoTrack(track, 0, 0, GetMediaDuration(media), fixed1);
     addTimecodeTrackToMovie(movie.movie);
+    // A frame stopped the export: its frames make a movie where the name is free, but never take
+    // the place of a file there, which may be the good movie of an earlier export.
+    const bool failed = !m_exportOutcome.problem.empty();
+    if (failed)
+        SetMovieStorageKeepsExisting(storage);
     err = AddMovieToStorage(movie.movie, storage);
     if (err != noErr) {
         AbortMovieStorage(storage);
@@ -216,9 +245,13 @@ OSErr DPXMovieFile::saveMovie() {
         m_exportOutcome.status = err;
         m_exportOutcome.problem =
             (m_exportOutcome.problem.empty() ? "" : m_exportOutcome.problem + "; ") +
-            (err == dupFNErr ? s.saveName + " exists (it appeared during the export); "
-                                            "nothing was replaced and no movie was left"
-                             : "the movie file could not be completed (" + exportStatusText(err) + ")");
+            (err == dupFNErr && failed && s.replaceExisting
+                 ? s.saveName + " was left as it was: a failed export replaces no file (" +
+                       std::to_string(written) + " of " + std::to_string(m_exportOutcome.framesRequested) +
+                       " frames were written)"
+             : err == dupFNErr ? s.saveName + " exists (it appeared during the export); "
+                                              "nothing was replaced and no movie was left"
+                               : "the movie file could not be completed (" + exportStatusText(err) + ")");
         return err;
     }
     m_exportOutcome.movieWritten = true;

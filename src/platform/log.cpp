@@ -1,5 +1,7 @@
 #include "platform/log.h"
 
+#include "platform/display_text.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
@@ -56,9 +58,11 @@ void logMessages(const std::vector<std::string>& messages) {
         return;
     }
     for (const std::string& message : messages) {
-        std::string line = prefix() + message;
-        if (line.empty() || line.back() != '\n')
-            line += '\n';
+        // Messages carry file names and file bytes: none may reach the terminal as a control
+        // sequence. Captures keep the text as it was made.
+        const bool ends = !message.empty() && message.back() == '\n';
+        const std::string line =
+            prefix() + printable(ends ? message.substr(0, message.size() - 1) : message) + '\n';
 
         std::lock_guard<std::mutex> lock(g_logMutex);
         bool echo = true;

@@ -2,7 +2,8 @@
 //
 // NSLog formats its message printf-style and writes one line to standard error, prefixed like a
 // platform log line: "2026-12-09 06:45:12.345 reelmaker[4242] message". A message that already ends
-// with a line feed gets no second one. Tests attach a LogCapture to read the message texts.
+// with a line feed gets no second one; the line shows control characters as the commands do (\xNN,
+// see display_text.h). Tests attach a LogCapture to read the message texts.
 #pragma once
 
 #include <string>

@@ -52,6 +52,35 @@ TEST(CommandLine, EveryCommandGivenJsonSaysWhyItFailedInJson) {
         << scan.err;
 }
 
+TEST(CommandLine, EveryCommandGivenJsonPrintsJsonForAUsageError) {
+    TempDir dir;
+    FrameSpec frame;
+    writeFrameFile(dir.file("shot_0001.dpx"), frame);
+    const std::string file = dir.file("shot_0001.dpx");
+    const std::vector<std::vector<std::string>> runs = {
+        {"translate", "--json", file, "--jobs", "0"},
+        {"translate", "--json", file, "--from-tc", "25:00:00:00"},
+        {"translate", file, "--bogus", "--json"},
+        {"describe", "--json", file, "--rate", "7.5"},
+        {"ls", "--json"},
+        {"ls", "--json", "--bogus"},
+        {"info", "--json"},
+        {"scan", "--json", file, file},
+        {"verify", "--json", "--against"},
+        {"modes", "--json", "--rate", "24"},
+    };
+    for (const std::vector<std::string>& args : runs) {
+        CommandResult run = runCli(args);
+        EXPECT_EQ(run.exitStatus, 2) << args[0] << " " << args.back();
+        std::optional<JsonValue> json = parseJson(run.out);
+        ASSERT_TRUE(json) << args[0] << " " << args.back() << ": '" << run.out << "'";
+        EXPECT_EQ((*json)["error"]["kind"].text, "usage") << run.out;
+        EXPECT_FALSE((*json)["error"]["message"].text.empty()) << run.out;
+        // The same message as on standard error.
+        EXPECT_NE(run.err.find((*json)["error"]["message"].text), std::string::npos) << run.err;
+    }
+}
+
 TEST(CommandLine, NamesShowAsTheLocaleCanAndUnrecordedSourceIDsAreSaid) {
     TempDir dir;
     FrameSpec frame;

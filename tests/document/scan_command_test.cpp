@@ -176,3 +176,34 @@ TEST(ScanCommand, AFifoADeviceAndALoopOfLinksAreLeftOutForWhatTheyAre) {
     EXPECT_EQ(leftOut[2]["reason"].text, "unreadable: symbolic link loop");
     EXPECT_EQ(leftOut[3]["reason"].text, "unreadable: symbolic link loop");
 }
+
+namespace {
+
+TEST(ScanCommand, LogLinesShowNamesAndFileBytesEscaped) {
+    TempDir dir;
+    // A name that would set the terminal's title and bytes that would clear its screen.
+    const std::string name = dir.file("a\x1b]0;T\x07.dpx");
+    const struct {
+        const char* name;
+        bool exists;
+        std::string line;
+    } cases[] = {
+        {"an unknown ID", true,
+         "Can't identify file " + dir.file("a\\x1b]0;T\\x07.dpx") +
+             " - contains unknown ID: '\\x1b[2J' (0x1b5b324a)\n"},
+        {"a missing file", false, "Can't find file at path: " + dir.file("a\\x1b]0;T\\x07.dpx") + "\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::filesystem::remove(name);
+        if (c.exists)
+            writeFile(name, {0x1b, '[', '2', 'J', 'x', 'x', 'x', 'x'});
+        CommandResult run = runCli({"scan", name});
+        EXPECT_EQ(run.exitStatus, 1);
+        EXPECT_NE(run.err.find(c.line), std::string::npos) << run.err;
+        for (char byte : run.err)
+            EXPECT_TRUE(byte == '\n' || static_cast<unsigned char>(byte) >= 0x20) << run.err;
+    }
+}
+
+} // namespace

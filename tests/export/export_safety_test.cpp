@@ -1,6 +1,7 @@
 // What an export leaves when it meets another file of its name, another export, a kill, a signal or
 // a full disk: the old file, or a complete movie, and never a temporary file.
 #include "export/export_fixtures.h"
+#include "platform/log.h"
 #include "platform/movie/storage_file.h"
 #include "support/test_support.h"
 
@@ -176,6 +177,97 @@ TEST(ExportSafety, TemporaryFilesOfKilledWritersAreRemovedByTheNextExport) {
     EXPECT_EQ(left.size(), 2u); // the live one and the new one
     for (const std::string& name : left)
         EXPECT_NE(name.find("." + std::to_string(getpid()) + "."), std::string::npos) << name;
+}
+
+TEST(ExportSafety, AnExportThatFailsPartWayNeverTakesTheNameOfAFileThere) {
+    const struct {
+        const char* name;
+        bool reference;
+        bool vanished; // else cut short before its pixel data ends
+    } cases[] = {
+        {"self-contained, truncated frame", false, false},
+        {"self-contained, vanished frame", false, true},
+        {"reference, truncated frame", true, false},
+        {"reference, vanished frame", true, true},
+    };
+    for (const auto& c : cases) {
+        for (const bool fileThere : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (fileThere ? ", a movie under the name" : ", the name free"));
+            TempDir dir;
+            const auto frames = writeSequence(dir.file(""), "shot_", 6, frameOfSize(64, 32));
+            HeadlessSession session;
+            auto document = openDocument(session, frames[0]);
+            // The sequence was found whole; frame 4 changes before the export reaches it.
+            if (c.vanished)
+                fs::remove(frames[3]);
+            else
+                fs::resize_file(frames[3], 2048 + 64 * 32 * 4 - 8);
+            const std::string movie = dir.file("good.mov");
+            if (fileThere)
+                testsupport::writeFile(movie, {'g', 'o', 'o', 'd'});
+            ExportSettings s = settingsAtRate(*document, movie, c.reference, kTag24);
+            s.replaceExisting = true; // --force
+            LogCapture log;
+            EXPECT_NE(document->saveMovieWithSettings(s), noErr);
+            const ExportOutcome& outcome = document->exportOutcome();
+            EXPECT_FALSE(outcome.complete());
+            EXPECT_NE(outcome.problem.find("shot_0004.dpx"), std::string::npos) << outcome.problem;
+            if (fileThere) {
+                EXPECT_EQ(testsupport::readFile(movie), (std::vector<uint8_t>{'g', 'o', 'o', 'd'}));
+                EXPECT_FALSE(outcome.movieWritten);
+                EXPECT_EQ(outcome.framesWritten, 0);
+                EXPECT_NE(outcome.problem.find(movie + " was left as it was"), std::string::npos)
+                    << outcome.problem;
+            } else {
+                // Where nothing stood, the frames before the failure are kept.
+                EXPECT_TRUE(outcome.movieWritten);
+                EXPECT_EQ(outcome.framesWritten, 3);
+                EXPECT_EQ(testsupport::runCli({"verify", movie}).exitStatus, 0);
+            }
+            EXPECT_TRUE(partFiles(dir.path()).empty());
+        }
+    }
+}
+
+TEST(ExportSafety, AMovieIsNeverWrittenOverOneOfItsOwnFrames) {
+    const struct {
+        const char* name;
+        const char* destination; // relative to the folder of the frames
+        bool vanished;           // the frame is gone since the scan
+    } cases[] = {
+        {"the frame's own path", "shot_0003.dpx", false},
+        {"the frame reached through a linked folder", "link/shot_0003.dpx", false},
+        {"the frame reached through a link", "alias.mov", false},
+        {"the name of a frame gone since the scan", "shot_0003.dpx", true},
+    };
+    for (const auto& c : cases) {
+        for (const bool reference : {true, false}) {
+            SCOPED_TRACE(std::string(c.name) + (reference ? ", reference" : ", self-contained"));
+            TempDir dir;
+            const auto frames = writeSequence(dir.file(""), "shot_", 5, frameOfSize(16, 8));
+            fs::create_directory_symlink(dir.path(), dir.path() / "link");
+            fs::create_symlink(frames[2], dir.path() / "alias.mov");
+            const std::vector<uint8_t> before = testsupport::readFile(frames[2]);
+            HeadlessSession session;
+            auto document = openDocument(session, frames[0]);
+            if (c.vanished)
+                fs::remove(frames[2]);
+            ExportSettings s = settingsAtRate(*document, dir.file(c.destination), reference, kTag24);
+            s.replaceExisting = true; // --force
+            LogCapture log;
+            EXPECT_EQ(document->saveMovieWithSettings(s), paramErr);
+            const ExportOutcome& outcome = document->exportOutcome();
+            EXPECT_FALSE(outcome.movieWritten);
+            EXPECT_EQ(outcome.problem, dir.file(c.destination) +
+                                           " is shot_0003.dpx, one of the frames the movie is made from; "
+                                           "nothing was written");
+            if (c.vanished)
+                EXPECT_FALSE(fs::exists(frames[2]));
+            else
+                EXPECT_EQ(testsupport::readFile(frames[2]), before);
+            EXPECT_TRUE(partFiles(dir.path()).empty());
+        }
+    }
 }
 
 TEST(ExportSafety, AFullDiskFailsTheExportAndLeavesNothing) {

@@ -239,6 +239,57 @@ TEST(TranslateCommand, SeveralSequencesAtOnceIntoAFolder) {
               2);
 }
 
+TEST(TranslateCommand, MessagesSayWhatTheUserGaveAndWhatIsWrong) {
+    TempDir dir;
+    writeSequence(dir.file(""), "shot_", 6, smallFrame()); // 0001-0006, 01:00:00:00 on
+    const std::string first = dir.file("shot_0001.dpx");
+    std::filesystem::create_directories(dir.path() / "out" / "shot_.mov");
+    testsupport::writeFile(dir.file("afile"), {0});
+    std::filesystem::create_directory(dir.path() / "empty");
+    const struct {
+        std::vector<std::string> args;
+        int exitStatus;
+        std::string text;
+    } cases[] = {
+        {{first, "--from", "5", "--to", "2"}, 2, "--from 5 is after --to 2"},
+        {{first, "--from-tc", "01:00:00:59", "--rate", "24"},
+         2,
+         "--from-tc 01:00:00:59: there is no frame 59 in a second at the movie's rate (frames 00-23)"},
+        {{first, "--in", "1", "--in", "2"}, 2, "--in given twice"},
+        {{first, "-o", dir.file("a.mov"), "-o", dir.file("b.mov")}, 2, "-o given twice"},
+        {{first, "--jobs", " 2"}, 2, "--jobs needs a number from 1 to 64, not ' 2'"},
+        {{first, "--jobs", "+2"}, 2, "--jobs needs a number from 1 to 64, not '+2'"},
+        {{first, "-o", dir.file("out/")},
+         1,
+         dir.file("out/shot_.mov") + " is a folder; a movie can't take its name"},
+        {{first, "-o", dir.file("out/"), "--force"},
+         1,
+         dir.file("out/shot_.mov") + " is a folder; a movie can't take its name"},
+        {{first, "-o", dir.file("afile/x.mov")},
+         1,
+         "can't create the movie file (" + dir.file("afile") + " is a file, not a folder)"},
+        {{"--all", dir.file("empty"), "-o", dir.file("new/")}, 1, "no sequence in " + dir.file("empty")},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"translate", "--quiet"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        testsupport::CommandResult run = runCli(args);
+        EXPECT_EQ(run.exitStatus, c.exitStatus) << c.text;
+        EXPECT_NE(run.err.find("reelmaker translate: " + c.text + "\n"), std::string::npos) << run.err;
+    }
+    // Nothing was made on the way.
+    EXPECT_FALSE(std::filesystem::exists(dir.file("new")));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("shot_.mov")));
+
+    // The command list names every option of translate and describe's range.
+    const std::string help = runCli({"help"}).out;
+    for (const char* option : {"--all DIR", "--jobs N", "--strict", "--from N", "--to M", "--from-tc T"})
+        EXPECT_NE(help.find(option), std::string::npos) << option;
+    EXPECT_NE(help.find("describe [--json] FILE [--rate R] [--codec C] [--in I | --from N"),
+              std::string::npos)
+        << help;
+}
+
 TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     TempDir dir;
     FrameSpec fileSpec = smallFrame();
@@ -257,10 +308,16 @@ TEST(TranslateCommand, FailuresExitOneAndSayWhy) {
     EXPECT_FALSE(json["complete"].boolean);
     ASSERT_EQ(json["problems"].items.size(), 1u);
     EXPECT_EQ(json["problems"][0].text, "shot_0002.dpx: the frame is 20x8, not 16x8");
+    // With --force as well, the failed export leaves the movie that stands under the name.
     auto sizedText = runCli({"translate", dir.file("shot_0001.dpx"), "-o", dir.file("m.mov"), "--force"});
-    EXPECT_EQ(sizedText.out, dir.file("m.mov") + ": self-contained movie, 1 of 3 frames written\n");
-    EXPECT_NE(sizedText.err.find("reelmaker translate: shot_0002.dpx: the frame is 20x8, not 16x8\n"),
-              std::string::npos);
+    EXPECT_EQ(sizedText.exitStatus, 1);
+    EXPECT_EQ(sizedText.out, "");
+    EXPECT_NE(sizedText.err.find("reelmaker translate: shot_0002.dpx: the frame is 20x8, not 16x8; " +
+                                 dir.file("m.mov") +
+                                 " was left as it was: a failed export replaces no file (1 of 3 frames "
+                                 "were written)\n"),
+              std::string::npos)
+        << sizedText.err;
 
     // A destination that can't be created, even by root: its folder is a regular file.
     auto unwritable =

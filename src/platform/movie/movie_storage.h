@@ -27,6 +27,11 @@ public:
     OSErr finish(bool flushOnCommit);
     /// Discards the temporary file.
     void abort();
+    /// From now on finish never replaces a file under the destination's name (dupFNErr instead).
+    void keepExisting() {
+        if (m_file)
+            m_file->keepExisting();
+    }
 
     /// noErr while usable; the first failure, or dataAlreadyClosed once finished or aborted.
     OSErr status() const { return m_status; }

@@ -100,6 +100,10 @@ OSErr AbortMovieStorage(DataHandler dh);
 /// With flush on, CloseMovieStorage forces the file's data to the disk before renaming it (slower).
 OSErr SetMovieStorageFlushOnClose(DataHandler dh, bool flush);
 
+/// After this, CloseMovieStorage gives the file its name only where no file has it (else dupFNErr, and
+/// the temporary file is removed): for a movie that must not take the place of what stands there.
+OSErr SetMovieStorageKeepsExisting(DataHandler dh);
+
 /// Leaves byteCount bytes of the movie's data unwritten (a hole that reads as zeros): a sparse gap in
 /// 'mdat' before the next copied sample. Used to make movies past 4 GiB without writing gigabytes.
 OSErr AddMovieStorageGap(DataHandler dh, uint64_t byteCount);

@@ -187,6 +187,13 @@ OSErr SetMovieStorageFlushOnClose(DataHandler dh, bool flush) {
     return noErr;
 }
 
+OSErr SetMovieStorageKeepsExisting(DataHandler dh) {
+    if (!dh)
+        return paramErr;
+    dh->storage->keepExisting();
+    return noErr;
+}
+
 OSErr AddMovieStorageGap(DataHandler dh, uint64_t byteCount) {
     if (!dh)
         return paramErr;

@@ -38,6 +38,8 @@ public:
     OSErr commit(bool flushOnCommit);
     /// Closes and removes the temporary file; the destination is left as it was.
     void discard();
+    /// From now on commit never replaces a file under the destination's name (dupFNErr instead).
+    void keepExisting() { m_replaceExisting = false; }
 
     bool isOpen() const { return m_fd >= 0; }
     bool isUnnamed() const { return m_unnamed; }

@@ -1,4 +1,4 @@
-#include "cli/display_text.h"
+#include "platform/display_text.h"
 
 #include <cctype>
 #include <cstdio>

@@ -1,4 +1,5 @@
-// How the commands show raw 8-bit text (file names, stored names) whose encoding is unknown.
+// How raw 8-bit text whose encoding is unknown (file names, stored names, file bytes) is shown by
+// the commands and the log.
 #pragma once
 
 #include <string>
