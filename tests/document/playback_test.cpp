@@ -21,14 +21,14 @@ constexpr uint32_t kHeight = 4;
 /// 01:00:00:00 at 24 fps.
 void writeNumberedFrames(const TempDir& dir, int count) {
     for (int i = 0; i < count; ++i) {
-        FrameSpec spec;
-        spec.width = kWidth;
-        spec.height = kHeight;
-        spec.timecode = timecodeWord(1, 0, unsigned(i / 24), unsigned(i % 24));
+        FrameSpec fileSpec;
+        fileSpec.width = kWidth;
+        fileSpec.height = kHeight;
+        fileSpec.timecode = timecodeWord(1, 0, unsigned(i / 24), unsigned(i % 24));
         std::vector<uint32_t> pixels(kWidth * kHeight, rgb10Word(0, 512, 0));
         pixels[0] = rgb10Word(uint32_t(4 * (i + 1)), 0, 0);
-        spec.pixels = pixels;
-        writeFrameFile(dir.file(shotNames(i + 1, i + 1).front()), spec);
+        fileSpec.pixels = pixels;
+        writeFrameFile(dir.file(shotNames(i + 1, i + 1).front()), fileSpec);
     }
 }
 

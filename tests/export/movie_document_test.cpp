@@ -29,12 +29,12 @@ struct MovieOfFrames {
 
     /// kFrames frames from 01:00:00:00, and their movie at 24 fps with the source ID "reel7".
     explicit MovieOfFrames(bool reference) {
-        FrameSpec spec;
-        spec.width = kWidth;
-        spec.height = kHeight;
-        spec.timecode = timecodeWord(1, 0, 0, 0);
+        FrameSpec fileSpec;
+        fileSpec.width = kWidth;
+        fileSpec.height = kHeight;
+        fileSpec.timecode = timecodeWord(1, 0, 0, 0);
         std::filesystem::create_directories(dir.file("frames"));
-        frames = writeSequence(dir.file("frames"), "shot_", kFrames, spec);
+        frames = writeSequence(dir.file("frames"), "shot_", kFrames, fileSpec);
         std::shared_ptr<DPXMovieFile> sequence = openDocument(session, frames.front());
         ExportSettings s = settingsAtRate(*sequence, dir.file("made.mov"), reference, 1);
         s.sourceID = "reel7";

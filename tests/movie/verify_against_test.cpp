@@ -22,17 +22,17 @@ constexpr int kFrames = 6;
 /// shot_0100.dpx to shot_0105.dpx, 16 x 8, each with its own pixels.
 void writeShots(const TempDir& dir) {
     for (int i = 0; i < kFrames; ++i) {
-        testsupport::FrameSpec spec;
-        spec.width = 16;
-        spec.height = 8;
-        spec.timecode = testsupport::timecodeWord(1, 0, 0, unsigned(i));
+        testsupport::FrameSpec fileSpec;
+        fileSpec.width = 16;
+        fileSpec.height = 8;
+        fileSpec.timecode = testsupport::timecodeWord(1, 0, 0, unsigned(i));
         std::vector<uint32_t> words;
-        for (uint32_t y = 0; y < spec.height; ++y)
-            for (uint32_t x = 0; x < spec.width; ++x)
+        for (uint32_t y = 0; y < fileSpec.height; ++y)
+            for (uint32_t x = 0; x < fileSpec.width; ++x)
                 words.push_back(testsupport::rgb10Word(x * 17 + uint32_t(i), y * 31, uint32_t(i) * 101));
-        spec.pixels = words;
+        fileSpec.pixels = words;
         testsupport::writeFrameFile(
-            dir.file("shot_01" + std::to_string(i / 10) + std::to_string(i % 10) + ".dpx"), spec);
+            dir.file("shot_01" + std::to_string(i / 10) + std::to_string(i % 10) + ".dpx"), fileSpec);
     }
 }
 
