@@ -186,24 +186,12 @@ DPXMovieFile::FetchedFrame MovieDocument::fetchExportFrame(int32_t frame, Handle
     FetchedFrame fetched;
     const FrameLocation location = frameLocator()(frame);
     fetched.named = !location.path.empty();
-    std::unique_ptr<ReadableFile> file;
-    if (fetched.named)
-        file = ReadableFile::fileHandleForReadingAtPath(location.path);
-    if (!file) {
-        fetched.problem = location.problem.empty() ? location.path + " is missing or can't be read" : location.problem;
-        fetched.messages = log.take();
-        return fetched;
-    }
-    fetched.opened = true;
     fetched.width = m_frameWidth;
     fetched.height = m_frameHeight;
-    fetched.byteCount = int64_t(location.size);
-    fetched.fileSize = file->sizeWhenOpened();
     // A frame file a reference points into may have been rewritten since: its header must still
     // give the movie's frame size and the sample's offset.
-    if (location.path != m_movie->moviePath) {
+    if (fetched.named && location.path != m_movie->moviePath) {
         int32_t code = kFileCodeUnknown;
-        file.reset();
         std::shared_ptr<FrameFile> reader = openFileAtPath(location.path, code, true);
         if (reader && code != kFileCodeUnknown) {
             const NSSize size = reader->frameSize();
@@ -216,14 +204,18 @@ DPXMovieFile::FetchedFrame MovieDocument::fetchExportFrame(int32_t frame, Handle
                       location.path.c_str(), int(reader->dataOffset()), (unsigned long long)location.offset);
             }
         }
-        file = ReadableFile::fileHandleForReadingAtPath(location.path);
-        if (!file) {
-            fetched.opened = false;
-            fetched.problem = location.path + " went away";
-            fetched.messages = log.take();
-            return fetched;
-        }
     }
+    std::unique_ptr<ReadableFile> file;
+    if (fetched.named)
+        file = ReadableFile::fileHandleForReadingAtPath(location.path);
+    if (!file) {
+        fetched.problem = location.problem.empty() ? location.path + " is missing or can't be read" : location.problem;
+        fetched.messages = log.take();
+        return fetched;
+    }
+    fetched.opened = true;
+    fetched.byteCount = int64_t(location.size);
+    fetched.fileSize = file->sizeWhenOpened();
     if (pixels && fetched.readStatus == noErr && fetched.width == m_frameWidth && fetched.height == m_frameHeight) {
         fetched.pixels = pixels;
         const uint64_t size = file->sizeWhenOpened();

@@ -184,14 +184,25 @@ TEST(MovieDocument, ConsolidatingARangeCopiesTheSamplesAndMovesTheTimecodeToItsF
     EXPECT_EQ(inspection.sourceName.value_or(""), "reel7");
 }
 
-TEST(MovieDocument, ConsolidatingStopsAtAMissingFrameWithItsReason) {
-    MovieOfFrames made(true);
-    std::filesystem::remove(made.frames[5]);
-    std::shared_ptr<MovieDocument> document = made.open();
-    ASSERT_EQ(document->currentFileCode(), kFileCodeMovie);
-    const std::string out = made.dir.file("consolidated.mov");
-    EXPECT_NE(document->saveMovieWithSettings(document->exportSettingsFor(out, false)), noErr);
-    EXPECT_NE(document->exportOutcome().problem.find(made.frames[5]), std::string::npos)
-        << document->exportOutcome().problem;
-    EXPECT_EQ(document->exportOutcome().framesWritten, 5);
+TEST(MovieDocument, ConsolidatingStopsAtAMissingOrRewrittenFrameWithItsReason) {
+    for (bool rewritten : {false, true}) {
+        MovieOfFrames made(true);
+        if (rewritten) {
+            FrameSpec other;
+            other.width = kWidth * 2;
+            other.height = kHeight;
+            writeFrameFile(made.frames[5], other);
+        } else {
+            std::filesystem::remove(made.frames[5]);
+        }
+        std::shared_ptr<MovieDocument> document = made.open();
+        ASSERT_EQ(document->currentFileCode(), kFileCodeMovie);
+        const std::string out = made.dir.file("consolidated.mov");
+        EXPECT_NE(document->saveMovieWithSettings(document->exportSettingsFor(out, false)), noErr) << rewritten;
+        const std::string& problem = document->exportOutcome().problem;
+        EXPECT_NE(problem.find(rewritten ? "shot_0006.dpx: the frame is 32x8, not 16x8" : made.frames[5]),
+                  std::string::npos)
+            << problem;
+        EXPECT_EQ(document->exportOutcome().framesWritten, 5) << rewritten;
+    }
 }
