@@ -301,3 +301,24 @@ TEST(ExportSafety, AFullDiskFailsTheExportAndLeavesNothing) {
 }
 
 } // namespace
+
+TEST(ExportSafety, EveryNameThatFitsItsFolderGetsANamedTemporaryFileToo) {
+    // Where the file system has no unnamed temporary files (NFS, many FUSE file systems) the
+    // temporary file is named after the movie: a long movie name must not make it too long.
+    TempDir dir;
+    for (const std::string& name : {std::string(247, 'a') + ".mov", std::string(20, 'b') + [] {
+             std::string accents;
+             for (int i = 0; i < 113; ++i)
+                 accents += "\xC3\xA9"; // é: two bytes each, 246 bytes in all with the rest
+             return accents;
+         }() + ".mov"}) {
+        ASSERT_LE(name.size(), 255u);
+        const std::string movie = dir.file(name);
+        std::unique_ptr<StorageFile> file;
+        ASSERT_EQ(StorageFile::create(movie, false, file, StorageFile::TempKind::Named), noErr) << name.size();
+        ASSERT_EQ(file->writeAt(0, "movie", 5), noErr);
+        EXPECT_EQ(file->commit(false), noErr) << name.size();
+        EXPECT_EQ(testsupport::readFile(movie), (std::vector<uint8_t>{'m', 'o', 'v', 'i', 'e'}));
+    }
+    EXPECT_TRUE(partFiles(dir.path()).empty());
+}

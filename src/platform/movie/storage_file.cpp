@@ -51,10 +51,35 @@ std::string randomSuffix() {
     return suffix;
 }
 
+/// The longest name a folder takes on the file systems we write to.
+constexpr size_t kNameMax = 255;
+/// Of a long movie name, what the temporary name keeps before the hash that stands for the rest.
+constexpr size_t kKeptNameBytes = 160;
+
+/// 64-bit FNV-1a of the name, in 16 hex digits: the same name gives the same stand-in.
+std::string nameHash(const std::string& name) {
+    uint64_t hash = 0xcbf29ce484222325ull;
+    for (unsigned char c : name)
+        hash = (hash ^ c) * 0x100000001b3ull;
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", (unsigned long long)hash);
+    return text;
+}
+
 // ".NAME.PID.XXXXXXXX.part": the writer's process id lets a later export tell a temporary file
-// abandoned by a killed process from one being written.
+// abandoned by a killed process from one being written. A name that would make the temporary name
+// longer than a folder takes is cut (at a character's start) and followed by its hash, so that
+// every movie name that fits the folder has a temporary name that fits too.
 std::string hiddenTempName(const std::string& directory, const std::string& name) {
-    return directory + "/." + name + "." + std::to_string(getpid()) + "." + randomSuffix() + ".part";
+    const std::string tail = "." + std::to_string(getpid()) + "." + randomSuffix() + ".part";
+    std::string shown = name;
+    if (1 + name.size() + tail.size() > kNameMax) {
+        size_t keep = kKeptNameBytes;
+        while (keep > 0 && (static_cast<unsigned char>(name[keep]) & 0xC0) == 0x80)
+            --keep; // never half a UTF-8 character
+        shown = name.substr(0, keep) + "~" + nameHash(name);
+    }
+    return directory + "/." + shown + tail;
 }
 
 /// The writer's process id when `entry` is named as our temporary files are, else 0.
