@@ -3,6 +3,7 @@
 #include "cli/document_options.h"
 #include "cli/sequence_report.h"
 #include "document/dpx_movie_file.h"
+#include "document/frame_number.h"
 #include "document/settings_tables.h"
 #include "framefiles/dpx_file.h"
 #include "framefiles/dpx_timecode.h"
@@ -98,15 +99,7 @@ std::string timecodeText(uint64_t digits) {
 } // namespace
 
 std::optional<uint64_t> parseFrameNumber(const std::string& text) {
-    if (text.empty() || text.size() > 18)
-        return std::nullopt;
-    uint64_t number = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        number = number * 10 + uint64_t(c - '0');
-    }
-    return number;
+    return frameNumberOfDigits(text);
 }
 
 std::optional<uint32_t> parseTimecodeText(const std::string& text) {

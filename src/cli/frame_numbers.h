@@ -9,7 +9,7 @@
 class DPXMovieFile;
 struct DocumentOptions;
 
-/// "1001" gives 1001; anything but decimal digits gives nullopt.
+/// "1001" gives 1001; anything but decimal digits, or a number above 2^64 - 1, gives nullopt.
 std::optional<uint64_t> parseFrameNumber(const std::string& text);
 
 /// "01:00:00:12" (';' or '.' also before the frames, as drop-frame timecodes are written) gives the

@@ -90,6 +90,7 @@ FrameReport reportFrameFile(const std::string& path) {
             fillFromReader(report, *reader);
         break;
     }
+    case kFileCodeMovie: // a movie is told by its atoms, never by an ID
     case kFileCodeUnknown:
         // Without a readable ID nothing is opened: the file is in no sequence.
         report.problem =

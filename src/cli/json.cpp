@@ -81,6 +81,11 @@ JsonWriter& JsonWriter::value(int64_t number) {
     return *this;
 }
 
+JsonWriter& JsonWriter::value(uint64_t number) {
+    m_document->place(number);
+    return *this;
+}
+
 JsonWriter& JsonWriter::value(double number) {
     if (!std::isfinite(number))
         return null();

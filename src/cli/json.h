@@ -28,6 +28,7 @@ public:
     JsonWriter& value(int64_t number);
     JsonWriter& value(int number) { return value(int64_t(number)); }
     JsonWriter& value(uint32_t number) { return value(int64_t(number)); }
+    JsonWriter& value(uint64_t number);
     /// Whole numbers are written as integers (1024, not 1024.0); others as the shortest decimal.
     JsonWriter& value(double number);
     JsonWriter& null();

@@ -74,8 +74,8 @@ void writeJson(const std::vector<FolderListing>& folders) {
             json.field("base_name", jsonText(s.baseName));
             json.field("extension", jsonText(s.extension));
             json.field("kind", s.kind);
-            json.field("first_frame", int64_t(s.firstNumber));
-            json.field("last_frame", int64_t(s.lastNumber));
+            json.field("first_frame", s.firstNumber);
+            json.field("last_frame", s.lastNumber);
             json.field("frames", s.frames);
             json.field("width", s.width);
             json.field("height", s.height);

@@ -8,10 +8,14 @@
 #include "platform/framework/path_ops.h"
 #include "platform/framework/string_compare.h"
 #include "platform/log.h"
+#include "platform/read_file.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
+#include <unordered_map>
 
 namespace {
 
@@ -52,22 +56,26 @@ SequenceListing listingOf(const DPXMovieFile& document, const std::string& direc
 /// group's names in frame order.
 std::vector<std::vector<std::string>> numberedGroups(std::vector<std::string> names) {
     std::sort(names.begin(), names.end(), fw::numericLess);
-    std::vector<std::string> bases;
+    std::unordered_map<std::string, size_t> groupOfBase;
     std::vector<std::vector<std::string>> groups;
-    for (const std::string& name : names) {
+    for (std::string& name : names) {
         uint64_t number = 0;
         std::string base;
         if (!trailingFrameNumber(name, number, base))
             continue;
-        auto at = std::find(bases.begin(), bases.end(), base);
-        if (at == bases.end()) {
-            bases.push_back(base);
+        auto [at, added] = groupOfBase.try_emplace(std::move(base), groups.size());
+        if (added)
             groups.emplace_back();
-            at = bases.end() - 1;
-        }
-        groups[size_t(at - bases.begin())].push_back(name);
+        groups[at->second].push_back(std::move(name));
     }
     return groups;
+}
+
+// Descriptors or memory running out, the storage failing or a file that may not be read hide
+// sequences: the listing is incomplete, which is the folder's problem (the first one told).
+void noteProblem(FolderListing& folder, const std::string& problem) {
+    if (!folder.problem)
+        folder.problem = problem;
 }
 
 } // namespace
@@ -81,8 +89,11 @@ FolderListing listFolder(const std::string& directory, std::vector<std::string>&
         folder.problem = std::strerror(error);
         return folder;
     }
+    // Every sequence's scan takes its names from this one reading of the folder.
+    std::sort(entries->begin(), entries->end());
+    auto sortedEntries = std::make_shared<const std::vector<std::string>>(std::move(*entries));
     std::vector<std::string> files;
-    for (const std::string& name : *entries) {
+    for (const std::string& name : *sortedEntries) {
         std::error_code ec;
         const std::filesystem::file_status status =
             std::filesystem::symlink_status(fw::stringByAppendingPathComponent(directory, name), ec);
@@ -100,16 +111,28 @@ FolderListing listFolder(const std::string& directory, std::vector<std::string>&
         for (const std::string& name : group) {
             const std::string path = fw::stringByAppendingPathComponent(directory, name);
             uint32_t id = 0;
-            if (readFrameFileID(path, id) != 0 || frameFileCodeOfID(id) == kFileCodeUnknown)
+            if (const int error = readFrameFileID(path, id); isResourceFailure(error)) {
+                noteProblem(folder, name + ": " + unopenedFileText(error));
+                break;
+            } else if (error == EACCES || error == EPERM) {
+                noteProblem(folder, name + ": " + unopenedFileText(error));
                 continue;
+            } else if (error != 0 || frameFileCodeOfID(id) == kFileCodeUnknown) {
+                continue;
+            }
             if (tries++ == kOpeningTries)
                 break;
             fw::HeadlessFramework framework("");
             std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(framework);
+            document->setFolderEntries(sortedEntries);
             document->readFromFile(path, "DPX");
             if (document->openSequence() && document->frameCount() > 0) {
                 folder.sequences.push_back(listingOf(*document, directory));
                 folder.sequences.back().openedPath = path;
+                break;
+            }
+            if (document->openResourceError() != 0) {
+                noteProblem(folder, document->openProblem());
                 break;
             }
         }

@@ -3,8 +3,8 @@
 #include "cli/json.h"
 #include "platform/display_text.h"
 
-#include "cli/frame_report.h"
 #include "document/dpx_movie_file.h"
+#include "document/frame_number.h"
 #include "platform/directory_contents.h"
 #include "platform/framework/path_ops.h"
 #include "platform/framework/string_compare.h"
@@ -12,31 +12,17 @@
 #include "platform/log.h"
 
 #include <algorithm>
-#include <sys/stat.h>
 
 namespace {
 
-bool isDirectory(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-std::string leftOutReason(const std::string& path) {
-    if (isDirectory(path))
-        return "directory";
-    FrameReport report = reportFrameFile(path);
-    std::string problem = report.problem.value_or("");
-    if (report.kind == "unknown") {
-        const std::string unreadable = "cannot read the file: ";
-        if (problem.rfind(unreadable, 0) == 0)
-            return "unreadable: " + problem.substr(unreadable.size());
-        return "unknown kind: " + problem;
-    }
-    if (report.fileOK && report.layoutRefusal)
-        return "refused for its layout: " + *report.layoutRefusal;
-    if (report.fileOK)
-        return "not found by the scan"; // it changed after the document looked at it
-    return "refused by the reader: " + problem;
+// Why an entry the scan passed over was left out, worded as the scan words it.
+std::string leftOutReason(const std::string& path, bool allowLargeFrames) {
+    int32_t code = 0;
+    std::string problem;
+    std::shared_ptr<FrameFile> reader = DPXMovieFile::openFileAtPath(path, code, allowLargeFrames, &problem);
+    if (reader)
+        reader->closeFile();
+    return reader ? "not found by the scan" : problem; // one that opens changed after the scan
 }
 
 void findNumberingGaps(const std::vector<std::string>& names, SequenceReport& report) {
@@ -54,18 +40,9 @@ void findNumberingGaps(const std::vector<std::string>& names, SequenceReport& re
 bool trailingFrameNumber(const std::string& name, uint64_t& number, std::string& stem) {
     std::string bare = fw::stringByDeletingPathExtension(name);
     stem = fw::deletingTrailingDecimalDigits(bare);
-    if (stem.size() == bare.size())
-        return false;
-    number = 0;
-    for (size_t at = stem.size(); at < bare.size();) {
-        fw::Utf8Char c = fw::decodeUtf8At(bare, at);
-        at += c.byteLength;
-        uint64_t digit = uint64_t(fw::decimalDigitValue(c.codePoint));
-        if (number > (UINT64_MAX - digit) / 10)
-            return false;
-        number = number * 10 + digit;
-    }
-    return true;
+    const std::optional<uint64_t> value = frameNumberOfDigits(std::string_view(bare).substr(stem.size()));
+    number = value.value_or(0);
+    return value.has_value();
 }
 
 SequenceReport reportSequence(const DPXMovieFile& document) {
@@ -77,12 +54,21 @@ SequenceReport reportSequence(const DPXMovieFile& document) {
     std::vector<std::string> entries =
         directoryContentsAtPath(document.directoryPath()).value_or(std::vector<std::string>{});
     std::sort(entries.begin(), entries.end(), fw::numericLess);
+    const std::vector<LeftOutEntry>& scanned = document.leftOutEntries();
     for (const std::string& entry : entries) {
         if (!fw::hasLiteralPrefix(entry, document.fileBaseName()) ||
             std::binary_search(frames.begin(), frames.end(), entry, fw::numericLess))
             continue;
+        // The scan keeps its entries in the same order.
+        auto known = std::lower_bound(scanned.begin(), scanned.end(), entry,
+                                      [](const LeftOutEntry& e, const std::string& name) {
+                                          return fw::numericLess(e.name, name);
+                                      });
         report.leftOut.push_back(
-            {entry, leftOutReason(fw::stringByAppendingPathComponent(document.directoryPath(), entry))});
+            {entry, known != scanned.end() && known->name == entry
+                        ? known->reason
+                        : leftOutReason(fw::stringByAppendingPathComponent(document.directoryPath(), entry),
+                                        document.allowLargeFrames())});
     }
     return report;
 }

@@ -13,8 +13,8 @@
 class DPXMovieFile;
 class JsonWriter;
 
-// LeftOutEntry (document/sequence_warnings.h): here its reason is "directory", "unknown kind: ...",
-// "refused by the reader: ...", "refused for its layout: ..." or "unreadable: ...".
+// LeftOutEntry (document/sequence_warnings.h): its reason is the one the document's scan gives
+// ("no such file", "shorter than 4 bytes", "16-bit RGB: only 10-bit RGB ...", ...), worded in one place.
 
 struct DifferingFrame {
     std::string name;

@@ -202,6 +202,12 @@ bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool s
         const std::string destination = movieExtension ? withMovieExtension(chosen) : chosen;
         std::error_code ec;
         const std::filesystem::file_type type = std::filesystem::symlink_status(destination, ec).type();
+        if (type == std::filesystem::file_type::none) { // nothing could be learnt of the name
+            job.existing = destination + ": " +
+                           (ec == std::errc::filename_too_long ? "the name is too long for its folder"
+                                                               : ec.message());
+            return fw::SavePanel::CancelButton;
+        }
         if (type == std::filesystem::file_type::directory) {
             job.existing = destination + " is a folder; a movie can't take its name";
             return fw::SavePanel::CancelButton;

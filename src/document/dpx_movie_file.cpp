@@ -41,7 +41,9 @@ bool DPXMovieFile::openSequence() {
 
     int32_t code = 0;
     m_openProblem.clear();
-    std::shared_ptr<FrameFile> reader = openFileAtPath(path, code, m_bAllowLargeFrames, &m_openProblem);
+    m_openResourceError = 0;
+    std::shared_ptr<FrameFile> reader =
+        openFileAtPath(path, code, m_bAllowLargeFrames, &m_openProblem, &m_openResourceError);
     m_currentFileCode = code;
     if (!reader || code == kFileCodeUnknown) {
         m_currentFileCode = kFileCodeUnknown;
@@ -59,12 +61,15 @@ bool DPXMovieFile::openSequence() {
         m_frameBuffArray[0] = m_frameBuffer.get();
     }
 
+    m_openingReader = reader.get();
     int32_t count = countFramesInPath(path);
+    m_openingReader = nullptr;
     // The opened file must be among the frames found; it isn't when the directory can't be
     // listed or the file went away meanwhile. Without it there is no valid current frame.
     if (count < 1 || m_fileList[size_t(m_lastSlider)] != fw::lastPathComponent(path)) {
         clearSequenceState();
-        m_openProblem = "the file is not among the frames found in its folder";
+        if (m_openProblem.empty())
+            m_openProblem = "the file is not among the frames found in its folder";
         return false;
     }
     m_openedFrame = m_lastSlider;

@@ -79,10 +79,13 @@ public:
     /// file ...: <reason>" (a refusing reader logs its own complaint). `allowLargeFrames` takes
     /// frames up to 16384 in either dimension. When `problem` is given it receives why the file was
     /// refused ("little-endian DPX: its pixels would have to be converted", "16-bit RGB: only 10-bit
-    /// RGB in 32-bit words can be copied", "width 4096 > 2048", ...). Any thread.
+    /// RGB in 32-bit words can be copied", "width 4096 > 2048", ...). When the file could not be
+    /// opened or read for a reason that is not the file's (isResourceFailure()), that errno goes to
+    /// `resourceError` when given. Any thread.
     static std::shared_ptr<FrameFile> openFileAtPath(const std::string& path, int32_t& fileCode,
                                                      bool allowLargeFrames = false,
-                                                     std::string* problem = nullptr);
+                                                     std::string* problem = nullptr,
+                                                     int* resourceError = nullptr);
 
     /// Derives the base name and the directory from `path`, lists the directory, collects the
     /// frame files of the sequence into fileList() in numeric order and sets lastSlider() to the
@@ -90,6 +93,9 @@ public:
     /// candidate is opened, identified and closed again: no file stays open. What each frame's
     /// header said (scannedFrames()) and the candidates left out, with why (leftOutEntries()), are
     /// kept for the warnings.
+    /// Fails (0, with the reason in openProblem()) when the folder can't be read or a candidate
+    /// can't be opened for want of the system's resources (descriptors, memory) or for an I/O
+    /// error: such a frame is not refused, it was never looked at.
     int32_t countFramesInPath(const std::string& path);
 
     /// Makes `reader` the current frame: keeps it (letting go of the previous one), draws its
@@ -143,6 +149,9 @@ public:
     /// Why the last opening failed, for the user ("16-bit RGB: only 10-bit RGB in 32-bit words can
     /// be copied", "no frames found", ...); "" after a successful one.
     const std::string& openProblem() const { return m_openProblem; }
+    /// When the last opening failed for want of the system's resources or for an I/O error
+    /// (isResourceFailure()): that errno; 0 otherwise. Such a failure says nothing of the sequence.
+    int openResourceError() const { return m_openResourceError; }
     /// What the scan read of each frame, one per fileList() entry.
     const std::vector<ScannedFrame>& scannedFrames() const { return m_scannedFrames; }
     /// The entries with the base name that the scan left out, and why.
@@ -159,6 +168,11 @@ public:
     int readThreads() const { return m_readThreads; }
     void setReadThreads(int threads) { m_readThreads = std::max(threads, 1); }
     static constexpr int kDefaultReadThreads = 16;
+    /// Before the opening (a listing of the whole folder): the folder's entry names as already
+    /// read, sorted by their bytes, taken by the scan instead of reading the folder again.
+    void setFolderEntries(std::shared_ptr<const std::vector<std::string>> sortedNames) {
+        m_folderEntries = std::move(sortedNames);
+    }
     /// Whether the document shows its frames: drawn into the preview buffer, and on the output
     /// device while its window is main. A document nobody looks at (the command line's translate)
     /// has no preview buffer and reads no frame for them. Set before the opening.
@@ -516,10 +530,13 @@ protected:
     uint32_t m_startTimecode = kNoStartTimecode;
     int32_t m_openedFrame = 0;
     std::string m_openProblem;
+    int m_openResourceError = 0;
     std::vector<ScannedFrame> m_scannedFrames;
     std::vector<LeftOutEntry> m_leftOut;
     bool m_bAllowLargeFrames = false;
     int m_readThreads = kDefaultReadThreads;
+    std::shared_ptr<const std::vector<std::string>> m_folderEntries; // sorted; null: read the folder
+    const FrameFile* m_openingReader = nullptr; // the opened frame's reader, while the opening scans
     bool m_bShowsFrames = true;
 
     // Movie settings, with the values a new document starts with.

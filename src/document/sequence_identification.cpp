@@ -7,7 +7,9 @@
 #include "platform/log.h"
 #include "platform/read_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -42,26 +44,35 @@ std::string unknownIDText(uint32_t id) {
 } // namespace
 
 std::shared_ptr<FrameFile> DPXMovieFile::openFileAtPath(const std::string& path, int32_t& fileCode,
-                                                        bool allowLargeFrames, std::string* problem) {
+                                                        bool allowLargeFrames, std::string* problem,
+                                                        int* resourceError) {
     fileCode = kFileCodeUnknown;
     auto refuse = [problem](const std::string& why) {
         if (problem)
             *problem = why;
         return nullptr;
     };
-    // Opened first; only when that fails is the file system asked whether anything is there at
-    // all, to tell a missing file from one that can't be read (or is a directory).
-    std::unique_ptr<ReadableFile> file = ReadableFile::fileHandleForReadingAtPath(path);
+    // Opened first; why that failed is said the way every listing says it. Out of descriptors or
+    // memory, or the storage failing, nothing was learnt about the file: the caller is told apart.
+    int openError = 0;
+    std::unique_ptr<ReadableFile> file = ReadableFile::fileHandleForReadingAtPath(path, &openError);
     if (!file) {
-        if (!sizeOfFileAtPath(path)) {
+        if (openError == ENOENT || openError == ENOTDIR)
             NSLog("Can't find file at path: %s\n", path.c_str());
-            return refuse("no such file");
-        }
-        NSLog("Error: couldn't open file %s\n", path.c_str());
-        return refuse("the file can't be opened");
+        else
+            NSLog("Error: couldn't open file %s\n", path.c_str());
+        if (resourceError && isResourceFailure(openError))
+            *resourceError = openError;
+        return refuse(unopenedFileText(openError));
     }
     uint8_t first[4];
     size_t got = file->readDataAtOffset(0, first, sizeof first);
+    if (got < sizeof first && isResourceFailure(file->readError())) {
+        NSLog("Error: couldn't read file %s (%s)\n", path.c_str(), std::strerror(file->readError()));
+        if (resourceError)
+            *resourceError = file->readError();
+        return refuse(std::string("the file can't be read (") + std::strerror(file->readError()) + ")");
+    }
     uint32_t id = frameFileIDOfBytes(first, got);
 
     // The reader takes over the open file instead of opening the path again: a scan then costs
@@ -76,6 +87,7 @@ std::shared_ptr<FrameFile> DPXMovieFile::openFileAtPath(const std::string& path,
     case kFileCodeCineon:
         reader = MyCineonFile::initWithPath(path, std::move(file), maxDimension);
         break;
+    case kFileCodeMovie: // a movie is told by its atoms, never by an ID
     case kFileCodeUnknown:
         logUnknownID(path, id);
         // Files in the other byte order are frames all the same: say why they can't be copied.

@@ -9,6 +9,7 @@
 #include "platform/framework/unicode_text.h"
 #include "platform/log.h"
 #include "platform/ordered_prefetch.h"
+#include "platform/read_file.h"
 
 #include <algorithm>
 #include <cstring>
@@ -38,6 +39,7 @@ struct CandidateFacts {
     bool isFrame = false;
     ScannedFrame frame;
     bool couldBeAFrame = false; // when refused: whether it counts as left out
+    int resourceError = 0;      // never looked at: the scan fails
     std::string problem;
     std::vector<std::string> messages; // logged while it was examined
 };
@@ -55,39 +57,60 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
     m_fileList.clear();
     m_scannedFrames.clear();
     m_leftOut.clear();
-    int error = 0;
-    std::optional<std::vector<std::string>> entries = directoryContentsAtPath(m_directoryPath, &error);
-    if (!entries) {
-        NSLog("Error: couldn't read directory %s (%s)\n", m_directoryPath.c_str(), std::strerror(error));
-        entries.emplace();
-    }
     const std::string openedExtension = fw::pathExtension(fw::lastPathComponent(path));
+    // Only a name with the base name as its prefix is opened; the extension is never looked at.
     std::vector<std::string> candidates;
-    for (std::string& entry : *entries) {
-        // Only a name with the base name as its prefix is opened; the extension is never looked at.
-        if (fw::hasLiteralPrefix(entry, m_fileBaseName))
-            candidates.push_back(std::move(entry));
+    if (m_folderEntries) {
+        // Sorted by bytes, the names with the prefix are side by side: a folder of thousands of
+        // one-frame sequences is read once, not once per sequence.
+        auto first = std::lower_bound(m_folderEntries->begin(), m_folderEntries->end(), m_fileBaseName);
+        for (auto at = first; at != m_folderEntries->end() && fw::hasLiteralPrefix(*at, m_fileBaseName); ++at)
+            candidates.push_back(*at);
+    } else {
+        int error = 0;
+        std::optional<std::vector<std::string>> entries = directoryContentsAtPath(m_directoryPath, &error);
+        if (!entries) {
+            NSLog("Error: couldn't read directory %s (%s)\n", m_directoryPath.c_str(), std::strerror(error));
+            m_openProblem = std::string("its folder can't be read (") + std::strerror(error) + ")";
+            m_openResourceError = isResourceFailure(error) ? error : 0;
+            return 0;
+        }
+        for (std::string& entry : *entries)
+            if (fw::hasLiteralPrefix(entry, m_fileBaseName))
+                candidates.push_back(std::move(entry));
     }
     // The candidates are examined ahead on several threads; their results, log lines included,
     // are taken in the directory's order, so the outcome is that of one examination after another.
     const std::string directory = m_directoryPath;
     const bool allowLargeFrames = m_bAllowLargeFrames;
-    auto examine = [&candidates, &directory, &openedExtension, allowLargeFrames](int64_t index) {
+    const std::string openedName = fw::lastPathComponent(path);
+    const FrameFile* openedReader = m_openingReader;
+    auto examine = [&candidates, &directory, &openedExtension, &openedName, openedReader,
+                    allowLargeFrames](int64_t index) {
         DeferredLog log;
         CandidateFacts facts;
+        auto takeFrame = [&facts](const FrameFile& reader) {
+            facts.isFrame = true;
+            const NSSize size = reader.frameSize();
+            facts.frame.width = int32_t(size.width);
+            facts.frame.height = int32_t(size.height);
+            facts.frame.dataOffset = reader.dataOffset();
+            if (auto dpx = dynamic_cast<const MyDPXFile*>(&reader))
+                facts.frame.timecode = dpx->timecode();
+        };
+        // The frame being opened was identified a moment ago: it is not opened a second time.
+        if (openedReader && candidates[size_t(index)] == openedName) {
+            takeFrame(*openedReader);
+            return facts;
+        }
         const std::string entryPath =
             fw::stringByAppendingPathComponent(directory, candidates[size_t(index)]);
         int32_t code = 0;
-        std::shared_ptr<FrameFile> reader = openFileAtPath(entryPath, code, allowLargeFrames, &facts.problem);
+        std::shared_ptr<FrameFile> reader =
+            openFileAtPath(entryPath, code, allowLargeFrames, &facts.problem, &facts.resourceError);
         if (reader && code != 0) {
-            facts.isFrame = true;
-            const NSSize size = reader->frameSize();
-            facts.frame.width = int32_t(size.width);
-            facts.frame.height = int32_t(size.height);
-            facts.frame.dataOffset = reader->dataOffset();
-            if (auto dpx = std::dynamic_pointer_cast<MyDPXFile>(reader))
-                facts.frame.timecode = dpx->timecode();
-        } else {
+            takeFrame(*reader);
+        } else if (facts.resourceError == 0) {
             facts.couldBeAFrame = couldBeAFrame(entryPath, candidates[size_t(index)], openedExtension);
         }
         if (reader)
@@ -104,6 +127,13 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
     for (size_t index = 0; index < candidates.size(); ++index) {
         CandidateFacts facts = ahead.take(int64_t(index));
         logMessages(facts.messages);
+        if (facts.resourceError != 0) {
+            // A frame that couldn't be looked at is neither in the sequence nor left out of it.
+            m_openProblem = candidates[index] + ": " + facts.problem;
+            m_openResourceError = facts.resourceError;
+            m_leftOut.clear();
+            return 0;
+        }
         if (facts.isFrame)
             found.emplace_back(std::move(candidates[index]), facts.frame);
         else if (facts.couldBeAFrame)
@@ -123,7 +153,6 @@ int32_t DPXMovieFile::countFramesInPath(const std::string& path) {
         m_scannedFrames.push_back(frame);
     }
 
-    std::string openedName = fw::lastPathComponent(path);
     auto opened = std::find(m_fileList.begin(), m_fileList.end(), openedName);
     m_lastSlider = opened == m_fileList.end() ? 0 : int32_t(opened - m_fileList.begin());
     return int32_t(m_fileList.size());

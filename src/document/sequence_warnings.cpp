@@ -1,5 +1,7 @@
 #include "document/sequence_warnings.h"
 
+#include "document/frame_number.h"
+
 #include "export/timecode_values.h"
 #include "framefiles/dpx_timecode.h"
 #include "platform/framework/path_ops.h"
@@ -27,8 +29,8 @@ std::string sizeText(int32_t width, int32_t height) {
 }
 
 // The frame number of a name of the opened name's pattern (base name, decimal digits, the opened
-// extension); nullopt for a name of another pattern. `hasNumber` is false when the pattern carries
-// no digits at all (or digits beyond what a number holds).
+// extension); not samePattern for a name of another pattern, no number when the pattern carries no
+// digits at all.
 struct NameNumber {
     bool samePattern = false;
     std::optional<uint64_t> number;
@@ -44,15 +46,9 @@ NameNumber numberOfName(const std::string& name, const std::string& baseName, co
     const std::string digits = stem.substr(baseName.size());
     if (!fw::deletingTrailingDecimalDigits(digits).empty())
         return result;
-    result.samePattern = true;
-    uint64_t value = 0;
-    for (char c : digits) {
-        if (c < '0' || c > '9' || value > 100000000000000000ull)
-            return result; // a digit of another script, or more digits than a number holds
-        value = value * 10 + uint64_t(c - '0');
-    }
-    if (!digits.empty())
-        result.number = value;
+    result.number = frameNumberOfDigits(digits);
+    // Digits beyond what a number holds make a name of another pattern.
+    result.samePattern = digits.empty() || result.number.has_value();
     return result;
 }
 

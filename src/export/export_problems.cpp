@@ -14,6 +14,8 @@ std::string exportStatusText(OSErr status) {
         return "a file of that name exists";
     case ioErr:
         return "input/output error";
+    case bdNamErr:
+        return "the name is too long for its folder";
     case memFullErr:
         return "out of memory";
     case eofErr:

@@ -31,10 +31,12 @@ public:
 
     OrderedPrefetch(int64_t first, int64_t end, int threads, int64_t window, Fetch fetch,
                     const char* threadName)
-        : m_first(first), m_end(end), m_window(std::max<int64_t>(window, 1)), m_fetch(std::move(fetch)),
+        : m_first(first), m_end(end), m_window(std::clamp<int64_t>(window, 1, std::max<int64_t>(end - first, 1))),
+          m_fetch(std::move(fetch)),
           m_threadName(threadName), m_wakeRoom(std::clamp<int64_t>(m_window / 2, 1, kLargestBatch)),
           m_next(first), m_held(first), m_slots(size_t(m_window)) {
-        if (threads < 1)
+        // One item has nothing to overlap with: it is fetched when taken.
+        if (threads < 1 || end - first < 2)
             return;
         // A thread costs about as much to start as a few items take to fetch from a local disk: a
         // short run gets fewer.

@@ -14,13 +14,42 @@ std::optional<uint64_t> sizeOfFileAtPath(const std::string& path) {
     return uint64_t(info.st_size);
 }
 
-std::unique_ptr<ReadableFile> ReadableFile::fileHandleForReadingAtPath(const std::string& path) {
+bool isResourceFailure(int error) {
+    return error == EMFILE || error == ENFILE || error == ENOMEM || error == EIO;
+}
+
+std::string unopenedFileText(int error) {
+    switch (error) {
+    case ENOENT:
+    case ENOTDIR:
+        return "no such file";
+    case EACCES:
+    case EPERM:
+        return "permission denied";
+    case ELOOP:
+        return "symbolic link loop";
+    case EISDIR:
+        return "a folder";
+    case EINVAL:
+        return "not a regular file";
+    default:
+        return std::string("the file can't be opened (") + std::strerror(error) + ")";
+    }
+}
+
+std::unique_ptr<ReadableFile> ReadableFile::fileHandleForReadingAtPath(const std::string& path, int* error) {
     // Non-blocking open so that a FIFO can't hang us before we see that it is no regular file.
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    if (fd < 0) {
+        if (error)
+            *error = errno;
         return nullptr;
+    }
     struct stat info {};
-    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const bool statted = ::fstat(fd, &info) == 0;
+    if (!statted || !S_ISREG(info.st_mode)) {
+        if (error) // not a regular file: nothing to read, whatever it is
+            *error = statted ? (S_ISDIR(info.st_mode) ? EISDIR : EINVAL) : errno;
         ::close(fd);
         return nullptr;
     }
@@ -66,6 +95,8 @@ size_t ReadableFile::readFromFile(uint64_t offset, void* buffer, size_t length) 
         ssize_t got = ::pread(m_fd, bytes + done, length - done, off_t(position));
         if (got < 0 && errno == EINTR)
             continue;
+        if (got < 0)
+            m_readError = errno;
         if (got <= 0)
             break;
         done += size_t(got);

@@ -22,6 +22,7 @@ constexpr OSErr ioErr = -36;         // I/O error
 constexpr OSErr dskFulErr = -34;     // disk full
 constexpr OSErr wrPermErr = -61;     // write permission denied
 constexpr OSErr dupFNErr = -48;      // file exists
+constexpr OSErr bdNamErr = -37;      // the name doesn't fit the file system (too long)
 
 /// Four-character code from its text: FourCC("R10k") == 0x5231306B.
 constexpr OSType FourCC(const char (&text)[5]) {

@@ -93,3 +93,35 @@ TEST(LsCommand, ListsEverySequenceOfATreeWithGapsKindsAndWhatWasLeftOut) {
 }
 
 } // namespace
+
+TEST(LsCommand, FrameNumbersAreUnsigned64BitInEveryCommand) {
+    TempDir dir;
+    const std::string folder = dir.file("big");
+    std::filesystem::create_directories(folder);
+    for (const char* number : {"9223372036854775807", "9223372036854775808", "18446744073709551615",
+                               "18446744073709551616", "99999999999999999999"})
+        writeFrameFile(folder + "/b_" + number + ".dpx", FrameSpec{});
+
+    CommandResult listed = runCli({"ls", "--json", folder});
+    ASSERT_EQ(listed.exitStatus, 0) << listed.err;
+    // Numbers as the names spell them, never wrapped to negative ones.
+    EXPECT_NE(listed.out.find("\"first_frame\":9223372036854775807"), std::string::npos) << listed.out;
+    EXPECT_NE(listed.out.find("\"last_frame\":18446744073709551615"), std::string::npos) << listed.out;
+    const JsonValue sequence = (*parseJson(listed.out))["sequences"][0];
+    ASSERT_EQ(sequence["other_pattern"].items.size(), 2u) << listed.out;
+    EXPECT_EQ(sequence["other_pattern"][0].text, "b_18446744073709551616.dpx");
+
+    // translate sees the same pattern: --strict refuses, --from takes a number above 2^63.
+    const std::string first = folder + "/b_9223372036854775807.dpx";
+    CommandResult strict = runCli({"translate", "--strict", "--reference", first, "-o", dir.file("s.mov")});
+    EXPECT_EQ(strict.exitStatus, 1);
+    EXPECT_NE(strict.err.find("names of another pattern than b_9223372036854775807.dpx: "
+                              "b_18446744073709551616.dpx, b_99999999999999999999.dpx"),
+              std::string::npos)
+        << strict.err;
+    CommandResult from = runCli({"translate", "--json", "--reference", first, "--from", "9223372036854775808",
+                                 "--to", "18446744073709551615", "-o", dir.file("r.mov")});
+    EXPECT_EQ(from.exitStatus, 0) << from.err;
+    EXPECT_EQ((*parseJson(from.out))["frames_written"].number, 2) << from.out;
+    EXPECT_EQ(runCli({"translate", first, "--from", "18446744073709551616"}).exitStatus, 2);
+}

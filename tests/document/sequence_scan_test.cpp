@@ -13,6 +13,8 @@
 #include <algorithm>
 #include <filesystem>
 #include <random>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -431,5 +433,78 @@ TEST(SequenceScan, ReadingAheadOnManyThreadsFindsWhatOneReaderFinds) {
         const Names one = scanOutcome(path, 1);
         EXPECT_EQ(scanOutcome(path, 16), one) << path;
         EXPECT_EQ(scanOutcome(path, 3), one) << path;
+    }
+}
+
+TEST(SequenceScan, AFolderListingGivenBeforehandIsTakenInsteadOfReadingTheFolderAgain) {
+    TempDir dir;
+    writeFrames(dir, {"s1_0001.dpx", "s1_0002.dpx", "s1_v2_0001.dpx", "s10_0001.dpx", "s2_0001.dpx", "s0_0001.dpx"});
+    // The listing as read before s1_0002.dpx was written: the scan goes by it, not by the folder.
+    Names listing{"s0_0001.dpx", "s10_0001.dpx", "s1_0001.dpx", "s1_v2_0001.dpx", "s2_0001.dpx"};
+    std::sort(listing.begin(), listing.end());
+    std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(testFramework());
+    document->setFolderEntries(std::make_shared<const Names>(listing));
+    ASSERT_TRUE(document->readFromFile(dir.file("s1_0001.dpx"), "DPX"));
+    ASSERT_TRUE(document->openSequence()) << document->openProblem();
+    EXPECT_EQ(document->fileList(), (Names{"s1_0001.dpx", "s1_v2_0001.dpx"}));
+}
+
+namespace {
+
+// Takes every descriptor but `spare` under a lowered limit, and gives them all back.
+class DescriptorHog {
+public:
+    explicit DescriptorHog(int spare) {
+        getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = std::min<rlim_t>(m_saved.rlim_cur, 256);
+        setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;)
+            m_held.push_back(fd);
+        for (int i = 0; i < spare && !m_held.empty(); ++i) {
+            ::close(m_held.back());
+            m_held.pop_back();
+        }
+    }
+    ~DescriptorHog() {
+        for (int fd : m_held)
+            ::close(fd);
+        setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+private:
+    rlimit m_saved{};
+    std::vector<int> m_held;
+};
+
+} // namespace
+
+TEST(SequenceScan, RunningOutOfDescriptorsFailsTheOpeningInsteadOfLeavingFramesOut) {
+    TempDir dir;
+    writeFrames(dir, {"fd_0001.dpx", "fd_0002.dpx", "fd_0003.dpx"});
+    struct Case {
+        bool listedBeforehand;
+        std::string problem;
+    };
+    for (const Case& c : {Case{false, "its folder can't be read (Too many open files)"},
+                          Case{true, "fd_0001.dpx: the file can't be opened (Too many open files)"}}) {
+        std::shared_ptr<DPXMovieFile> document = DPXMovieFile::create(testFramework());
+        document->setReadThreads(1);
+        document->setShowsFrames(false);
+        if (c.listedBeforehand)
+            document->setFolderEntries(
+                std::make_shared<const Names>(Names{"fd_0001.dpx", "fd_0002.dpx", "fd_0003.dpx"}));
+        ASSERT_TRUE(document->readFromFile(dir.file("fd_0002.dpx"), "DPX"));
+        LogCapture log;
+        bool opened = false;
+        {
+            // One descriptor: the opened frame takes it; nothing else can be opened.
+            DescriptorHog hog(1);
+            opened = document->openSequence();
+        }
+        EXPECT_FALSE(opened) << "a sequence of " << document->frameCount() << " frames";
+        EXPECT_EQ(document->openResourceError(), EMFILE);
+        EXPECT_EQ(document->openProblem(), c.problem);
+        EXPECT_TRUE(document->leftOutEntries().empty());
     }
 }

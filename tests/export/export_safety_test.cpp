@@ -1,6 +1,7 @@
 // What an export leaves when it meets another file of its name, another export, a kill, a signal or
 // a full disk: the old file, or a complete movie, and never a temporary file.
 #include "export/export_fixtures.h"
+#include "export/export_problems.h"
 #include "platform/log.h"
 #include "platform/movie/storage_file.h"
 #include "support/test_support.h"
@@ -319,6 +320,15 @@ TEST(ExportSafety, EveryNameThatFitsItsFolderGetsANamedTemporaryFileToo) {
         ASSERT_EQ(file->writeAt(0, "movie", 5), noErr);
         EXPECT_EQ(file->commit(false), noErr) << name.size();
         EXPECT_EQ(testsupport::readFile(movie), (std::vector<uint8_t>{'m', 'o', 'v', 'i', 'e'}));
+    }
+    // A name that doesn't fit says so, with either kind of temporary file, and leaves nothing.
+    for (StorageFile::TempKind kind : {StorageFile::TempKind::Named, StorageFile::TempKind::Unnamed}) {
+        std::unique_ptr<StorageFile> file;
+        OSErr status = StorageFile::create(dir.file(std::string(252, 'c') + ".mov"), false, file, kind);
+        if (status == noErr && file->writeAt(0, "movie", 5) == noErr)
+            status = file->commit(false);
+        EXPECT_EQ(status, bdNamErr);
+        EXPECT_EQ(exportStatusText(status), "the name is too long for its folder");
     }
     EXPECT_TRUE(partFiles(dir.path()).empty());
 }

@@ -246,6 +246,7 @@ TEST(TranslateCommand, MessagesSayWhatTheUserGaveAndWhatIsWrong) {
     std::filesystem::create_directories(dir.path() / "out" / "shot_.mov");
     testsupport::writeFile(dir.file("afile"), {0});
     std::filesystem::create_directory(dir.path() / "empty");
+    const std::string tooLong = dir.file(std::string(252, 'x') + ".mov"); // 256 bytes
     const struct {
         std::vector<std::string> args;
         int exitStatus;
@@ -269,6 +270,8 @@ TEST(TranslateCommand, MessagesSayWhatTheUserGaveAndWhatIsWrong) {
          1,
          "can't create the movie file (" + dir.file("afile") + " is a file, not a folder)"},
         {{"--all", dir.file("empty"), "-o", dir.file("new/")}, 1, "no sequence in " + dir.file("empty")},
+        {{first, "-o", tooLong}, 1, tooLong + ": the name is too long for its folder"},
+        {{first, "-o", tooLong, "--force"}, 1, tooLong + ": the name is too long for its folder"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"translate", "--quiet"};

@@ -229,7 +229,7 @@ TEST(WrongMovie, LayoutsThatCantBeCopiedAreRefusedWithTheirReason) {
     ASSERT_EQ(scan["left_out"].items.size(), 1u);
     EXPECT_EQ(scan["left_out"][0]["name"].text, "shot_0002.dpx");
     EXPECT_EQ(scan["left_out"][0]["reason"].text,
-              std::string("refused for its layout: 12-bit RGB filled A: ") + kCopiable);
+              std::string("12-bit RGB filled A: ") + kCopiable);
 }
 
 // The reference export stops where a sample couldn't be its frame, as the self-contained one does.

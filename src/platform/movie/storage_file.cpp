@@ -32,6 +32,8 @@ OSErr StatusFromErrno(int error) {
         return dirNFErr;
     case EEXIST:
         return dupFNErr;
+    case ENAMETOOLONG:
+        return bdNamErr;
     case ENOMEM:
         return memFullErr;
     default:
