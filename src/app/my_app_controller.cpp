@@ -135,6 +135,11 @@ void MyAppController::defaultQTFileNamePopup(const fw::PopUpButton& sender) {
     userDefaults().setInteger(m_defaultFileNameType, prefkey::kDefaultFileNameType);
 }
 
+void MyAppController::setDefaultQTFileNameType(int32_t type) {
+    m_defaultFileNameType = type;
+    userDefaults().setInteger(m_defaultFileNameType, prefkey::kDefaultFileNameType);
+}
+
 void MyAppController::defaultSourceIDNamePopup(const fw::PopUpButton& sender) {
     m_defaultSourceIDType = sender.tagOfItemAtIndex(sender.indexOfSelectedItem());
     userDefaults().setInteger(m_defaultSourceIDType, prefkey::kDefaultSourceIDType);

@@ -87,6 +87,7 @@ public:
     int32_t defaultSourceIDType() const { return m_defaultSourceIDType; }
     /// The movie file name preference, a NameSourceType.
     int32_t defaultQTFileNameType() const { return m_defaultFileNameType; }
+    void setDefaultQTFileNameType(int32_t type);
     /// Whether proposed movie names get the extension "mov".
     bool defaultQTFileExtension() const { return m_defaultFileExtension; }
     /// Whether documents opened from now on accept frames up to 16384 in either dimension.

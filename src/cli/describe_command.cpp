@@ -20,7 +20,8 @@ namespace {
 const std::string kUsage =
     std::string(
         "usage: reelmaker describe [--json] FILE [--rate R] [--codec C] [--in I | --from N | --from-tc T]\n"
-        "                          [--out O | --to M | --to-tc T] [--source-id S] [--large-frames]\n") +
+        "                          [--out O | --to M | --to-tc T] [--source-id S] [--large-frames]\n"
+        "                          [--name-after base|file|folder|text|none]\n") +
     kDocumentOptionsHelp;
 
 int usageError(const Arguments& args, const std::string& problem) {
@@ -123,8 +124,7 @@ int runDescribeCommand(const Arguments& args) {
 
     // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
     HeadlessSession session;
-    if (options.largeFrames)
-        session.controller().setDefaultAllowLargeFrames(true);
+    applySessionOptions(session.controller(), options);
     OpeningLog log(true);
     std::shared_ptr<DPXMovieFile> document = session.openDocument(*path);
     if (!document || document->currentFileCode() == 0) {

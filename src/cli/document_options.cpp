@@ -1,7 +1,9 @@
 #include "cli/document_options.h"
 
+#include "app/my_app_controller.h"
 #include "cli/frame_numbers.h"
 #include "document/dpx_movie_file.h"
+#include "document/movie_name.h"
 #include "document/settings_tables.h"
 #include "framefiles/dpx_timecode.h"
 #include "framefiles/frame_file_code.h"
@@ -15,7 +17,9 @@ const char kDocumentOptionsHelp[] =
     "        --from N --to M: by the frame numbers in the file names (both included); or\n"
     "        --from-tc T --to-tc T: by the frames' header timecodes (HH:MM:SS:FF)\n"
     "  S: the source ID (the timecode's source name)\n"
-    "  --large-frames: accept frames up to 16384 in either dimension (by default at most 2048)\n";
+    "  --large-frames: accept frames up to 16384 in either dimension (by default at most 2048)\n"
+    "  --name-after base|file|folder|text|none: the movie's name from the sequence's base name\n"
+    "        (default), its in-point file, its folder, the stored text, or nothing (\".mov\")\n";
 
 namespace {
 
@@ -66,6 +70,14 @@ OptionParse parseDocumentOption(const Arguments& args, size_t& i, DocumentOption
     if (arg == "--large-frames") {
         options.largeFrames = true;
         return OptionParse::taken;
+    }
+    if (arg == "--name-after") {
+        const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+        if (options.nameAfter)
+            error = "--name-after given twice";
+        else if (!(options.nameAfter = parseNameSourceWord(value)))
+            error = "--name-after needs base, file, folder, text or none, not '" + value + "'";
+        return error.empty() ? OptionParse::taken : OptionParse::bad;
     }
     const bool byNumber = arg == "--from" || arg == "--to";
     const bool byTimecode = arg == "--from-tc" || arg == "--to-tc";
@@ -145,6 +157,13 @@ std::string documentOptionsProblem(DocumentOptions& options, const DPXMovieFile&
                    std::to_string(document.frameCount() - 1);
     }
     return {};
+}
+
+void applySessionOptions(MyAppController& controller, const DocumentOptions& options) {
+    if (options.largeFrames)
+        controller.setDefaultAllowLargeFrames(true);
+    if (options.nameAfter)
+        controller.setDefaultQTFileNameType(*options.nameAfter);
 }
 
 void applyDocumentOptions(DPXMovieFile& document, const DocumentOptions& options) {

@@ -5,20 +5,24 @@
 #include "cli/sequence_listing.h"
 #include "cli/sequence_report.h"
 #include "cli/usage_error.h"
+#include "document/movie_name.h"
 #include "platform/display_text.h"
 #include "platform/framework/path_ops.h"
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-const char kUsage[] = "usage: reelmaker ls [--json] [-R] DIR...\n"
+const char kUsage[] = "usage: reelmaker ls [--json] [-R] [--name-after base|file|folder|text|none] DIR...\n"
                       "  one line per sequence: base name, first-last frame numbers, count, frame size,\n"
-                      "  kind, start timecode, breaks in the numbering and the entries left out\n"
-                      "  -R: the folders below too\n";
+                      "  kind, start timecode, breaks in the numbering, the entries left out and, after\n"
+                      "  ->, the movie name translate proposes\n"
+                      "  -R: the folders below too\n"
+                      "  --name-after: the movie names as translate --name-after makes them\n";
 
 std::string frameRange(const SequenceListing& s) {
     return std::to_string(s.firstNumber) + "-" + std::to_string(s.lastNumber);
@@ -50,7 +54,7 @@ void writeText(const std::vector<FolderListing>& folders) {
                 std::printf("  %zu left out", s.report.leftOut.size());
             if (!s.otherPattern.empty())
                 std::printf("  %zu of another pattern", s.otherPattern.size());
-            std::printf("\n");
+            std::printf("  -> %s\n", printable(s.movieName).c_str());
             for (const auto& [after, before] : s.report.numberingGaps)
                 std::printf("    gap: after %s, before %s\n", printable(after).c_str(),
                             printable(before).c_str());
@@ -80,6 +84,7 @@ void writeJson(const std::vector<FolderListing>& folders) {
             json.field("width", s.width);
             json.field("height", s.height);
             json.field("timecode", s.timecode);
+            json.field("movie_name", jsonText(s.movieName));
             writeNumberingGaps(json, s.report);
             writeLeftOut(json, s.report);
             json.key("other_pattern").beginArray();
@@ -104,8 +109,10 @@ int runLsCommand(const Arguments& args) {
     bool json = false;
     bool recursive = false;
     bool optionsEnded = false;
+    std::optional<int32_t> nameSourceType;
     std::vector<std::string> roots;
-    for (const std::string& arg : args) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
         if (!optionsEnded && arg == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && (arg == "-h" || arg == "--help")) {
@@ -115,6 +122,13 @@ int runLsCommand(const Arguments& args) {
             json = true;
         } else if (!optionsEnded && arg == "-R") {
             recursive = true;
+        } else if (!optionsEnded && arg == "--name-after") {
+            const std::string value = i + 1 < args.size() ? args[++i] : std::string();
+            if (nameSourceType)
+                return reportUsageError("ls", "--name-after given twice", kUsage, jsonRequested(args));
+            if (!(nameSourceType = parseNameSourceWord(value)))
+                return reportUsageError("ls", "--name-after needs base, file, folder, text or none, not '" + value + "'",
+                                        kUsage, jsonRequested(args));
         } else if (!optionsEnded && arg.size() > 1 && arg[0] == '-') {
             return reportUsageError("ls", "unknown option '" + arg + "'", kUsage, jsonRequested(args));
         } else {
@@ -132,7 +146,7 @@ int runLsCommand(const Arguments& args) {
             const std::string directory = pending.back();
             pending.pop_back();
             std::vector<std::string> subfolders;
-            folders.push_back(listFolder(directory, subfolders));
+            folders.push_back(listFolder(directory, subfolders, nameSourceType.value_or(kNameSourceBaseName)));
             if (recursive)
                 pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
         }

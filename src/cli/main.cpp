@@ -19,16 +19,19 @@ struct Command {
 const Command kCommands[] = {
     {"info", runInfoCommand, "info [--json] FILE...\n      what the frame readers make of each file"},
     {"ls", runLsCommand,
-     "ls [--json] [-R] DIR...\n      the sequences of folders (and the folders below with -R)"},
+     "ls [--json] [-R] [--name-after base|file|folder|text|none] DIR...\n"
+     "      the sequences of folders (and the folders below with -R)"},
     {"scan", runScanCommand, "scan [--json] FILE\n      the sequence that opening FILE finds"},
     {"describe", runDescribeCommand,
      "describe [--json] FILE [--rate R] [--codec C] [--in I | --from N | --from-tc T]\n"
      "           [--out O | --to M | --to-tc T] [--source-id S] [--large-frames]\n"
+     "           [--name-after base|file|folder|text|none]\n"
      "      the document window's description and settings for FILE"},
     {"translate", runTranslateCommand,
      "translate [--json] FILE... [-o MOVIE | -o DIR/] [--reference] [--rate R] [--codec C]\n"
      "            [--in I | --from N | --from-tc T] [--out O | --to M | --to-tc T] [--source-id S]\n"
      "            [--force] [--quiet] [--sync] [--strict] [--large-frames] [--all DIR [-R]] [--jobs N]\n"
+     "            [--name-after base|file|folder|text|none] [--tree]\n"
      "      write the range of each FILE's sequence into a movie"},
     {"verify", runVerifyCommand,
      "verify [--json] [--against FRAME] MOVIE\n"

@@ -1,6 +1,7 @@
 #include "cli/sequence_listing.h"
 
 #include "document/dpx_movie_file.h"
+#include "document/movie_name.h"
 #include "framefiles/dpx_timecode.h"
 #include "framefiles/frame_file_code.h"
 #include "platform/directory_contents.h"
@@ -22,7 +23,7 @@ namespace {
 // A base name's candidates tried before it is given up: each try scans the whole folder.
 constexpr int kOpeningTries = 3;
 
-SequenceListing listingOf(const DPXMovieFile& document, const std::string& directory) {
+SequenceListing listingOf(const DPXMovieFile& document, const std::string& directory, int32_t nameSourceType) {
     SequenceListing listing;
     listing.directory = directory;
     listing.baseName = document.fileBaseName();
@@ -49,6 +50,12 @@ SequenceListing listingOf(const DPXMovieFile& document, const std::string& direc
     if (document.startTimecode() != DPXMovieFile::kNoStartTimecode)
         listing.timecode = timeCodeString(document.startTimecode());
     listing.report = reportScannedSequence(document);
+    MovieNameSource name;
+    name.type = nameSourceType;
+    name.baseName = listing.baseName;
+    name.inPointFile = document.fileList().front();
+    name.directoryPath = directory;
+    listing.movieName = proposedMovieName(name);
     return listing;
 }
 
@@ -80,7 +87,8 @@ void noteProblem(FolderListing& folder, const std::string& problem) {
 
 } // namespace
 
-FolderListing listFolder(const std::string& directory, std::vector<std::string>& subfolders) {
+FolderListing listFolder(const std::string& directory, std::vector<std::string>& subfolders,
+                         int32_t nameSourceType) {
     FolderListing folder;
     folder.directory = directory;
     int error = 0;
@@ -127,7 +135,7 @@ FolderListing listFolder(const std::string& directory, std::vector<std::string>&
             document->setFolderEntries(sortedEntries);
             document->readFromFile(path, "DPX");
             if (document->openSequence() && document->frameCount() > 0) {
-                folder.sequences.push_back(listingOf(*document, directory));
+                folder.sequences.push_back(listingOf(*document, directory, nameSourceType));
                 folder.sequences.back().openedPath = path;
                 break;
             }

@@ -2,6 +2,7 @@
 // `ls` lists and `translate --all` takes.
 #pragma once
 
+#include "app/name_source_type.h"
 #include "cli/sequence_report.h"
 
 #include <cstdint>
@@ -21,6 +22,7 @@ struct SequenceListing {
     int32_t height = 0;
     std::optional<std::string> timecode;
     std::string openedPath;                // the frame whose opening found the sequence
+    std::string movieName;                 // the movie name translate proposes for the whole sequence
     std::vector<std::string> otherPattern; // frames whose prefix matched but whose stem differs
     SequenceReport report;
 };
@@ -33,4 +35,6 @@ struct FolderListing {
 
 /// Lists the folder's sequences: one per base name among its numbered DPX and Cineon frames. The
 /// folder's subfolders are added to `subfolders`, in name order; symbolic links are not followed.
-FolderListing listFolder(const std::string& directory, std::vector<std::string>& subfolders);
+/// Each sequence's movie name is made after `nameSourceType` (the movie name preference).
+FolderListing listFolder(const std::string& directory, std::vector<std::string>& subfolders,
+                         int32_t nameSourceType = kNameSourceBaseName);

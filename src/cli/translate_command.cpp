@@ -16,11 +16,13 @@
 #include "framefiles/frame_file_code.h"
 #include "platform/display_text.h"
 #include "platform/framework/path_ops.h"
+#include "platform/log.h"
 
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -35,9 +37,13 @@ const std::string kUsage =
         "                           [--codec C] [--in I | --from N | --from-tc T]\n"
         "                           [--out O | --to M | --to-tc T] [--source-id S] [--force] [--quiet]\n"
         "                           [--sync] [--strict] [--large-frames] [--all DIR] [-R] [--jobs N]\n"
+        "                           [--name-after base|file|folder|text|none] [--tree]\n"
         "  -o MOVIE: the movie file (default: the proposed name in the sequence's folder); it gets\n"
         "            the extension .mov; a folder (or a path ending in /, made when missing) takes\n"
-        "            each movie under its proposed name; several sequences need a folder\n"
+        "            each movie under its proposed name; several sequences need a folder, and two\n"
+        "            sequences that would take one name are refused before anything is written\n"
+        "  --tree: with --all and -o DIR/, each movie under its sequence's folder path below DIR\n"
+        "          as below the folder walked (DIR/reel1/A001C003/0086400.mov), folders made\n"
         "  FILE: a frame of a sequence, or a movie ('R10k'/'R10g', self-contained or by reference),\n"
         "        whose samples are copied into a self-contained movie, timecode and source name kept\n"
         "  --all DIR: every sequence that `reelmaker ls DIR` lists (-R: and the folders below)\n"
@@ -63,6 +69,7 @@ struct Options {
     bool sync = false;
     bool strict = false;
     bool recursive = false;
+    bool tree = false;
     int jobs = 1;
     std::vector<std::string> paths;
     std::vector<std::string> allFolders;
@@ -112,9 +119,17 @@ void writeJson(const Report& report) {
     std::printf("%s\n", json.str().c_str());
 }
 
+/// A sequence to translate: the frame file that opens it and, with --tree, its folder's path below
+/// the folder walked.
+struct Sequence {
+    std::string path;
+    std::string treeFolder;
+};
+
 /// One sequence's export, from its opening to its report.
 struct Job {
     std::string path;
+    std::string treeFolder;
     std::shared_ptr<DPXMovieFile> document;
     Report report;
     std::optional<ProgressDisplay> progress;
@@ -128,13 +143,15 @@ bool isFolderPath(const std::string& path) {
     return (!path.empty() && path.back() == '/') || std::filesystem::is_directory(path, ec);
 }
 
-/// Where the movie goes: -o's file, or the proposed name in -o's folder or the sequence's.
+/// Where the movie goes: -o's file, or the proposed name in -o's folder (with --tree, the
+/// sequence's folder path below it) or in the sequence's folder.
 std::string movieDestination(const Options& options, const std::string& sequenceDirectory,
-                             const std::string& proposedFile) {
+                             const std::string& treeFolder, const std::string& proposedFile) {
     if (options.output && !isFolderPath(*options.output))
         return *options.output;
-    const std::string folder =
-        options.output ? fw::stringByFixingSlashes(*options.output) : sequenceDirectory;
+    std::string folder = options.output ? fw::stringByFixingSlashes(*options.output) : sequenceDirectory;
+    if (!treeFolder.empty())
+        folder = fw::stringByAppendingPathComponent(folder, treeFolder);
     return fw::stringByAppendingPathComponent(folder, proposedFile);
 }
 
@@ -194,7 +211,17 @@ bool beginJob(Job& job, const Options& options, HeadlessSession& session, bool s
     // existing file unless asked to. The extension rule is the one the document applies.
     const bool movieExtension = session.controller().defaultQTFileExtension();
     session.framework().setSavePanelResponder([&options, &job, movieExtension](fw::HeadlessSavePanel& panel) {
-        const std::string chosen = movieDestination(options, panel.directory(), panel.proposedFile());
+        const std::string chosen =
+            movieDestination(options, panel.directory(), job.treeFolder, panel.proposedFile());
+        if (!job.treeFolder.empty()) {
+            std::error_code made;
+            const std::string folder = fw::stringByDeletingLastPathComponent(chosen);
+            std::filesystem::create_directories(folder, made);
+            if (made) {
+                job.existing = "can't make the folder " + folder + ": " + made.message();
+                return fw::SavePanel::CancelButton;
+            }
+        }
         panel.setFilename(chosen);
         if (fw::View* accessory = panel.accessoryView())
             if (auto* matrix = accessory->find<fw::Matrix>(DPXMovieFile::kSaveOptionMatrixID))
@@ -313,10 +340,11 @@ void writeSummaryJson(const std::vector<std::unique_ptr<Job>>& ended, size_t seq
 }
 
 /// The frame files that open the sequences of --all's folders, as `ls` finds them.
-std::vector<std::string> sequencesOfFolders(const Options& options, std::vector<std::string>& problems) {
-    std::vector<std::string> paths;
+std::vector<Sequence> sequencesOfFolders(const Options& options, std::vector<std::string>& problems) {
+    std::vector<Sequence> sequences;
     for (const std::string& root : options.allFolders) {
-        std::vector<std::string> pending{fw::stringByFixingSlashes(root)};
+        const std::string top = fw::stringByFixingSlashes(root);
+        std::vector<std::string> pending{top};
         while (!pending.empty()) {
             const std::string directory = pending.back();
             pending.pop_back();
@@ -324,13 +352,48 @@ std::vector<std::string> sequencesOfFolders(const Options& options, std::vector<
             FolderListing folder = listFolder(directory, subfolders);
             if (folder.problem)
                 problems.push_back(directory + ": can't be read: " + *folder.problem);
+            const std::string below =
+                options.tree ? std::filesystem::path(directory).lexically_relative(top).lexically_normal().string()
+                             : std::string();
             for (const SequenceListing& sequence : folder.sequences)
-                paths.push_back(sequence.openedPath);
+                sequences.push_back({sequence.openedPath, below == "." ? std::string() : below});
             if (options.recursive)
                 pending.insert(pending.end(), subfolders.rbegin(), subfolders.rend());
         }
     }
-    return paths;
+    return sequences;
+}
+
+/// Every movie's destination, known before the first export starts: the first two sequences that
+/// would write one file, named, or "" when each has its own. A sequence that can't be opened or
+/// whose range can't be set is passed over: its own export says why.
+std::string clashingDestinations(const std::vector<Sequence>& sequences, const Options& options,
+                                 HeadlessSession& session) {
+    const bool movieExtension = session.controller().defaultQTFileExtension();
+    std::map<std::string, std::string> takenBy; // destination -> the sequence's frame file
+    LogCapture quiet(false);                    // each export logs its own opening
+    for (const Sequence& sequence : sequences) {
+        std::shared_ptr<DPXMovieFile> document = session.openDocument(sequence.path);
+        if (!document)
+            continue;
+        DocumentOptions documentOptions = options.document;
+        if (document->currentFileCode() != 0 && documentOptionsProblem(documentOptions, *document).empty()) {
+            applyDocumentOptions(*document, documentOptions);
+            const std::string chosen = movieDestination(options, document->directoryPath(), sequence.treeFolder,
+                                                        document->getDefaultFileNameString());
+            const std::string destination =
+                std::filesystem::path(movieExtension ? withMovieExtension(chosen) : chosen)
+                    .lexically_normal()
+                    .string();
+            auto [at, added] = takenBy.try_emplace(destination, sequence.path);
+            if (!added) {
+                document->close();
+                return at->second + " and " + sequence.path + " would both be written to " + destination;
+            }
+        }
+        document->close();
+    }
+    return {};
 }
 
 } // namespace
@@ -363,6 +426,8 @@ int runTranslateCommand(const Arguments& args) {
             options.strict = true;
         } else if (arg == "-R") {
             options.recursive = true;
+        } else if (arg == "--tree") {
+            options.tree = true;
         } else if (arg == "-o") {
             if (options.output)
                 return usageError(args, "-o given twice");
@@ -399,16 +464,20 @@ int runTranslateCommand(const Arguments& args) {
         return usageError(args, "no file given");
     if (options.recursive && options.allFolders.empty())
         return usageError(args, "-R goes with --all");
+    if (options.tree && (options.allFolders.empty() || !options.output || !isFolderPath(*options.output)))
+        return usageError(args, "--tree goes with --all and -o DIR/");
     if (options.document.in && options.document.out && *options.document.in > *options.document.out)
         return usageError(args, "--in " + std::to_string(*options.document.in) + " is after --out " +
                                     std::to_string(*options.document.out));
 
     std::vector<std::string> listingProblems;
-    std::vector<std::string> paths = options.paths;
-    for (const std::string& path : sequencesOfFolders(options, listingProblems))
-        paths.push_back(path);
+    std::vector<Sequence> sequences;
+    for (const std::string& path : options.paths)
+        sequences.push_back({path, {}});
+    for (Sequence& sequence : sequencesOfFolders(options, listingProblems))
+        sequences.push_back(std::move(sequence));
     // Nothing to translate is a failure with its reason, and makes no output folder.
-    if (paths.empty()) {
+    if (sequences.empty()) {
         for (const std::string& folder : options.allFolders)
             listingProblems.push_back("no sequence in " + folder +
                                       (options.recursive ? " or the folders below" : ""));
@@ -418,10 +487,23 @@ int runTranslateCommand(const Arguments& args) {
             std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
         return 1;
     }
-    const bool several = paths.size() > 1 || !options.allFolders.empty();
+    const bool several = sequences.size() > 1 || !options.allFolders.empty();
     if (several && options.output && !isFolderPath(*options.output))
         return usageError(args,
                           "-o " + *options.output + " is no folder: several movies need one (end it with /)");
+    // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
+    // Nobody sees the frames: no output device, no preview.
+    StartupServices services;
+    services.makeVideoOut = nullptr;
+    HeadlessSession session({}, services);
+    session.setDocumentsShowFrames(false);
+    applySessionOptions(session.controller(), options.document);
+    // Two sequences that would write one file are refused before anything is written: one export
+    // would fail at its end, or with --force replace the other's movie.
+    if (several) {
+        if (const std::string clash = clashingDestinations(sequences, options, session); !clash.empty())
+            return usageError(args, clash + "; give --name-after folder, or --tree to keep the folders apart");
+    }
     if (options.output && options.output->back() == '/') {
         std::error_code ec;
         std::filesystem::create_directories(*options.output, ec);
@@ -432,14 +514,6 @@ int runTranslateCommand(const Arguments& args) {
         }
     }
 
-    // In-memory defaults: the desktop application's stored preferences are neither read nor changed.
-    // Nobody sees the frames: no output device, no preview.
-    StartupServices services;
-    services.makeVideoOut = nullptr;
-    HeadlessSession session({}, services);
-    session.setDocumentsShowFrames(false);
-    if (options.document.largeFrames)
-        session.controller().setDefaultAllowLargeFrames(true);
     fw::HeadlessRunLoop& runLoop = session.framework().mainRunLoop();
     // Before any worker starts, so that they inherit the blocked signal. An interrupt wakes the run
     // loop with a turn of no work.
@@ -457,12 +531,13 @@ int runTranslateCommand(const Arguments& args) {
             printReport(job->report, several);
         ended.push_back(std::move(job));
     };
-    while (next < paths.size() || !running.empty()) {
+    while (next < sequences.size() || !running.empty()) {
         // After an interrupt no further sequence is begun.
         while (seenInterrupts == 0 && interrupts.terminatedBy() == 0 &&
-               running.size() < size_t(options.jobs) && next < paths.size()) {
+               running.size() < size_t(options.jobs) && next < sequences.size()) {
             auto job = std::make_unique<Job>();
-            job->path = paths[next++];
+            job->path = sequences[next].path;
+            job->treeFolder = sequences[next++].treeFolder;
             if (beginJob(*job, options, session, showProgress))
                 running.push_back(std::move(job));
             else
@@ -536,18 +611,18 @@ int runTranslateCommand(const Arguments& args) {
     int complete = 0;
     for (const auto& job : ended)
         complete += job->status == 0 ? 1 : 0;
-    const int failed = int(paths.size()) - complete;
+    const int failed = int(sequences.size()) - complete;
     if (options.json) {
-        writeSummaryJson(ended, paths.size(), complete, failed, listingProblems);
+        writeSummaryJson(ended, sequences.size(), complete, failed, listingProblems);
     } else {
         for (const std::string& problem : listingProblems)
             std::fprintf(stderr, "reelmaker translate: %s\n", printable(problem).c_str());
-        std::printf("%zu sequence%s: %d movie%s complete, %d incomplete or not made\n", paths.size(),
-                    paths.size() == 1 ? "" : "s", complete, complete == 1 ? "" : "s", failed);
+        std::printf("%zu sequence%s: %d movie%s complete, %d incomplete or not made\n", sequences.size(),
+                    sequences.size() == 1 ? "" : "s", complete, complete == 1 ? "" : "s", failed);
     }
     if (terminatedBy != 0 && failed > 0)
         return 128 + terminatedBy;
     if (seenInterrupts > 0 && failed > 0)
         return kExitInterrupted;
-    return failed > 0 || !listingProblems.empty() || paths.empty() ? 1 : 0;
+    return failed > 0 || !listingProblems.empty() || sequences.empty() ? 1 : 0;
 }

@@ -51,28 +51,52 @@ std::string DPXMovieFile::getDefaultSourceIDString() const {
     }
 }
 
-std::string DPXMovieFile::getDefaultFileNameString() const {
-    const MyAppController* app = appController();
-    const int32_t type = app ? app->defaultQTFileNameType() : kNameSourceBaseName;
+std::string proposedMovieName(const MovieNameSource& source) {
+    const std::string inPoint = fw::stringByDeletingPathExtension(source.inPointFile);
     std::string name;
-    switch (type) {
+    switch (source.type) {
     case kNameSourceBaseName:
-        // Without an opened sequence there is no base name at all, and no in-point file either.
-        if (hasSequence())
-            name = m_fileBaseName.empty() ? inPointName(m_fileList, m_inFrame) : m_fileBaseName;
+        name = source.baseName.empty() ? inPoint : source.baseName;
         break;
     case kNameSourceInPointFile:
-        name = inPointName(m_fileList, m_inFrame);
+        name = inPoint;
         break;
     case kNameSourceDirectory:
-        name = directoryName(m_directoryPath);
+        name = directoryName(source.directoryPath);
         break;
     case kNameSourceStoredText:
-        name = app->defaultFileName();
+        name = source.storedText;
         break;
     default:
         break;
     }
-    const bool movieExtension = app ? app->defaultQTFileExtension() : true;
-    return movieExtension ? withMovieExtension(name) : name;
+    return source.movieExtension ? withMovieExtension(name) : name;
+}
+
+std::optional<int32_t> parseNameSourceWord(std::string_view word) {
+    static constexpr std::pair<std::string_view, int32_t> kWords[] = {
+        {"none", kNameSourceNothing},      {"base", kNameSourceBaseName},
+        {"file", kNameSourceInPointFile},  {"folder", kNameSourceDirectory},
+        {"text", kNameSourceStoredText},
+    };
+    for (const auto& [text, type] : kWords)
+        if (word == text)
+            return type;
+    return std::nullopt;
+}
+
+std::string DPXMovieFile::getDefaultFileNameString() const {
+    const MyAppController* app = appController();
+    MovieNameSource source;
+    source.type = app ? app->defaultQTFileNameType() : kNameSourceBaseName;
+    // Without an opened sequence there is no base name at all, and no in-point file either.
+    if (hasSequence()) {
+        source.baseName = m_fileBaseName;
+        if (m_inFrame >= 0 && size_t(m_inFrame.load()) < m_fileList.size())
+            source.inPointFile = m_fileList[size_t(m_inFrame.load())];
+    }
+    source.directoryPath = m_directoryPath;
+    source.storedText = app ? app->defaultFileName() : std::string();
+    source.movieExtension = app ? app->defaultQTFileExtension() : true;
+    return proposedMovieName(source);
 }

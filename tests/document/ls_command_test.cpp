@@ -80,11 +80,11 @@ TEST(LsCommand, ListsEverySequenceOfATreeWithGapsKindsAndWhatWasLeftOut) {
     EXPECT_NE(
         text.out.find(
             top +
-            "/A/shot_[1-5].dpx  6 frames  4x2  dpx  01:00:00:00  1 gap  2 left out  2 of another pattern\n"),
+            "/A/shot_[1-5].dpx  6 frames  4x2  dpx  01:00:00:00  1 gap  2 left out  2 of another pattern  -> shot_.mov\n"),
         std::string::npos)
         << text.out;
     EXPECT_NE(text.out.find(top + "/C: no sequence\n"), std::string::npos) << text.out;
-    EXPECT_NE(text.out.find(top + "/B/deep/scan_[10-12].cin  3 frames  8x2  cineon  no timecode\n"),
+    EXPECT_NE(text.out.find(top + "/B/deep/scan_[10-12].cin  3 frames  8x2  cineon  no timecode  -> scan_.mov\n"),
               std::string::npos)
         << text.out;
 

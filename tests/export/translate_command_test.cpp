@@ -239,6 +239,58 @@ TEST(TranslateCommand, SeveralSequencesAtOnceIntoAFolder) {
               2);
 }
 
+TEST(TranslateCommand, EveryMovieNameIsKnownBeforeTheFirstExportStarts) {
+    // Camera folders that name frames by number alone, and shot folders that repeat one name.
+    TempDir dir;
+    for (const char* shot : {"reel1/A001C003", "reel1/A001C004"}) {
+        std::filesystem::create_directories(dir.path() / shot);
+        writeSequence(dir.file(shot), "", 2, smallFrame()); // 0001.dpx, 0002.dpx
+    }
+    const std::string tree = dir.file("reel1");
+    const struct {
+        std::vector<std::string> options;
+        int exitStatus;
+        std::vector<std::string> movies; // below out/, or the words of the refusal
+    } cases[] = {
+        {{}, 2, {"reel1/A001C003/0001.dpx and ", "/reel1/A001C004/0001.dpx would both be written to ", "--tree"}},
+        {{"--force"}, 2, {"would both be written to "}},
+        {{"--name-after", "none"}, 2, {"would both be written to "}},
+        {{"--name-after", "folder"}, 0, {"A001C003.mov", "A001C004.mov"}},
+        {{"--tree"}, 0, {"A001C003/0001.mov", "A001C004/0001.mov"}},
+        {{"--tree", "--name-after", "folder"}, 0, {"A001C003/A001C003.mov", "A001C004/A001C004.mov"}},
+    };
+    for (const auto& c : cases) {
+        TempDir out;
+        std::vector<std::string> args{"translate", "--quiet", "--reference", "--all", tree, "-R", "-o",
+                                      out.file("movies/")};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const testsupport::CommandResult run = runCli(args);
+        ASSERT_EQ(run.exitStatus, c.exitStatus) << run.err;
+        if (c.exitStatus == 2) {
+            for (const std::string& words : c.movies)
+                EXPECT_NE(run.err.find(words), std::string::npos) << run.err;
+            EXPECT_FALSE(std::filesystem::exists(out.file("movies"))) << "nothing is written";
+            continue;
+        }
+        for (const std::string& movie : c.movies)
+            EXPECT_EQ(runCli({"verify", out.file("movies/" + movie)}).exitStatus, 0) << movie;
+    }
+    // ls names the movies as translate would.
+    const testsupport::JsonValue listed = parsed(runCli({"ls", "--json", "-R", "--name-after", "folder", tree}).out);
+    ASSERT_EQ(listed["sequences"].items.size(), 2u);
+    EXPECT_EQ(listed["sequences"][1]["movie_name"].text, "A001C004.mov");
+    for (const std::vector<std::string>& wrong :
+         {std::vector<std::string>{"--tree", dir.file("reel1/A001C003/0001.dpx"), "-o", dir.file("x/")},
+          {"--name-after", "shot", "--all", tree}, {"--name-after", "base", "--name-after", "file", "--all", tree}})
+        EXPECT_EQ(runCli([&] {
+                      std::vector<std::string> args{"translate"};
+                      args.insert(args.end(), wrong.begin(), wrong.end());
+                      return args;
+                  }())
+                      .exitStatus,
+                  2);
+}
+
 TEST(TranslateCommand, MessagesSayWhatTheUserGaveAndWhatIsWrong) {
     TempDir dir;
     writeSequence(dir.file(""), "shot_", 6, smallFrame()); // 0001-0006, 01:00:00:00 on
