@@ -113,7 +113,12 @@ TEST(ProposedMovieName, ChosenByThePreferenceWithTheMovExtension) {
     EXPECT_EQ(proposedNameFor(shots.file("shot_0001.dpx"), 1), "shot_.mov");
     TempDir digits;
     writeFrames(digits, {"0001.dpx", "0002.dpx"});
-    EXPECT_EQ(proposedNameFor(digits.file("0002.dpx"), 1), "0001.mov");
+    // An empty base name: each value as above, the base name's value falling back on the in point.
+    for (const auto& [type, name] : std::vector<std::pair<int32_t, std::string>>{
+             {0, ".mov"}, {1, "0001.mov"}, {2, "0001.mov"}, {4, "clip.mov"}})
+        EXPECT_EQ(proposedNameFor(digits.file("0002.dpx"), type, true, "clip"), name) << type;
+    EXPECT_EQ(proposedNameFor(digits.file("0002.dpx"), 3),
+              std::filesystem::path(digits.path()).filename().string() + ".mov");
     writeFile(shots.file("shot_notes"), {'n', 'o', 't', 'e'});
     EXPECT_EQ(proposedNameFor(shots.file("shot_notes"), 1), ".mov"); // no sequence, no base name
     EXPECT_EQ(proposedNameFor(shots.file("shot_notes"), 1, false), "");
