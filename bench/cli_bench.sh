@@ -18,14 +18,8 @@ rounds="${ROUNDS:-3}"
 for tool in "$reelmaker" "$floor"; do
   [ -x "$tool" ] || { echo "missing $tool: build first (scripts/build.sh)" >&2; exit 1; }
 done
-if [ $# -ge 1 ]; then
-  work="$1"
-  mkdir -p "$work"
-else
-  work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
-fi
-work="$(cd "$work" && pwd)"
+source "$root/bench/common.sh"
+use_work_dir "$@"
 rm -rf "$work/tree" "$work/twenty" "$work/out"
 mkdir -p "$work/tree" "$work/twenty" "$work/out"
 

@@ -12,23 +12,16 @@ reelmaker="${REELMAKER_BUILD_DIR:-$root/build}/src/reelmaker"
 runs="${RUNS:-5}"
 limit="${LIMIT:-16}"
 [ -x "$reelmaker" ] || { echo "missing $reelmaker: build first (scripts/build.sh)" >&2; exit 1; }
-if [ $# -ge 1 ]; then
-  work="$1"
-  mkdir -p "$work"
-else
-  work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
-fi
+source "$root/bench/common.sh"
+use_work_dir "$@"
 
 # One small frame per folder, linked under every name: the folders cost no space.
-python3 - "$work/tree" <<'PY'
-import os, struct, sys
+python3 - "$work/tree" <<PY
+$SMALL_FRAME_PY
+import os, sys
 tree = sys.argv[1]
 os.makedirs(tree, exist_ok=True)
-frame = bytearray(2048 + 32)
-struct.pack_into('>II', frame, 0, 0x53445058, 2048)
-struct.pack_into('>II', frame, 772, 4, 2)
-struct.pack_into('>I', frame, 1920, 0xFFFFFFFF)
+frame = small_frame()
 for folder in range(1, 101):
     path = os.path.join(tree, 'reel%03d' % folder)
     os.makedirs(path, exist_ok=True)

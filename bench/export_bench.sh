@@ -26,14 +26,8 @@ for tool in "$reelmaker" "$floor" "$timing"; do
 done
 command -v ffmpeg >/dev/null || { echo "ffmpeg is required" >&2; exit 1; }
 
-if [ $# -ge 1 ]; then
-  work="$1"
-  mkdir -p "$work"
-else
-  work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
-fi
-work="$(cd "$work" && pwd)"
+source "$root/bench/common.sh"
+use_work_dir "$@"
 big="$work/big"
 small="$work/small"
 out="$work/out"

@@ -15,28 +15,19 @@ rounds="${ROUNDS:-3}"
 sizes="${SIZES:-2500 5000 10000 20000}"
 [ -x "$reelmaker" ] || { echo "missing $reelmaker: build first (scripts/build.sh)" >&2; exit 1; }
 [ -x /usr/bin/time ] || { echo "needs GNU time: apt-get install -y time" >&2; exit 1; }
-if [ $# -ge 1 ]; then
-  work="$1"
-  mkdir -p "$work"
-else
-  work="$(mktemp -d)"
-  trap 'rm -rf "$work"' EXIT
-fi
+source "$root/bench/common.sh"
+use_work_dir "$@"
 
 # Distinct small files (4 x 2 big-endian DPX frames), as a scanner or a render writes them.
 make_folder() { # DIR PATTERN COUNT
-  python3 - "$@" <<'PY'
-import os, struct, sys
+  python3 -c "$SMALL_FRAME_PY
+import os, sys
 folder, pattern, count = sys.argv[1], sys.argv[2], int(sys.argv[3])
 os.makedirs(folder, exist_ok=True)
-header = bytearray(2048 + 32)
-struct.pack_into('>II', header, 0, 0x53445058, 2048)
-struct.pack_into('>II', header, 772, 4, 2)
-struct.pack_into('>I', header, 1920, 0xFFFFFFFF)
 for i in range(1, count + 1):
     with open(os.path.join(folder, pattern % i), 'wb') as f:
-        f.write(header)
-PY
+        f.write(small_frame())
+" "$@"
 }
 
 # "SECONDS KILOBYTES" of one listing.
