@@ -4,6 +4,8 @@
 #include "document/description_text.h"
 #include "platform/framework/path_ops.h"
 
+#include <algorithm>
+
 void DPXMovieFile::doSlider(const fw::Slider& sender) {
     // The user takes the frame in hand: playing stops where it is, then goes where they say.
     stopPlayback();
@@ -32,24 +34,25 @@ void DPXMovieFile::showFrameAt(int32_t v) {
     updatePositionText();
 }
 
+void DPXMovieFile::setRange(int32_t in, int32_t out) {
+    m_inFrame.store(in);
+    m_outFrame.store(out);
+    // Whatever moved the range, the description and the position line say the new one.
+    setDescriptionText();
+}
+
 void DPXMovieFile::markIn() {
     if (!hasSequence())
         return;
     const int32_t k = m_lastSlider;
-    m_inFrame = k;
-    if (k >= m_outFrame)
-        m_outFrame = k + 1;
-    setDescriptionText();
+    setRange(k, std::max(m_outFrame.load(), k + 1));
 }
 
 void DPXMovieFile::markOut() {
     if (!hasSequence())
         return;
     const int32_t k = m_lastSlider;
-    m_outFrame = k + 1;
-    if (k + 1 <= m_inFrame)
-        m_inFrame = k;
-    setDescriptionText();
+    setRange(std::min(m_inFrame.load(), k), k + 1);
 }
 
 void DPXMovieFile::gotoIn() {

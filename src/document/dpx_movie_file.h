@@ -106,6 +106,9 @@ public:
     /// Rebuilds the description text (see descriptionText() in document/description_text.h) and
     /// shows it in the window's description field.
     void setDescriptionText();
+    /// Sets the range to export (inFrame() up to outFrame()) and rebuilds the description: the one
+    /// place the range changes once the sequence is open (marking, cancelling an export).
+    void setRange(int32_t in, int32_t out);
 
     // The sequence state.
 

@@ -24,7 +24,7 @@ void DPXMovieFile::saveDocumentAs() {
         // Cancel: the worker finishes the frame it is writing and completes a shorter movie. After
         // the last frame there is nothing left to cancel, and the out point never moves past the
         // range that was confirmed (a later export would look for a frame that isn't there).
-        m_outFrame.store(std::min(m_currentFrame.load() + 1, m_outFrame.load()));
+        setRange(m_inFrame.load(), std::min(m_currentFrame.load() + 1, m_outFrame.load()));
         return;
     }
     // An export reads the frames the player would: playing stops first.

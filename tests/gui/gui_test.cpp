@@ -82,6 +82,11 @@ template <class T> T* child(const DPXMovieFile& document, const char* name) {
 }
 
 /// The sheet of that kind open on the document's window, once it shows.
+QString labelText(const DPXMovieFile& document, const char* name) {
+    auto* label = child<QLabel>(document, name);
+    return label ? label->text() : QString();
+}
+
 template <class T> T* sheetOn(const DPXMovieFile& document, const char* name) {
     T* sheet = nullptr;
     (void)QTest::qWaitFor([&] {
@@ -374,6 +379,11 @@ void GuiTest::cancelMidExportGivesACompleteShorterMovie() {
     QVERIFY(outcome.cancelled);
     QVERIFY(outcome.framesWritten < kFrames);
     QVERIFY(!windowWidget(*document)->findChild<QMessageBox*>(fw::QtAlert::kObjectName));
+    // The out point moved to the last frame written, and the description says so at once.
+    QCOMPARE(document->outFrame(), int32_t(outcome.framesWritten));
+    const QString range = QStringLiteral("%1 frames: 0-%2").arg(outcome.framesWritten).arg(outcome.framesWritten - 1);
+    QVERIFY2(labelText(*document, DPXMovieFile::kDescriptTextID).contains(range),
+             qPrintable(labelText(*document, DPXMovieFile::kDescriptTextID)));
     const auto verify = testsupport::runCli({"verify", dir.file("cut.mov")});
     QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
 }
@@ -564,11 +574,6 @@ std::string writeMovieOfShots(DesktopApplication& app, const TempDir& dir, int c
         return {};
     sequence->close();
     return movie;
-}
-
-QString labelText(const DPXMovieFile& document, const char* name) {
-    auto* label = child<QLabel>(document, name);
-    return label ? label->text() : QString();
 }
 
 } // namespace
