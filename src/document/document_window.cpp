@@ -147,6 +147,11 @@ void DPXMovieFile::windowControllerDidLoadNib() {
                 m_translateButton->setEnabled(false);
             if (m_frameSlider)
                 m_frameSlider->setEnabled(false);
+            // Nothing to mark or go to: buttons that do nothing would say otherwise.
+            if (fw::Window* window = m_tabView ? m_tabView->window() : nullptr)
+                for (const char* id : {kMarkInButtonID, kGotoInButtonID, kGotoOutButtonID, kMarkOutButtonID})
+                    if (auto* button = window->find<fw::Button>(id))
+                        button->setEnabled(false);
             didFailToOpen();
         }
     }

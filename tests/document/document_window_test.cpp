@@ -172,6 +172,9 @@ TEST(DocumentWindow, AFailedOpeningShowsTheErrorWithTranslateAndSliderDisabled) 
               "Error: couldn't open file\nlittle-endian DPX: its pixels would have to be converted");
     EXPECT_FALSE(document->translateButton()->isEnabled());
     EXPECT_FALSE(frameSlider(*document).isEnabled());
+    for (const char* id : {DPXMovieFile::kMarkInButtonID, DPXMovieFile::kGotoInButtonID,
+                           DPXMovieFile::kGotoOutButtonID, DPXMovieFile::kMarkOutButtonID})
+        EXPECT_FALSE(document->window()->find<fw::Button>(id)->isEnabled()) << id;
     EXPECT_FALSE(document->window()->isVisible()); // shown only when the user's open displays it
     EXPECT_EQ(document->sourceID(), "");           // the in-point file of no sequence
     EXPECT_EQ(session.userDefaults().objectForKey("SourceID"), DefaultsValue(std::string()));
