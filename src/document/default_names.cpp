@@ -10,6 +10,9 @@
 std::string withMovieExtension(std::string_view name) {
     if (name.empty())
         return ".mov";
+    // A name that is only the extension gets no second one (".mov.mov", hidden and doubled).
+    if (fw::lastPathComponent(name) == ".mov")
+        return std::string(name);
     const std::string stem = fw::stringByDeletingPathExtension(name);
     // Only a name with nothing left to extend ("/", or a bare extension removed) has no result.
     return fw::stringByAppendingPathExtension(stem, "mov").value_or(stem + ".mov");

@@ -286,6 +286,9 @@ public:
     /// in-point file's name less its last extension, 3 the directory's name, 4 the stored default
     /// file name, any other value empty. With the extension preference on it then gets the
     /// extension "mov" in place of its own (withMovieExtension): shot_ gives shot_.mov, "" .mov.
+    /// The name a path chosen in the save panel really gets: with the extension "mov" when the
+    /// extension preference says so. The panel asks about replacing that name.
+    std::string movieFileNameOf(const std::string& chosen) const;
     std::string getDefaultFileNameString() const;
 
     /// The Translate button's action: the export's save-as (idle) or cancel (while converting).

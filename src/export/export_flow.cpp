@@ -35,12 +35,22 @@ void DPXMovieFile::saveDocumentAs() {
     const std::string name = getDefaultFileNameString();
     std::shared_ptr<fw::SavePanel> panel = framework().savePanel();
     panel->setAccessoryView(m_savePanelAccessory.get());
+    std::weak_ptr<DPXMovieFile> named = sharedDocument();
+    panel->setFinalName([named](const std::string& chosen) {
+        std::shared_ptr<DPXMovieFile> document = named.lock();
+        return document ? document->movieFileNameOf(chosen) : chosen;
+    });
     std::weak_ptr<DPXMovieFile> weak = sharedDocument();
     panel->beginSheetForDirectory(m_directoryPath, name, windowForSheet(),
                                   [weak](fw::SavePanel& sheet, int code) {
                                       if (std::shared_ptr<DPXMovieFile> document = weak.lock())
                                           document->savePanelDidEnd(sheet, code, nullptr);
                                   });
+}
+
+std::string DPXMovieFile::movieFileNameOf(const std::string& chosen) const {
+    const MyAppController* app = appController();
+    return app && !app->defaultQTFileExtension() ? chosen : withMovieExtension(chosen);
 }
 
 void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* contextInfo) {
@@ -50,8 +60,7 @@ void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* c
         return;
     m_bMakeReferenceMovie = m_saveOptionMatrix && m_saveOptionMatrix->selectedCellTag() == kReferenceMovieTag;
     MyAppController* app = appController();
-    const bool movieExtension = app ? app->defaultQTFileExtension() : true;
-    m_saveName = movieExtension ? withMovieExtension(panel.filename()) : panel.filename();
+    m_saveName = movieFileNameOf(panel.filename());
     if (app)
         app->setDefaultFileName(fw::lastPathComponent(m_saveName));
 

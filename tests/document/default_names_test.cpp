@@ -133,6 +133,8 @@ TEST(ProposedMovieName, ChosenByThePreferenceWithTheMovExtension) {
 
 TEST(ProposedMovieName, TheExtensionRuleOnNamesAndPaths) {
     EXPECT_EQ(withMovieExtension(""), ".mov");
+    EXPECT_EQ(withMovieExtension(".mov"), ".mov"); // never a hidden .mov.mov
+    EXPECT_EQ(withMovieExtension("/m/.mov"), "/m/.mov");
     EXPECT_EQ(withMovieExtension("shot_"), "shot_.mov");
     EXPECT_EQ(withMovieExtension("reel.0001"), "reel.mov");
     EXPECT_EQ(withMovieExtension("clip.mov"), "clip.mov");

@@ -30,6 +30,7 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 
 #include <algorithm>
 #include <atomic>
@@ -154,6 +155,7 @@ private slots:
     void spacePlaysOnTheClockAndStopsAtTheOutPoint();
     void aFrameSlowToReadIsDroppedWhilePlaying();
     void translateOfAMovieConsolidatesItsRange();
+    void theSaveSheetNamesAndAsksAboutTheFileAsItWillBe();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -718,3 +720,38 @@ void GuiTest::translateOfAMovieConsolidatesItsRange() {
 }
 
 #include "gui_test.moc"
+
+void GuiTest::theSaveSheetNamesAndAsksAboutTheFileAsItWillBe() {
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    app.controller().setDefaultQTFileNameType(0); // movies named after nothing: ".mov" proposed
+    auto document = app.openFiles({writeShots(dir, 3)}).at(0);
+    testsupport::writeFile(dir.file("clip.mov"), {'o', 'l', 'd'});
+    QTest::mouseClick(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID), Qt::LeftButton);
+    QFileDialog* sheet = sheetOn<QFileDialog>(*document, fw::QtSavePanel::kObjectName);
+    QVERIFY(sheet);
+    // A name that is only the extension is never proposed: the user types one.
+    auto* nameField = sheet->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    QVERIFY(nameField);
+    QCOMPARE(nameField->text(), QString());
+
+    // clip.mp4 becomes clip.mov, which exists: the sheet asks about clip.mov and stays on No.
+    const auto answerReplace = [&](QMessageBox::StandardButton answer) {
+        QTimer::singleShot(0, [answer] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = widget->findChild<QMessageBox*>(fw::QtSavePanel::kReplaceQuestionName))
+                    box->button(answer)->click();
+        });
+    };
+    sheet->selectFile(QString::fromStdString(dir.file("clip.mp4")));
+    answerReplace(QMessageBox::No);
+    static_cast<QDialog*>(sheet)->accept();
+    QVERIFY(sheet->isVisible());
+    QVERIFY(!document->exportInProgress());
+    answerReplace(QMessageBox::Yes);
+    static_cast<QDialog*>(sheet)->accept();
+    QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress() && document->exportOutcome().complete(), kExportTimeoutMs);
+    QCOMPARE(document->exportOutcome().moviePath, dir.file("clip.mov"));
+    QVERIFY(!std::filesystem::exists(dir.file("clip.mp4")));
+    QVERIFY(!std::filesystem::exists(dir.file(".mov.mov")));
+}

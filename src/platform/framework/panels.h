@@ -38,6 +38,15 @@ public:
     /// The user chose a file that exists and answered the panel's own "Replace?" with yes. Only then
     /// may the export replace a file of that name, even one that appears while it runs.
     virtual bool replaceConfirmed() const { return false; }
+
+    /// The name a chosen path really gets (the caller's extension rule); set before the sheet
+    /// begins. The panel asks "Replace?" about that name, and filename() gives it.
+    using FinalName = std::function<std::string(const std::string& chosen)>;
+    void setFinalName(FinalName finalName) { m_finalName = std::move(finalName); }
+    std::string finalNameOf(const std::string& chosen) const { return m_finalName ? m_finalName(chosen) : chosen; }
+
+private:
+    FinalName m_finalName;
 };
 
 class Alert : public std::enable_shared_from_this<Alert> {

@@ -12,6 +12,8 @@
 #include <QMessageBox>
 #include <QPushButton>
 
+#include <functional>
+
 namespace fw {
 
 namespace {
@@ -22,6 +24,28 @@ QWidget* sheetParent(Window* window) {
     auto* qtWindow = dynamic_cast<QtWindow*>(window);
     return qtWindow ? qtWindow->widget() : nullptr;
 }
+
+// A save dialog that asks "Replace?" about the name the file will really get (the caller's extension
+// rule applied), before it closes: a user who typed clip.mp4 is asked about clip.mov.
+class FinalNameFileDialog : public QFileDialog {
+public:
+    using Confirm = std::function<bool(const QString& chosen)>;
+    FinalNameFileDialog(QWidget* parent, const QString& folder, Confirm confirm)
+        : QFileDialog(parent, QStringLiteral("Save Movie"), folder), m_confirm(std::move(confirm)) {
+        setOption(QFileDialog::DontConfirmOverwrite);
+    }
+
+    void accept() override {
+        const QStringList chosen = selectedFiles();
+        // A folder typed in is entered, as the dialog does by itself.
+        if (!chosen.isEmpty() && !QFileInfo(chosen.first()).isDir() && !m_confirm(chosen.first()))
+            return;
+        QFileDialog::accept();
+    }
+
+private:
+    Confirm m_confirm;
+};
 
 } // namespace
 
@@ -36,14 +60,18 @@ QtSavePanel::~QtSavePanel() {
 void QtSavePanel::beginSheetForDirectory(const std::string& directory, const std::string& file,
                                          Window* window, DidEnd didEnd) {
     const QString folder = directory.empty() ? QDir::currentPath() : toQString(directory);
-    m_dialog = new QFileDialog(sheetParent(window), QStringLiteral("Save Movie"), folder);
+    m_dialog = new FinalNameFileDialog(sheetParent(window), folder,
+                                       [this](const QString& chosen) { return confirmReplacing(chosen); });
     m_dialog->setObjectName(kObjectName);
     m_dialog->setOption(QFileDialog::DontUseNativeDialog); // the accessory needs Qt's own dialog
     m_dialog->setAcceptMode(QFileDialog::AcceptSave);
     m_dialog->setFileMode(QFileDialog::AnyFile);
     m_dialog->setNameFilters({QStringLiteral("Movies (*.mov)"), QStringLiteral("All files (*)")});
     m_dialog->setWindowModality(sheetParent(window) ? Qt::WindowModal : Qt::ApplicationModal);
-    m_dialog->selectFile(toQString(file));
+    // A name that is only the extension would make a hidden file: the user types one instead.
+    const std::string proposed = finalNameOf("");
+    if (file != proposed)
+        m_dialog->selectFile(toQString(file));
     if (auto* accessory = dynamic_cast<QtView*>(m_accessory)) {
         if (auto* grid = qobject_cast<QGridLayout*>(m_dialog->layout())) {
             m_accessoryWidget = accessory->widget();
@@ -58,13 +86,25 @@ void QtSavePanel::beginSheetForDirectory(const std::string& directory, const std
     m_dialog->open();
 }
 
+bool QtSavePanel::confirmReplacing(const QString& chosen) {
+    const QString final = toQString(finalNameOf(fromQString(chosen)));
+    m_replaceConfirmed = false;
+    if (!QFileInfo::exists(final))
+        return true;
+    QMessageBox question(QMessageBox::Warning, QStringLiteral("Replace?"),
+                         QStringLiteral("%1 already exists. Do you want to replace it?")
+                             .arg(QFileInfo(final).fileName()),
+                         QMessageBox::Yes | QMessageBox::No, m_dialog);
+    question.setObjectName(kReplaceQuestionName);
+    question.setDefaultButton(QMessageBox::No);
+    m_replaceConfirmed = question.exec() == QMessageBox::Yes;
+    return m_replaceConfirmed;
+}
+
 void QtSavePanel::finished(int result, DidEnd didEnd) {
     const bool ok = result == QDialog::Accepted && !m_dialog->selectedFiles().isEmpty();
-    if (ok) {
-        m_filename = fromQString(m_dialog->selectedFiles().first());
-        // The dialog asks "Replace?" itself when the chosen file exists; accepted, that was a yes.
-        m_replaceConfirmed = QFileInfo::exists(m_dialog->selectedFiles().first());
-    }
+    if (ok)
+        m_filename = finalNameOf(fromQString(m_dialog->selectedFiles().first()));
     takeBackAccessory();
     std::shared_ptr<SavePanel> self = shared_from_this();
     m_runLoop.performOnMainThread([self, ok, didEnd, dialog = m_dialog] {

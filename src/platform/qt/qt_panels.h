@@ -19,6 +19,7 @@ class RunLoop;
 class QtSavePanel : public SavePanel {
 public:
     static constexpr const char* kObjectName = "savePanel";
+    static constexpr const char* kReplaceQuestionName = "replaceQuestion";
 
     explicit QtSavePanel(RunLoop& runLoop) : m_runLoop(runLoop) {}
     ~QtSavePanel() override;
@@ -35,6 +36,9 @@ public:
 
 private:
     void finished(int result, DidEnd didEnd);
+    /// Whether the dialog may close on `chosen`: yes when its final name is free, else the user's
+    /// answer to "Replace?" (kept as replaceConfirmed()).
+    bool confirmReplacing(const QString& chosen);
     void takeBackAccessory();
 
     RunLoop& m_runLoop;
