@@ -178,6 +178,10 @@ void GuiTest::opensTheFilesNamedOnTheCommandLine() {
     QCOMPARE(view->qimage().size(), QSize(64, 48));
     // Opened files are offered again under File > Open Recent.
     QCOMPARE(app.recentFiles().paths().value(0), QString::fromStdString(first));
+    // The same frame again, by another path to it, brings its window forward: no second window.
+    const std::string again = dir.file(".") + "/" + std::filesystem::path(first).filename().string();
+    QCOMPARE(app.openFiles({again}).at(0), documents[0]);
+    QCOMPARE(app.controller().documents().size(), size_t(1));
 
     // A file that is no frame still gets its window, which says so.
     testsupport::writeFile(dir.file("notes.dpx"), {'h', 'e', 'l', 'l', 'o'});

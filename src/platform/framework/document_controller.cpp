@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <filesystem>
 
 namespace fw {
 
@@ -18,9 +19,30 @@ DocumentController::~DocumentController() {
         m_framework.m_sharedDocumentController = nullptr;
 }
 
+std::shared_ptr<Document> DocumentController::documentForFileName(const std::string& path) const {
+    std::error_code ec;
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(path, ec);
+    if (ec)
+        return nullptr;
+    for (const auto& document : m_documents) {
+        if (document->fileName().empty())
+            continue;
+        std::error_code same;
+        if (std::filesystem::equivalent(wanted, document->fileName(), same) && !same)
+            return document;
+    }
+    return nullptr;
+}
+
 std::shared_ptr<Document> DocumentController::openDocumentWithContentsOfFile(const std::string& path, bool display) {
     if (!m_factory)
         return nullptr;
+    // A file already open is not opened twice: its window comes forward.
+    if (std::shared_ptr<Document> open = documentForFileName(path)) {
+        if (display)
+            open->showWindows();
+        return open;
+    }
     std::shared_ptr<Document> document = m_factory(m_framework, path);
     if (!document)
         return nullptr;

@@ -39,8 +39,11 @@ public:
     /// Opens the file as a document: made by the factory, readFromFile(path, type) with the type
     /// named by the path's extension (documents may ignore it), file name and type set, added to
     /// the documents, window made (makeWindowControllers) and, when `display`, shown. Null
-    /// without a factory or when readFromFile refuses; the file itself is not looked at here.
+    /// without a factory or when readFromFile refuses; the file itself is not looked at here. A
+    /// file an open document already has gives that document, its window shown when `display`.
     std::shared_ptr<Document> openDocumentWithContentsOfFile(const std::string& path, bool display);
+    /// The open document of that file (the same file by its device and inode), or null.
+    std::shared_ptr<Document> documentForFileName(const std::string& path) const;
     /// An untitled document (no file), made and shown as above; null without a factory.
     std::shared_ptr<Document> openUntitledDocument(bool display);
 
