@@ -41,6 +41,10 @@ QString MonitorWindow::modeTitle() const {
     QString title = QStringLiteral("Output Monitor");
     if (!m_device || !m_device->surface())
         return title + QStringLiteral(" (no output)");
+    // The surface outlives the output: with nothing running, neither its picture nor its mode is
+    // what the device shows.
+    if (!m_device->claimed())
+        return title + QStringLiteral(" - Output off");
     const long mode = m_device->displayMode();
     if (mode >= 1 && size_t(mode) <= m_device->modes().size())
         title += QStringLiteral(" - ") + QString::fromStdString(m_device->modes()[size_t(mode - 1)].name);
@@ -48,7 +52,7 @@ QString MonitorWindow::modeTitle() const {
 }
 
 void MonitorWindow::refresh() {
-    const GWorld* surface = m_device ? m_device->surface() : nullptr;
+    const GWorld* surface = m_device && m_device->claimed() ? m_device->surface() : nullptr;
     const uint8_t* bytes = surface ? surface->baseAddress() : nullptr;
     const uint64_t drawCount = surface ? surface->drawCount() : 0;
     const QString title = modeTitle();

@@ -478,6 +478,14 @@ void GuiTest::outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface() 
                             .arg(expected.red)
                             .arg(expected.green)
                             .arg(expected.blue)));
+
+    // VideoOut > Off: the monitor says so and shows black, not the last picture in the last mode.
+    emit videoOut->aboutToShow();
+    actionTitled(videoOut, QStringLiteral("Off"))->trigger();
+    QVERIFY(!device->claimed());
+    QTRY_COMPARE(monitor.windowTitle(), QStringLiteral("Output Monitor - Output off"));
+    const QImage off = monitor.grab().toImage();
+    QCOMPARE(off.pixelColor(off.width() / 2, off.height() / 2), QColor(Qt::black));
 }
 
 void GuiTest::theHelpWindowShowsTheHelpText() {
