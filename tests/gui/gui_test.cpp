@@ -30,6 +30,8 @@
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <algorithm>
@@ -494,8 +496,19 @@ void GuiTest::theHelpWindowShowsTheHelpText() {
     actionTitled(mainSubmenu(app, "Help"), MainMenu::kHelpTitle)->trigger();
     auto* help = static_cast<fw::QtWindow&>(app.mainInterface().helpWindow()).widget();
     QVERIFY(help->isVisible());
-    const QString text = help->findChild<QTextBrowser*>(MainInterface::kHelpTextID)->toPlainText();
+    auto* browser = help->findChild<QTextBrowser*>(MainInterface::kHelpTextID);
+    const QString text = browser->toPlainText();
     QVERIFY(text.contains(QStringLiteral("Opening a sequence")));
+    // Headings stay bold; the keys of the document window are in it; Help is on the help key.
+    QTextCursor heading = browser->document()->find(QStringLiteral("Opening a sequence"));
+    QVERIFY(!heading.isNull());
+    QCOMPARE(heading.charFormat().fontWeight(), int(QFont::Bold));
+    QTextCursor body = browser->document()->find(QStringLiteral("Open any one frame"));
+    QVERIFY(body.charFormat().fontWeight() != int(QFont::Bold));
+    for (const char* key : {"I mark in", "O mark out", "Home and End", "Space plays"})
+        QVERIFY2(text.contains(QLatin1String(key)), key);
+    QCOMPARE(actionTitled(mainSubmenu(app, "Help"), MainMenu::kHelpTitle)->shortcut(),
+             QKeySequence(QKeySequence::HelpContents));
     QVERIFY(!text.contains(QStringLiteral("\\par")));
     // The close button hides it; Help shows it again.
     help->close();

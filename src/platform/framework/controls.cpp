@@ -67,18 +67,24 @@ bool Matrix::selectCellWithTag(int tag) {
     return false;
 }
 
-bool TextView::readRTFDFromFile(const std::string& path) {
+std::optional<std::string> TextView::readRtfFile(const std::string& path) {
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec))
-        return false;
+        return std::nullopt;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return false;
-    const std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        return std::nullopt;
+    std::string rtf((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (in.bad())
-        return false;
-    setString(plainTextFromRtf(rtf));
-    return true;
+        return std::nullopt;
+    return rtf;
+}
+
+bool TextView::readRTFDFromFile(const std::string& path) {
+    const std::optional<std::string> rtf = readRtfFile(path);
+    if (rtf)
+        setString(plainTextFromRtf(*rtf));
+    return rtf.has_value();
 }
 
 } // namespace fw

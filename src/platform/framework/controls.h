@@ -8,6 +8,7 @@
 #include "platform/framework/control.h"
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace fw {
@@ -184,6 +185,8 @@ public:
     virtual bool readRTFDFromFile(const std::string& path);
 
 protected:
+    /// The file's bytes, nullopt when it can't be read.
+    static std::optional<std::string> readRtfFile(const std::string& path);
     using Control::Control;
 };
 

@@ -2,6 +2,7 @@
 
 #include "platform/framework/unicode_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cctype>
 #include <cstdint>
@@ -36,14 +37,41 @@ bool isIgnorableDestination(std::string_view word) {
     return false;
 }
 
+/// The font numbers whose names say bold ("Helvetica-Bold"), from the document's font table.
+std::vector<long> boldFontsOf(std::string_view rtf) {
+    std::vector<long> bold;
+    const size_t table = rtf.find("{\\fonttbl");
+    if (table == std::string_view::npos)
+        return bold;
+    for (size_t at = rtf.find("{\\f", table + 1); at != std::string_view::npos; at = rtf.find("{\\f", at + 1)) {
+        size_t digits = at + 3;
+        long number = 0;
+        bool any = false;
+        while (digits < rtf.size() && std::isdigit(static_cast<unsigned char>(rtf[digits]))) {
+            number = number * 10 + (rtf[digits++] - '0');
+            any = true;
+        }
+        const size_t end = rtf.find(';', digits);
+        if (!any || end == std::string_view::npos)
+            continue;
+        if (rtf.substr(digits, end - digits).find("Bold") != std::string_view::npos)
+            bold.push_back(number);
+    }
+    return bold;
+}
+
 struct GroupState {
     bool skip = false;
+    bool bold = false;
     int unicodeFallback = 1;  // \ucN: characters that stand in for each \uN
 };
 
 class RtfReader {
 public:
-    explicit RtfReader(std::string_view rtf) : m_rtf(rtf) {}
+    RtfReader(std::string_view rtf, bool html) : m_rtf(rtf), m_html(html) {
+        if (html)
+            m_boldFonts = boldFontsOf(rtf);
+    }
 
     std::string run() {
         while (m_pos < m_rtf.size()) {
@@ -70,6 +98,8 @@ public:
                 continue;
             emit(static_cast<unsigned char>(c), true);
         }
+        if (m_boldOpen)
+            m_text += "</b>";
         return m_text;
     }
 
@@ -94,7 +124,30 @@ private:
         }
         if (state().skip)
             return;
-        appendUtf8(m_text, c);
+        if (!m_html) {
+            appendUtf8(m_text, c);
+            return;
+        }
+        if (state().bold != m_boldOpen && c != U'\n') {
+            m_text += m_boldOpen ? "</b>" : "<b>";
+            m_boldOpen = !m_boldOpen;
+        }
+        switch (c) {
+        case U'<':
+            m_text += "&lt;";
+            break;
+        case U'>':
+            m_text += "&gt;";
+            break;
+        case U'&':
+            m_text += "&amp;";
+            break;
+        case U'\n':
+            m_text += "<br>";
+            break;
+        default:
+            appendUtf8(m_text, c);
+        }
     }
 
     /// One UTF-16 unit of \uN; a surrogate pair arrives as two of them.
@@ -197,6 +250,12 @@ private:
         } else if (word == "u" && hasParameter) {
             emitUnit(char32_t((parameter < 0 ? parameter + 65536 : parameter) & 0xFFFF));
             m_pendingFallback = state().unicodeFallback;
+        } else if (word == "b") {
+            state().bold = !hasParameter || parameter != 0;
+        } else if (word == "plain") {
+            state().bold = false;
+        } else if (word == "f" && hasParameter) {
+            state().bold = std::find(m_boldFonts.begin(), m_boldFonts.end(), parameter) != m_boldFonts.end();
         } else if (word == "emdash") {
             emit(0x2014, false);
         } else if (word == "endash") {
@@ -215,6 +274,9 @@ private:
     }
 
     std::string_view m_rtf;
+    const bool m_html;
+    std::vector<long> m_boldFonts;
+    bool m_boldOpen = false; // html: a <b> is open
     size_t m_pos = 0;
     std::vector<GroupState> m_groups{GroupState{}};
     bool m_groupStart = false;
@@ -225,6 +287,8 @@ private:
 
 } // namespace
 
-std::string plainTextFromRtf(std::string_view rtf) { return RtfReader(rtf).run(); }
+std::string plainTextFromRtf(std::string_view rtf) { return RtfReader(rtf, false).run(); }
+
+std::string htmlFromRtf(std::string_view rtf) { return RtfReader(rtf, true).run(); }
 
 } // namespace fw

@@ -11,4 +11,8 @@ namespace fw {
 
 std::string plainTextFromRtf(std::string_view rtf);
 
+/// The same text as HTML for a rich text view: what is bold (\\b, or a font whose name says
+/// Bold) in <b>, line feeds as <br>, the rest escaped.
+std::string htmlFromRtf(std::string_view rtf);
+
 } // namespace fw

@@ -1,5 +1,6 @@
 #include "platform/qt/qt_controls.h"
 
+#include "platform/framework/rtf_text.h"
 #include "platform/qt/qt_text.h"
 
 #include <QAbstractButton>
@@ -362,6 +363,14 @@ std::string QtTextView::string() const {
 
 void QtTextView::setString(const std::string& text) {
     m_browser->setPlainText(toQString(text));
+}
+
+bool QtTextView::readRTFDFromFile(const std::string& path) {
+    // The headings keep their bold: a rich text view shows the document as rich text.
+    const std::optional<std::string> rtf = readRtfFile(path);
+    if (rtf)
+        m_browser->setHtml(toQString(htmlFromRtf(*rtf)));
+    return rtf.has_value();
 }
 
 } // namespace fw

@@ -176,6 +176,7 @@ public:
     QtTextView(const std::string& identifier, Window* window, QWidget* parent);
     std::string string() const override;
     void setString(const std::string& text) override;
+    bool readRTFDFromFile(const std::string& path) override;
 
 private:
     QTextBrowser* m_browser;

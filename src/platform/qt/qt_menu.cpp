@@ -65,6 +65,11 @@ void QtMenuItem::setKeyEquivalent(const std::string& key) {
         m_action->setShortcut(QKeySequence());
         return;
     }
+    // Help's "?" is the platform's help key here (F1), where Linux users press it.
+    if (key == "?") {
+        m_action->setShortcut(QKeySequence::HelpContents);
+        return;
+    }
     QString text = toQString(key);
     const bool upper = text.size() == 1 && text.at(0).isUpper();
     m_action->setShortcut(
