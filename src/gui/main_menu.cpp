@@ -1,5 +1,6 @@
 #include "gui/main_menu.h"
 
+#include "gui/recent_files.h"
 #include "platform/qt/qt_framework.h"
 
 #include <QFileInfo>
@@ -36,10 +37,12 @@ MainMenu::MainMenu(fw::QtFramework& framework, MenuCommands commands)
     auto recentUpdater = std::make_unique<Updater>([this](fw::Menu& menu) {
         menu.removeAllItems();
         const QStringList paths = m_commands.recentPaths ? m_commands.recentPaths() : QStringList();
-        for (const QString& path : paths) {
+        const QStringList titles = RecentFiles::distinctTitles(paths);
+        for (qsizetype i = 0; i < paths.size(); ++i) {
+            const QString& path = paths[i];
             const std::string full = path.toStdString();
             fw::MenuItem& item = menu.addItemWithTitle(
-                QFileInfo(path).fileName().toStdString(),
+                titles[i].toStdString(),
                 [this, full](fw::MenuItem&) { m_commands.openRecent(full); }, "");
             item.setEnabled(QFileInfo::exists(path));
         }

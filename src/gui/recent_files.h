@@ -17,6 +17,10 @@ public:
     void add(const QString& path);
     void clear();
 
+    /// Menu titles for the paths, in their order: the file's name, followed by as many of its
+    /// folders as tell it from another path of the same name ("shot_0001.dpx — reel1/shotA").
+    static QStringList distinctTitles(const QStringList& paths);
+
 private:
     QSettings m_settings;
 };

@@ -9,6 +9,7 @@
 #include "platform/qt/qt_controls.h"
 #include "support/frame_writer.h"
 #include "support/manual_clock.h"
+#include "gui/recent_files.h"
 #include "support/open_gate.h"
 #include "support/test_support.h"
 
@@ -158,6 +159,7 @@ private slots:
     void aFrameSlowToReadIsDroppedWhilePlaying();
     void translateOfAMovieConsolidatesItsRange();
     void theSaveSheetNamesAndAsksAboutTheFileAsItWillBe();
+    void openRecentTellsFilesOfOneNameApart();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -779,4 +781,28 @@ void GuiTest::theSaveSheetNamesAndAsksAboutTheFileAsItWillBe() {
     QCOMPARE(document->exportOutcome().moviePath, dir.file("clip.mov"));
     QVERIFY(!std::filesystem::exists(dir.file("clip.mp4")));
     QVERIFY(!std::filesystem::exists(dir.file(".mov.mov")));
+}
+
+void GuiTest::openRecentTellsFilesOfOneNameApart() {
+    const QString dash = QStringLiteral(" \u2014 ");
+    const struct {
+        QStringList paths;
+        QStringList titles;
+    } cases[] = {
+        {{"/j/reel1/shotA/s_1.dpx", "/j/reel1/shotB/s_1.dpx", "/j/other.dpx"},
+         {"s_1.dpx" + dash + "shotA", "s_1.dpx" + dash + "shotB", "other.dpx"}},
+        {{"/j/a/x/s_1.dpx", "/j/b/x/s_1.dpx"}, {"s_1.dpx" + dash + "a/x", "s_1.dpx" + dash + "b/x"}},
+        {{"/j/s_1.dpx"}, {"s_1.dpx"}},
+    };
+    for (const auto& c : cases)
+        QCOMPARE(RecentFiles::distinctTitles(c.paths), c.titles);
+
+    TempDir settings;
+    DesktopApplication app(optionsFor(settings));
+    app.recentFiles().add(QStringLiteral("/j/shotA/s_1.dpx"));
+    app.recentFiles().add(QStringLiteral("/j/shotB/s_1.dpx"));
+    QMenu* recent = actionTitled(mainSubmenu(app, "File"), MainMenu::kOpenRecentTitle)->menu();
+    emit recent->aboutToShow();
+    QCOMPARE(recent->actions().value(0)->text(), "s_1.dpx" + dash + "shotB");
+    QCOMPARE(recent->actions().value(1)->text(), "s_1.dpx" + dash + "shotA");
 }
