@@ -160,6 +160,7 @@ private slots:
     void translateOfAMovieConsolidatesItsRange();
     void theSaveSheetNamesAndAsksAboutTheFileAsItWillBe();
     void openRecentTellsFilesOfOneNameApart();
+    void longWarningsWrapInsteadOfWideningTheWindow();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -805,4 +806,17 @@ void GuiTest::openRecentTellsFilesOfOneNameApart() {
     emit recent->aboutToShow();
     QCOMPARE(recent->actions().value(0)->text(), "s_1.dpx" + dash + "shotB");
     QCOMPARE(recent->actions().value(1)->text(), "s_1.dpx" + dash + "shotA");
+}
+
+void GuiTest::longWarningsWrapInsteadOfWideningTheWindow() {
+    TempDir plain, broken, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto quiet = app.openFiles({writeShots(plain, 2)}).at(0);
+    // Every other frame missing: warning lines of some 250 characters.
+    for (int i = 1; i <= 80; i += 2)
+        testsupport::writeFrameFile(broken.file("shot_" + std::to_string(1000 + i) + ".dpx"), flatFrame(i));
+    auto noisy = app.openFiles({broken.file("shot_1001.dpx")}).at(0);
+    QVERIFY2(labelText(*noisy, DPXMovieFile::kDescriptTextID).size() > 400, qPrintable(labelText(*noisy, DPXMovieFile::kDescriptTextID)));
+    QApplication::processEvents();
+    QCOMPARE(windowWidget(*noisy)->width(), windowWidget(*quiet)->width());
 }

@@ -160,6 +160,8 @@ QWidget* QtTextField::makeWidget(QWidget* parent, bool editable) {
         return new QLineEdit(parent);
     auto* label = new QLabel(parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Long lines (a range's warnings) wrap: the window's width comes from the picture, not the text.
+    label->setWordWrap(true);
     return label;
 }
 
