@@ -7,8 +7,12 @@
 #include <QApplication>
 #include <QFileDialog>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
 #include <QThread>
+
+#include <algorithm>
 
 namespace {
 
@@ -97,7 +101,7 @@ MenuCommands DesktopApplication::menuCommands() {
             if (auto document = std::dynamic_pointer_cast<DPXMovieFile>(open))
                 document->setLoopPlayback(loop);
     };
-    c.quit = [] { QCoreApplication::quit(); };
+    c.quit = [this] { quit(); };
     c.preferences = [this] { m_interface->preferencesWindow().makeKeyAndOrderFront(); };
     c.showMonitor = [this] { m_monitor->showOnScreen(); };
     c.screenNames = [] {
@@ -128,9 +132,9 @@ void DesktopApplication::makeStartWindow() {
     content.addButton("startOpenButton", "Open...", fw::ButtonType::MomentaryPush)
         .setAction([this](fw::Control&) { showOpenPanel(); });
     // Closing the window that stands for the application while nothing is open ends it.
-    m_startWindow->setCloseRequestHandler([](fw::Window& window) {
+    m_startWindow->setCloseRequestHandler([this](fw::Window& window) {
         window.orderOut();
-        QCoreApplication::quit();
+        quit();
     });
 }
 
@@ -201,6 +205,30 @@ void DesktopApplication::showOpenPanel() {
 
 std::shared_ptr<DPXMovieFile> DesktopApplication::currentDocument() const {
     return std::dynamic_pointer_cast<DPXMovieFile>(m_controller.currentDocument());
+}
+
+void DesktopApplication::quit() {
+    const bool exporting = std::any_of(m_controller.documents().begin(), m_controller.documents().end(), [](const auto& open) {
+        auto document = std::dynamic_pointer_cast<DPXMovieFile>(open);
+        return document && document->isConverting();
+    });
+    if (exporting) {
+        QMessageBox question(QMessageBox::Question, QStringLiteral("Quit Reelmaker"),
+                             QStringLiteral("An export is running."), QMessageBox::NoButton,
+                             nullptr);
+        question.setObjectName(kQuitQuestionName);
+        question.setInformativeText(QStringLiteral(
+            "Cancel the export and quit? The movie keeps the frames written so far, complete."));
+        QPushButton* cancelExport = question.addButton(QStringLiteral("Cancel the Export"), QMessageBox::AcceptRole);
+        question.addButton(QStringLiteral("Keep Working"), QMessageBox::RejectRole);
+        question.exec();
+        if (question.clickedButton() != cancelExport)
+            return;
+    }
+    finishExports();
+    // Not QCoreApplication::quit(): that asks every window to close first, and the windows that
+    // only hide (Preferences, Help) refuse, so a press would only close one window.
+    QCoreApplication::exit(0);
 }
 
 void DesktopApplication::finishExports() {

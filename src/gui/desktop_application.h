@@ -56,6 +56,11 @@ public:
     /// File ▸ Open…: a window-modal panel (DPX and Cineon frames, or all files); the chosen files
     /// open when the user accepts.
     void showOpenPanel();
+    /// File > Quit: the one place the application ends, from any state (Preferences, Help or the
+    /// monitor open, any number of documents). While an export runs the user is asked first: the
+    /// export is cancelled (its movie ends complete at the frame being written) or nothing happens.
+    void quit();
+    static constexpr const char* kQuitQuestionName = "quitQuestion";
     QFileDialog* openPanel() const { return m_openPanel; }
 
     /// The document whose window is main, or null.

@@ -161,6 +161,7 @@ private slots:
     void theSaveSheetNamesAndAsksAboutTheFileAsItWillBe();
     void openRecentTellsFilesOfOneNameApart();
     void longWarningsWrapInsteadOfWideningTheWindow();
+    void quitEndsTheApplicationInOneStepAndAsksDuringAnExport();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -819,4 +820,49 @@ void GuiTest::longWarningsWrapInsteadOfWideningTheWindow() {
     QVERIFY2(labelText(*noisy, DPXMovieFile::kDescriptTextID).size() > 400, qPrintable(labelText(*noisy, DPXMovieFile::kDescriptTextID)));
     QApplication::processEvents();
     QCOMPARE(windowWidget(*noisy)->width(), windowWidget(*quiet)->width());
+}
+
+void GuiTest::quitEndsTheApplicationInOneStepAndAsksDuringAnExport() {
+    if (!testsupport::OpenGate::preloadedHere())
+        QSKIP("the open gate is not preloaded (run through ctest)");
+    TempDir dir, settings;
+    DesktopApplication app(optionsFor(settings));
+    auto document = app.openFiles({writeShots(dir, 30)}).at(0);
+    QAction* quit = actionTitled(mainSubmenu(app, "File"), MainMenu::kQuitTitle);
+    // Every window that only hides when closed is open, and an export is held at its tenth frame.
+    actionTitled(mainSubmenu(app, "Edit"), MainMenu::kPreferencesTitle)->trigger();
+    actionTitled(mainSubmenu(app, "Help"), MainMenu::kHelpTitle)->trigger();
+    actionTitled(mainSubmenu(app, "View"), MainMenu::kShowMonitorTitle)->trigger();
+    testsupport::OpenGate gate("shot_0010.dpx");
+    QVERIFY(translateTo(*document, dir.file("held.mov"), 0));
+    QVERIFY(gate.waitUntilReached());
+
+    // The question comes first: Keep Working leaves everything running.
+    const auto answer = [](const char* title, std::function<void()> then = {}) {
+        QTimer::singleShot(0, [title, then] {
+            for (QWidget* widget : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(widget);
+                    box && box->objectName() == QLatin1String(DesktopApplication::kQuitQuestionName))
+                    for (QAbstractButton* button : box->buttons())
+                        if (button->text() == QLatin1String(title))
+                            button->click();
+            if (then) // at the next turn: once the answer has been taken
+                QTimer::singleShot(0, then);
+        });
+    };
+    answer("Keep Working");
+    quit->trigger();
+    QVERIFY(document->isConverting());
+
+    // Cancel the Export: one press ends the application, the movie complete and shorter.
+    QTimer::singleShot(0, [&] {
+        answer("Cancel the Export", [&] { gate.release(); }); // the worker goes on once cancelled
+        quit->trigger();
+    });
+    QTimer::singleShot(120000, [] { QCoreApplication::exit(1); }); // a broken quit must not hang the suite
+    QCOMPARE(QApplication::exec(), 0);
+    QVERIFY(document->exportOutcome().cancelled);
+    QVERIFY(document->exportOutcome().framesWritten < 30);
+    const auto verify = testsupport::runCli({"verify", dir.file("held.mov")});
+    QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
 }
