@@ -59,6 +59,14 @@ void DPXMovieFile::loadWindowContents(fw::Window& window) {
     m_progressText->setHidden(true);
     m_progressIndicator = &content.addProgressIndicator(kProgressIndicatorID);
     m_progressIndicator->setHidden(true);
+    // How the last export ended: a line, not an alert, with the way to its movie.
+    fw::View& result = content.addView("exportResult", fw::Layout::Horizontal);
+    m_exportResultText = &result.addTextField(kExportResultTextID, false);
+    m_showMovieButton = &result.addButton(kShowMovieButtonID, "Show in Folder", fw::ButtonType::MomentaryPush);
+    m_showMovieButton->setAction(
+        [this](fw::Control&) { framework().revealInFileManager(m_exportOutcome.moviePath); });
+    m_exportResultText->setHidden(true);
+    m_showMovieButton->setHidden(true);
     m_translateButton =
         &content.addButton(kTranslateButtonID, kTranslateTitle, fw::ButtonType::MomentaryPush);
     m_translateButton->setAction([this](fw::Control&) { saveDocumentAs(); });

@@ -211,6 +211,9 @@ public:
     static constexpr const char* kTranslateButtonID = "translateButton";
     static constexpr const char* kProgressIndicatorID = "progressIndicator";
     static constexpr const char* kProgressTextID = "progressText";
+    /// How the last export ended, in a line of its own, and the button that shows its movie.
+    static constexpr const char* kExportResultTextID = "exportResultText";
+    static constexpr const char* kShowMovieButtonID = "showMovieButton";
     static constexpr const char* kFrameSliderID = "frameSlider";
     static constexpr const char* kFrameRatePopupID = "frameRatePopup";
     static constexpr const char* kCodecPopupID = "codecPopup";
@@ -301,6 +304,9 @@ public:
     fw::Button* translateButton() const { return m_translateButton; }
     fw::ProgressIndicator* progressIndicator() const { return m_progressIndicator; }
     fw::TextField* progressText() const { return m_progressText; }
+    /// What the last export wrote: "shot_.mov: 60 of 60 frames, self-contained", "shot_.mov:
+    /// cancelled: 20 of 60 frames kept", ...; "" before any.
+    std::string exportResultLine() const;
     fw::Slider* frameSlider() const { return m_frameSlider; }
     fw::PopUpButton* frameRatePopup() const { return m_frameRatePopup; }
     fw::PopUpButton* codecPopup() const { return m_codecPopup; }
@@ -629,6 +635,8 @@ protected:
     fw::Button* m_translateButton = nullptr;
     fw::ProgressIndicator* m_progressIndicator = nullptr;
     fw::TextField* m_progressText = nullptr;
+    fw::TextField* m_exportResultText = nullptr;
+    fw::Button* m_showMovieButton = nullptr;
     fw::Slider* m_frameSlider = nullptr;
     fw::PopUpButton* m_frameRatePopup = nullptr;
     fw::PopUpButton* m_codecPopup = nullptr;

@@ -81,6 +81,10 @@ void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* c
     }
     if (m_descriptText)
         m_descriptText->setHidden(true);
+    if (m_exportResultText)
+        m_exportResultText->setHidden(true);
+    if (m_showMovieButton)
+        m_showMovieButton->setHidden(true);
     if (m_progressIndicator) {
         m_progressIndicator->setMinValue(0.0);
         m_progressIndicator->setMaxValue(1.0);
@@ -158,6 +162,12 @@ void DPXMovieFile::showExportEnd() {
     m_saveName.clear();
 
     const ExportOutcome& outcome = m_exportOutcome;
+    if (m_exportResultText) {
+        m_exportResultText->setStringValue(exportResultLine());
+        m_exportResultText->setHidden(false);
+    }
+    if (m_showMovieButton)
+        m_showMovieButton->setHidden(!outcome.movieWritten);
     if (outcome.problem.empty()) {
         showReferenceWarningIfDue();
         return;
@@ -176,6 +186,22 @@ void DPXMovieFile::showExportEnd() {
         if (std::shared_ptr<DPXMovieFile> document = weak.lock())
             document->showReferenceWarningIfDue();
     });
+}
+
+std::string DPXMovieFile::exportResultLine() const {
+    const ExportOutcome& outcome = m_exportOutcome;
+    if (outcome.moviePath.empty())
+        return {};
+    const std::string name = fw::lastPathComponent(outcome.moviePath);
+    const std::string counts = std::to_string(outcome.framesWritten) + " of " +
+                               std::to_string(outcome.framesRequested) + " frames";
+    if (!outcome.movieWritten)
+        return name + ": no movie written" + (outcome.problem.empty() ? "" : " (" + outcome.problem + ")");
+    if (!outcome.problem.empty())
+        return name + ": stopped: " + counts + " written";
+    if (outcome.cancelled)
+        return name + ": cancelled: " + counts + " kept";
+    return name + ": " + counts + ", " + (m_bMakeReferenceMovie ? "reference" : "self-contained");
 }
 
 void DPXMovieFile::showReferenceWarningIfDue() {

@@ -86,6 +86,11 @@ TEST(ExportFlow, TranslateAsksForTheMovieAndWritesTheChosenKind) {
     EXPECT_TRUE(document->progressText()->isHidden());
     EXPECT_TRUE(document->progressIndicator()->isHidden());
     EXPECT_FALSE(document->descriptText()->isHidden());
+    EXPECT_EQ(document->exportResultLine(), "clip.mov: 5 of 5 frames, reference");
+    auto* showMovie = document->window()->find<fw::Button>(DPXMovieFile::kShowMovieButtonID);
+    ASSERT_TRUE(showMovie && !showMovie->isHidden());
+    showMovie->performClick();
+    EXPECT_EQ(session.framework().revealedPath(), dir.file("clip.mov"));
     EXPECT_EQ(document->timer(), nullptr);
     EXPECT_TRUE(session.framework().alertsShown().empty());
 }

@@ -347,6 +347,10 @@ void GuiTest::translateThroughTheSheetWritesAMovie() {
     QTRY_VERIFY_WITH_TIMEOUT(!document->exportInProgress(), kExportTimeoutMs);
     QCOMPARE(child<QPushButton>(*document, DPXMovieFile::kTranslateButtonID)->text(),
              QStringLiteral("Translate..."));
+    // The end is told in a line of the window, with the way to the movie.
+    QCOMPARE(labelText(*document, DPXMovieFile::kExportResultTextID),
+             QStringLiteral("clip.mov: 4 of 4 frames, self-contained"));
+    QVERIFY(child<QPushButton>(*document, DPXMovieFile::kShowMovieButtonID)->isVisible());
     // The accessory went back to its document.
     QVERIFY(!document->saveOptionMatrix()->isHidden() || true);
     QVERIFY(static_cast<fw::QtView*>(document->savePanelAccessory())->widget()->parent() == nullptr);
@@ -391,6 +395,8 @@ void GuiTest::cancelMidExportGivesACompleteShorterMovie() {
     QVERIFY(outcome.cancelled);
     QVERIFY(outcome.framesWritten < kFrames);
     QVERIFY(!windowWidget(*document)->findChild<QMessageBox*>(fw::QtAlert::kObjectName));
+    QCOMPARE(labelText(*document, DPXMovieFile::kExportResultTextID),
+             QStringLiteral("cut.mov: cancelled: %1 of %2 frames kept").arg(outcome.framesWritten).arg(kFrames));
     // The out point moved to the last frame written, and the description says so at once.
     QCOMPARE(document->outFrame(), int32_t(outcome.framesWritten));
     const QString range = QStringLiteral("%1 frames: 0-%2").arg(outcome.framesWritten).arg(outcome.framesWritten - 1);

@@ -51,6 +51,11 @@ public:
                                                        const std::string& otherButton,
                                                        const std::string& informativeText) = 0;
 
+    /// Shows the file in the desktop's file manager (its folder opened). The headless framework
+    /// only keeps the path (revealedPath()).
+    virtual void revealInFileManager(const std::string& path) { m_revealedPath = path; }
+    const std::string& revealedPath() const { return m_revealedPath; }
+
     /// The first document controller made; null before one exists.
     DocumentController* sharedDocumentController() const { return m_sharedDocumentController; }
 
@@ -72,6 +77,7 @@ protected:
                                                       const std::string& otherButton);
 
 private:
+    std::string m_revealedPath;
     friend class DocumentController;
     DocumentController* m_sharedDocumentController = nullptr;
     ApplicationDelegate* m_delegate = nullptr;

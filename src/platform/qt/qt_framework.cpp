@@ -1,5 +1,11 @@
 #include "platform/qt/qt_framework.h"
 
+#include "platform/qt/qt_text.h"
+
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QUrl>
+
 namespace fw {
 
 QtFramework::QtFramework(const std::string& settingsPath, std::string resourcesDirectory)
@@ -36,6 +42,12 @@ std::shared_ptr<Alert> QtFramework::alertWithMessageText(const std::string& mess
                                                          const std::string& informativeText) {
     std::vector<std::string> buttons = alertButtonTitles(defaultButton, alternateButton, otherButton);
     return std::make_shared<QtAlert>(m_runLoop, message, std::move(buttons), informativeText);
+}
+
+void QtFramework::revealInFileManager(const std::string& path) {
+    Framework::revealInFileManager(path);
+    // The folder, opened by the desktop's file manager; selecting the file is not portable.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(toQString(path)).absolutePath()));
 }
 
 } // namespace fw

@@ -23,6 +23,7 @@ public:
     explicit QtFramework(const std::string& settingsPath = defaultSettingsPath(),
                          std::string resourcesDirectory = locateResourcesDirectory());
     ~QtFramework() override;
+    void revealInFileManager(const std::string& path) override;
 
     QtUserDefaults& standardUserDefaults() override { return m_defaults; }
     DirectoryBundle& mainBundle() override { return m_bundle; }
