@@ -399,7 +399,10 @@ void GuiTest::cancelMidExportGivesACompleteShorterMovie() {
              QStringLiteral("cut.mov: cancelled: %1 of %2 frames kept").arg(outcome.framesWritten).arg(kFrames));
     // The out point moved to the last frame written, and the description says so at once.
     QCOMPARE(document->outFrame(), int32_t(outcome.framesWritten));
-    const QString range = QStringLiteral("%1 frames: 0-%2").arg(outcome.framesWritten).arg(outcome.framesWritten - 1);
+    const QString range = QStringLiteral("%1 frame%2: 0-%3")
+                              .arg(outcome.framesWritten)
+                              .arg(outcome.framesWritten == 1 ? "" : "s")
+                              .arg(outcome.framesWritten - 1);
     QVERIFY2(labelText(*document, DPXMovieFile::kDescriptTextID).contains(range),
              qPrintable(labelText(*document, DPXMovieFile::kDescriptTextID)));
     const auto verify = testsupport::runCli({"verify", dir.file("cut.mov")});
