@@ -13,6 +13,9 @@ if [ "$profile" != demo ]; then
   # The desktop application: Qt 6 Widgets and Test, the offscreen and xcb platform plugins
   # (libqt6gui6, qt6-qpa-plugins), and an X server for the screenshots.
   packages+=(qt6-base-dev qt6-base-dev-tools libqt6gui6 qt6-qpa-plugins libgl-dev xvfb xauth)
+  # The window driven as a person drives it (scripts/gui_drive.sh): a window manager, keys and
+  # clicks, window queries and screenshots.
+  packages+=(openbox xdotool imagemagick x11-utils)
   # The storage simulator of bench/storage_bench.sh: libfuse 3 to build it, fusermount3 to unmount it.
   packages+=(libfuse3-dev fuse3)
 fi

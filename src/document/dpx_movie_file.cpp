@@ -5,6 +5,9 @@
 #include "framefiles/frame_file_code.h"
 #include "platform/framework/path_ops.h"
 
+#include <algorithm>
+#include <filesystem>
+
 std::shared_ptr<DPXMovieFile> DPXMovieFile::create(fw::Framework& framework) {
     return std::shared_ptr<DPXMovieFile>(new DPXMovieFile(framework));
 }
@@ -32,6 +35,17 @@ bool DPXMovieFile::readFromFile(const std::string& path, const std::string& type
     (void)type;
     m_fileString = path;
     return true;
+}
+
+bool DPXMovieFile::showsFile(const std::filesystem::path& path) const {
+    if (fw::Document::showsFile(path))
+        return true;
+    if (m_fileList.empty())
+        return false;
+    std::error_code ec;
+    const std::string name = path.filename().string();
+    return std::filesystem::equivalent(path.parent_path(), m_directoryPath.empty() ? "." : m_directoryPath, ec) &&
+           !ec && std::find(m_fileList.begin(), m_fileList.end(), name) != m_fileList.end();
 }
 
 bool DPXMovieFile::openSequence() {

@@ -64,6 +64,8 @@ public:
     /// Keeps the path the user opened; nothing is read until openSequence(). The type is not
     /// looked at. Always true.
     bool readFromFile(const std::string& path, const std::string& type) override;
+    /// A frame of the open sequence, whichever is on show: its window serves for it.
+    bool showsFile(const std::filesystem::path& path) const override;
 
     /// The opening: identifies the file kept by readFromFile, takes its frame size, allocates the
     /// preview buffer, scans the directory for the sequence (the whole of it becomes the range),

@@ -26,6 +26,8 @@ public:
     /// Reads the movie and locates its samples; the first sample becomes the current frame. False,
     /// with openProblem() saying why, for a movie we can't show (another codec, no video, ...).
     bool openSequence() override;
+    /// The movie file itself only: the frames a reference movie points into open as sequences.
+    bool showsFile(const std::filesystem::path& path) const override { return fw::Document::showsFile(path); }
     /// What was read of the movie; null before a successful opening.
     const std::shared_ptr<const MovieSamples>& movie() const { return m_movie; }
 

@@ -100,7 +100,9 @@ TEST(DocumentWindow, StoredTagsThatNoItemCarriesGiveRowZeroAndStoreZero) {
     EXPECT_EQ(session.controller().defaultFrameRate(), 0);
     EXPECT_EQ(session.controller().defaultCodec(), 0);
 
-    std::shared_ptr<DPXMovieFile> next = session.openDocument(dir.file("shot_0002.dpx"));
+    TempDir other; // another sequence: a frame of this one would bring its window forward
+    writeFrames(other, shotNames(1, 2));
+    std::shared_ptr<DPXMovieFile> next = session.openDocument(other.file("shot_0002.dpx"));
     EXPECT_EQ(frameRatePopup(*next).indexOfSelectedItem(), 0);
 }
 

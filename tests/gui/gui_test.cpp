@@ -187,6 +187,11 @@ void GuiTest::opensTheFilesNamedOnTheCommandLine() {
     // The same frame again, by another path to it, brings its window forward: no second window.
     const std::string again = dir.file(".") + "/" + std::filesystem::path(first).filename().string();
     QCOMPARE(app.openFiles({again}).at(0), documents[0]);
+    // So does another frame of its sequence, whichever frame is on show.
+    child<QSlider>(*documents[0], DPXMovieFile::kFrameSliderID)->triggerAction(QAbstractSlider::SliderToMaximum);
+    QTRY_COMPARE(windowWidget(*documents[0])->windowTitle(), QStringLiteral("shot_0003.dpx"));
+    QCOMPARE(app.openFiles({dir.file("shot_0001.dpx")}).at(0), documents[0]);
+    QCOMPARE(app.openFiles({dir.file("shot_0002.dpx")}).at(0), documents[0]);
     QCOMPARE(app.controller().documents().size(), size_t(1));
 
     // A file that is no frame still gets its window, which says so.

@@ -20,6 +20,11 @@ void Document::makeWindowControllers() {
     windowControllerDidLoadNib();
 }
 
+bool Document::showsFile(const std::filesystem::path& path) const {
+    std::error_code ec;
+    return !m_fileName.empty() && std::filesystem::equivalent(path, m_fileName, ec) && !ec;
+}
+
 void Document::showWindows() {
     if (m_window && !m_closed)
         m_window->makeKeyAndOrderFront();

@@ -9,6 +9,7 @@
 
 #include "platform/framework/window.h"
 
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -58,6 +59,9 @@ public:
     const std::string& fileName() const { return m_fileName; }
     /// Sets the file name; the window's title follows it (displayName()).
     virtual void setFileName(const std::string& fileName);
+    /// Whether opening `path` (already made canonical) would show what this document shows: by
+    /// default, when it is the document's own file.
+    virtual bool showsFile(const std::filesystem::path& path) const;
     /// The last component of the file name, or "Untitled" without one.
     std::string displayName() const;
     const std::string& fileType() const { return m_fileType; }

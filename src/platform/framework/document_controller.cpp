@@ -24,13 +24,9 @@ std::shared_ptr<Document> DocumentController::documentForFileName(const std::str
     const std::filesystem::path wanted = std::filesystem::weakly_canonical(path, ec);
     if (ec)
         return nullptr;
-    for (const auto& document : m_documents) {
-        if (document->fileName().empty())
-            continue;
-        std::error_code same;
-        if (std::filesystem::equivalent(wanted, document->fileName(), same) && !same)
+    for (const auto& document : m_documents)
+        if (document->showsFile(wanted))
             return document;
-    }
     return nullptr;
 }
 

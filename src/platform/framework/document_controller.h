@@ -42,7 +42,7 @@ public:
     /// without a factory or when readFromFile refuses; the file itself is not looked at here. A
     /// file an open document already has gives that document, its window shown when `display`.
     std::shared_ptr<Document> openDocumentWithContentsOfFile(const std::string& path, bool display);
-    /// The open document of that file (the same file by its device and inode), or null.
+    /// The open document that shows that file (Document::showsFile), or null.
     std::shared_ptr<Document> documentForFileName(const std::string& path) const;
     /// An untitled document (no file), made and shown as above; null without a factory.
     std::shared_ptr<Document> openUntitledDocument(bool display);
