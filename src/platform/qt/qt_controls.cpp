@@ -160,8 +160,6 @@ QWidget* QtTextField::makeWidget(QWidget* parent, bool editable) {
         return new QLineEdit(parent);
     auto* label = new QLabel(parent);
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Long lines (a range's warnings) wrap: the window's width comes from the picture, not the text.
-    label->setWordWrap(true);
     return label;
 }
 
@@ -187,6 +185,16 @@ void QtTextField::setStringValue(const std::string& text) {
         const QSignalBlocker blocker(m_lineEdit);
         m_lineEdit->setText(toQString(text));
     } else {
+        // Long lines (a range's warnings) wrap: the window's width comes from the picture, not the
+        // text. Short captions stay on one line.
+        constexpr size_t kLongestUnwrapped = 60;
+        size_t longest = 0;
+        for (size_t start = 0; start <= text.size();) {
+            const size_t end = std::min(text.find('\n', start), text.size());
+            longest = std::max(longest, end - start);
+            start = end + 1;
+        }
+        m_label->setWordWrap(longest > kLongestUnwrapped);
         m_label->setText(toQString(text));
     }
 }
