@@ -172,8 +172,8 @@ OSErr FrameFile::readFrameToBuffer(Handle frameBuffer) {
     if (!hasHeader())
         return noErr;
     // Pixel data that isn't all in the file is a failure, not a silent success: the caller would
-    // otherwise go on with a buffer that holds some earlier frame.
-    if (!frameInsideFile(n)) {
+    // otherwise go on with a buffer that holds some earlier frame. A file handed over is read no more.
+    if (!frameInsideFile(n) || !m_fileHandle) {
         NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
         return eofErr;
     }
@@ -187,6 +187,16 @@ OSErr FrameFile::readFrameToBuffer(Handle frameBuffer) {
         NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
         return eofErr;
     }
+    return noErr;
+}
+
+OSErr FrameFile::handOverPixelFile(std::unique_ptr<ReadableFile>& file) {
+    file.reset();
+    if (!hasHeader() || !m_fileHandle || !m_fileHandle->isOpen() || !frameInsideFile(frameByteCount())) {
+        NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
+        return eofErr;
+    }
+    file = std::move(m_fileHandle);
     return noErr;
 }
 
