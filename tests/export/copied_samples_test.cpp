@@ -24,6 +24,8 @@ using testsupport::TempDir;
 namespace fs = std::filesystem;
 
 constexpr int kTag24 = 1;
+/// Where the media data of a self-contained movie begins.
+constexpr uint64_t kDataStart = 65536;
 
 /// The exports started while it lives, in this process and in the commands it runs, try `way` first
 /// (the storage's test-only switch).
@@ -325,7 +327,8 @@ TEST(CopiedSamples, AFrameThatShrinksAfterItsCheckStopsTheExportAsOneFoundShort)
                 EXPECT_TRUE(videoSampleBytes(movie) == firstTwo);
                 MovieFileInfo info;
                 ASSERT_EQ(ReadMovieFile(movie, info), noErr);
-                EXPECT_EQ(info.tracks.at(0).chunkOffsets, (std::vector<uint64_t>{4096, 4096 + frameBytes}));
+                EXPECT_EQ(info.tracks.at(0).chunkOffsets,
+                          (std::vector<uint64_t>{kDataStart, kDataStart + frameBytes}));
             }
         }
     }

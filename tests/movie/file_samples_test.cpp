@@ -1,5 +1,5 @@
 // Samples added from a range of another file: whichever way the storage writes them, the movie holds
-// the files' bytes in order from a 4096-byte boundary, and a file that shrinks before its copy adds
+// the files' bytes in order from a 64 KiB boundary, and a file that shrinks before its copy adds
 // nothing and leaves no hole.
 #include "movie/movie_fixtures.h"
 #include "platform/bigendian.h"
@@ -17,6 +17,9 @@ namespace {
 
 using namespace moviefixtures;
 namespace fs = std::filesystem;
+
+/// Where the media data of a movie of samples from files begins.
+constexpr uint64_t kDataStart = 65536;
 
 /// The storages made while it lives try `way` first (the storage's test-only switch).
 class ForcedCopyWay {
@@ -96,18 +99,18 @@ TEST(FileSamples, EveryWayMakesTheSameMovieOfTheFilesBytesFromABlockBoundary) {
             ASSERT_EQ(ReadMovieFile(plan.path, info), noErr);
             EXPECT_TRUE(info.problems.empty()) << info.problems.front();
             // 'ftyp', 'free' up to the 16 bytes of 'wide' and the media data's header, then the samples
-            // from 4096 on: the timecode sample after the frames.
+            // from 64 KiB on: the timecode sample after the frames.
             ASSERT_EQ(info.tree.atoms.size(), 5u);
             EXPECT_EQ(info.tree.atoms[1].type, FourCC("free"));
             EXPECT_EQ(info.tree.atoms[1].offset, 20u);
             EXPECT_EQ(info.tree.atoms[2].type, FourCC("wide"));
             EXPECT_EQ(info.tree.atoms[3].type, FourCC("mdat"));
-            EXPECT_EQ(info.tree.atoms[3].offset + info.tree.atoms[3].headerSize, 4096u);
+            EXPECT_EQ(info.tree.atoms[3].offset + info.tree.atoms[3].headerSize, kDataStart);
             EXPECT_EQ(info.tree.atoms[3].size, 8 + plan.frames * frameBytes + 4);
             ASSERT_EQ(info.tracks.at(0).chunkOffsets.size(), size_t(plan.frames));
-            EXPECT_EQ(info.tracks[0].chunkOffsets[0], 4096u);
+            EXPECT_EQ(info.tracks[0].chunkOffsets[0], kDataStart);
             EXPECT_TRUE(videoSampleBytes(info) == framesBytes(plan, {0, 1, 2, 3}));
-            EXPECT_EQ(info.tracks.at(1).chunkOffsets.at(0), 4096 + plan.frames * frameBytes);
+            EXPECT_EQ(info.tracks.at(1).chunkOffsets.at(0), kDataStart + plan.frames * frameBytes);
             movies.push_back(testsupport::readFile(plan.path));
         }
         EXPECT_TRUE(movies[0] == movies[1] && movies[1] == movies[2]);
@@ -184,13 +187,47 @@ TEST(FileSamples, AFileThatShrankBeforeItsCopyAddsNoSampleAndLeavesNoHole) {
         EXPECT_TRUE(videoSampleBytes(info) == framesBytes(plan, added));
         // The samples lie one after the other from the first; the movie atom follows the last.
         EXPECT_EQ(info.tracks[0].chunkOffsets,
-                  (std::vector<uint64_t>{4096, 4096 + frameBytes, 4096 + 2 * frameBytes}));
+                  (std::vector<uint64_t>{kDataStart, kDataStart + frameBytes, kDataStart + 2 * frameBytes}));
         const AtomNode* mdat = info.tree.topLevel(FourCC("mdat"));
         ASSERT_NE(mdat, nullptr);
         EXPECT_EQ(mdat->size, 8 + 3 * frameBytes);
         EXPECT_EQ(fs::file_size(plan.path),
                   mdat->offset + mdat->size + info.tree.topLevel(FourCC("moov"))->size);
     }
+}
+
+TEST(FileSamples, PastFourGiBTheMediaDataHeaderTakesThePlaceOfWideBeforeTheBlockBoundary) {
+    REQUIRE_PROGRAM("ffmpeg");
+    testsupport::TempDir dir;
+    MoviePlan plan;
+    plan.path = dir.file("big.mov");
+    plan.width = 64;
+    plan.height = 16;
+    plan.frames = 3;
+    plan.gapAfterFrames = 1;
+    plan.gapBytes = (uint64_t(4) << 30) + 4096; // a hole: nothing written
+    plan.startTimecode = timecode(1, 0, 0, 0);
+    plan.sampleFiles = writeFrameFiles(dir.path().string(), plan, 4096);
+    plan.sampleFileOffsets.assign(size_t(plan.frames), 4096);
+    const WriteResult written = writeMovie(plan);
+    ASSERT_EQ(written.firstError, noErr) << written.failingCall;
+
+    MovieFileInfo info;
+    ASSERT_EQ(ReadMovieFile(plan.path, info), noErr);
+    EXPECT_TRUE(info.problems.empty()) << info.problems.front();
+    // 'ftyp', 'free', then the 16-byte media data header where 'wide' and the 8-byte header were.
+    ASSERT_EQ(info.tree.atoms.size(), 4u);
+    EXPECT_EQ(info.tree.atoms[1].type, FourCC("free"));
+    const AtomNode& mdat = info.tree.atoms[2];
+    EXPECT_EQ(mdat.type, FourCC("mdat"));
+    EXPECT_EQ(mdat.offset, kDataStart - 16);
+    EXPECT_EQ(mdat.headerSize, 16u);
+    const MovieTrackInfo& video = info.tracks.at(0);
+    EXPECT_TRUE(video.chunkOffsets64);
+    EXPECT_EQ(video.chunkOffsets.at(0), kDataStart);
+    const std::string planes = dir.file("expected.raw");
+    writeExpectedPlanes(planes, plan);
+    EXPECT_EQ(decodedMd5(plan.path), expectedMd5(planes, plan));
 }
 
 TEST(FileSamples, MediaDataStartedFromMemoryStaysWhereItBegan) {

@@ -122,6 +122,9 @@ void addVideoSamples(Recorder& rec, Media media, const MoviePlan& plan, DataHand
                                                  plan.frameDuration, desc.get(), 1, 0, &sampleTime),
                           "AddMediaSampleFromFile") != noErr)
                 break;
+            if (plan.gapBytes && i + 1 == plan.gapAfterFrames &&
+                rec.check(AddMovieStorageGap(dh, plan.gapBytes), "AddMovieStorageGap") != noErr)
+                break;
         } else {
             std::vector<uint8_t> pixels = framePixels(plan.width, plan.height, i);
             std::memcpy(*frame.get(), pixels.data(), pixels.size());
