@@ -67,10 +67,6 @@ OSErr storageStatus(const MediaRecord& media) {
     return storage ? storage->status() : dataAlreadyClosed;
 }
 
-} // namespace
-
-namespace {
-
 /// What both kinds of copied sample share once their own arguments are checked: the description,
 /// the bytes that `append` puts into the movie's file, and the sample table entry for them.
 template <class Append>
