@@ -179,9 +179,9 @@ OSErr FrameFile::readFrameToBuffer(Handle frameBuffer) {
     }
     HandleLockScope lock(frameBuffer);
     // The size check above means the whole frame is there, so read straight into the caller's block:
-    // an export copies every frame through it and an extra copy or allocation per frame would cost a
-    // good share of the throughput. A short read now means the file shrank under us; the status says so
-    // and every caller stops on it, so the partly filled block is never used.
+    // the output device takes every frame shown through it, and an extra copy or allocation per frame
+    // would cost a good share of the time. A short read now means the file shrank under us; the status
+    // says so and every caller stops on it, so the partly filled block is never used.
     size_t got = m_fileHandle->readDataAtOffset(uint64_t(m_dataOffset), *frameBuffer, size_t(n));
     if (int64_t(got) != n) {
         NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
