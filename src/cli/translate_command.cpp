@@ -84,6 +84,7 @@ struct Report {
     int32_t requested = 0;
     int32_t written = 0;
     bool reference = false;
+    SampleCopy copy = SampleCopy::none; // how a self-contained movie's samples were written
     bool framesDiffer = false;
     bool complete = false;
     std::vector<std::string> problems;
@@ -92,6 +93,22 @@ struct Report {
 
 int usageError(const Arguments& args, const std::string& problem) {
     return reportUsageError("translate", problem, kUsage, jsonRequested(args));
+}
+
+/// How the samples were written, as --json says it: "shared" tells that the storage shared every
+/// block with the frame files; none when no sample was written.
+std::optional<std::string> copyName(SampleCopy copy) {
+    switch (copy) {
+    case SampleCopy::none:
+        return std::nullopt;
+    case SampleCopy::shared:
+        return "shared";
+    case SampleCopy::kernel:
+        return "kernel";
+    case SampleCopy::user:
+        return "user";
+    }
+    return std::nullopt;
 }
 
 void writeReport(JsonWriter& json, const Report& report) {
@@ -103,6 +120,9 @@ void writeReport(JsonWriter& json, const Report& report) {
     json.field("frames_requested", report.requested);
     json.field("frames_written", report.written);
     json.field("reference", report.reference);
+    // Only a self-contained movie's samples are written.
+    if (!report.reference)
+        json.field("copy", copyName(report.copy));
     json.field("frames_differ", report.framesDiffer);
     json.field("complete", report.complete);
     json.key("problems").beginArray();
@@ -293,6 +313,7 @@ void endJob(Job& job, HeadlessSession& session, bool interrupted) {
     report.requested = outcome.framesRequested;
     report.written = outcome.framesWritten;
     report.framesDiffer = outcome.framesDiffer;
+    report.copy = outcome.copy;
     report.complete = outcome.complete();
     if (outcome.movieWritten)
         report.movie = outcome.moviePath;

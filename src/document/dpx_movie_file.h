@@ -335,9 +335,12 @@ public:
     /// work without the threads.
     OSErr saveMovieWithSettings(const ExportSettings& settings);
 
-    /// Self-contained samples: each frame of the range read through one frame block and copied
-    /// into the movie. Stops at the first frame that is missing, unreadable, or of another size
-    /// than the document's. Returns the status of the stop (0 after the whole range).
+    /// Self-contained samples: each frame's pixel data put into the movie straight from its open
+    /// file (AddMediaSampleFromFile: shared blocks, an in-kernel copy, or a copy through a small
+    /// block; no frame-sized block). Stops at the first frame that is missing, unreadable, of
+    /// another size than the document's, or whose file ends before its pixel data does (also when
+    /// it shrinks between its check and its copy). Returns the status of the stop (0 after the
+    /// whole range). exportOutcome().copy says how the samples were written.
     OSErr addVideoFramesToMedia(Media media);
     /// Reference samples: one data reference per frame file and a sample at its pixel data; sets
     /// m_bReferenceFramesDiffer when a frame's data offset differs from the in point's. Stops, as
@@ -346,6 +349,15 @@ public:
     OSErr addVideoReferencesToMedia(Media media);
     /// One copied sample of `size` bytes from `buffer` lasting one frame. (`frame` is not used.)
     OSErr addFrame(int32_t frame, Media media, Handle buffer, int64_t size, ImageDescriptionHandle imageDesc);
+    /// One copied sample of `size` bytes at `offset` of the open `file`, lasting one frame; eofErr
+    /// when the file ends before them (nothing added). (`frame` is not used.)
+    OSErr addFrameFromFile(int32_t frame, Media media, const ReadableFile& file, uint64_t offset,
+                           int64_t size, ImageDescriptionHandle imageDesc);
+    /// After the self-contained samples: how the storage wrote them (exportOutcome().copy), said
+    /// once in the log ("The movie's samples were shared", "... copied in the kernel" or "...
+    /// copied", with the bytes that took a cheaper way when there were some); nothing when no
+    /// sample was written.
+    void noteSampleCopies(DataHandler storage);
     /// The disabled timecode track starting at the range's start timecode, named with the source
     /// ID, referred to by the video track; nothing without a timecode. Returns AddTrackReference's
     /// status (0 when no track is made).
@@ -567,9 +579,9 @@ protected:
     bool exportContinuesAt(int32_t frame) const;
     /// The path of a frame for the worker: in the export's absolute directory; "" past the list.
     std::string exportPathOfFrame(int32_t index) const;
-    /// What opening one frame of the export found (and, for a copy, reading its pixel data), made
-    /// on whichever thread read ahead and handed to the worker as plain data: the reader itself
-    /// stays on the thread that made it.
+    /// What opening one frame of the export found (and, for a copy, the open file its pixel data
+    /// is copied from), made on whichever thread read ahead and handed to the worker: the reader
+    /// itself stays on the thread that made it; its open file, a plain descriptor, goes along.
     struct FetchedFrame {
         bool named = false;  // the index has a file name
         bool opened = false; // identified and usable
@@ -579,14 +591,18 @@ protected:
         int64_t byteCount = 0;
         int32_t dataOffset = 0;
         uint64_t fileSize = 0;
-        Handle pixels = nullptr; // the buffer its pixel data was read into; null when not read
+        // For a copy: the open file and where the frame's pixel data starts in it, once the checks
+        // of its reading passed (readStatus); null otherwise.
+        std::unique_ptr<ReadableFile> pixelFile;
+        uint64_t pixelOffset = 0;
         OSErr readStatus = noErr;
         std::vector<std::string> messages; // what its opening and reading logged
     };
-    /// Opens `frame` and closes it again; with `pixels`, first reads its pixel data there when the
-    /// frame has the export's size (a frame of another size would not fit). Any thread: reads only
-    /// the sequence and the export's settings, which stay put while the export runs.
-    virtual FetchedFrame fetchExportFrame(int32_t frame, Handle pixels) const;
+    /// Opens `frame` and, unless `forCopy`, closes it again; for a copy, when the frame has the
+    /// export's size (one of another size is not copied), makes the checks of reading its pixel
+    /// data and keeps the file open for the copy. Any thread: reads only the sequence and the
+    /// export's settings, which stay put while the export runs.
+    virtual FetchedFrame fetchExportFrame(int32_t frame, bool forCopy) const;
     /// On the worker: logs what the fetch of `frame` logged; without a usable frame logs the line
     /// of `caller` (the track writer asking), records why the export stops, sets `status` (-2 no
     /// file name, -1 no usable frame file) and gives false.

@@ -181,7 +181,7 @@ std::optional<std::string> MovieDocument::descriptionName() const {
     return movieName + ": " + m_fileList[size_t(m_lastSlider)];
 }
 
-DPXMovieFile::FetchedFrame MovieDocument::fetchExportFrame(int32_t frame, Handle pixels) const {
+DPXMovieFile::FetchedFrame MovieDocument::fetchExportFrame(int32_t frame, bool forCopy) const {
     DeferredLog log;
     FetchedFrame fetched;
     const FrameLocation location = frameLocator()(frame);
@@ -216,15 +216,17 @@ DPXMovieFile::FetchedFrame MovieDocument::fetchExportFrame(int32_t frame, Handle
     fetched.opened = true;
     fetched.byteCount = int64_t(location.size);
     fetched.fileSize = file->sizeWhenOpened();
-    if (pixels && fetched.readStatus == noErr && fetched.width == m_frameWidth && fetched.height == m_frameHeight) {
-        fetched.pixels = pixels;
+    if (forCopy && fetched.readStatus == noErr && fetched.width == m_frameWidth &&
+        fetched.height == m_frameHeight) {
         const uint64_t size = file->sizeWhenOpened();
-        if (GetHandleSize(pixels) < Size(location.size) || location.offset > size ||
-            location.size > size - location.offset ||
-            file->readDataAtOffset(location.offset, *pixels, size_t(location.size)) != location.size) {
+        if (location.size != m_movie->frameBytes() || location.offset > size ||
+            location.size > size - location.offset) {
             fetched.readStatus = eofErr;
             NSLog("%s holds %llu bytes; the sample ends at %llu\n", location.path.c_str(), (unsigned long long)size,
                   (unsigned long long)(location.offset + location.size));
+        } else {
+            fetched.pixelFile = std::move(file);
+            fetched.pixelOffset = location.offset;
         }
     }
     fetched.messages = log.take();

@@ -55,7 +55,7 @@ protected:
     std::string windowTitleOfFrame(int32_t) const override;
     void didOpen() override;
     void didFailToOpen() override;
-    FetchedFrame fetchExportFrame(int32_t frame, Handle pixels) const override;
+    FetchedFrame fetchExportFrame(int32_t frame, bool forCopy) const override;
 
 private:
     std::shared_ptr<const MovieSamples> m_movie;

@@ -32,6 +32,15 @@ struct ExportSettings {
     std::string sourceID;
 };
 
+/// How a self-contained movie's samples went from the frame files into it: the way the least of
+/// them took, since a user wants to know whether the storage shared every block.
+enum class SampleCopy {
+    none,   // no sample was copied (a reference movie, or no frame written)
+    shared, // every byte shared with the frame files: nothing copied, no space used
+    kernel, // copied by the kernel or the file server (some blocks may have been shared)
+    user,   // read into the process and written out, for some of the samples at least
+};
+
 struct ExportOutcome {
     std::string moviePath;
     int32_t framesRequested = 0; // the range confirmed
@@ -41,8 +50,9 @@ struct ExportOutcome {
     bool cancelled = false;    // the out point was moved during the export
     bool aborted = false;      // the export was given up: no movie was left
     bool movieWritten = false; // a complete movie file stands under moviePath
-    OSErr status = noErr;      // the first failure that stopped the export or lost the movie
-    std::string problem;       // what that failure was, for the user; empty when none happened
+    SampleCopy copy = SampleCopy::none;
+    OSErr status = noErr; // the first failure that stopped the export or lost the movie
+    std::string problem;  // what that failure was, for the user; empty when none happened
 
     /// Every requested frame is in the movie, which stands under its name.
     bool complete() const { return movieWritten && problem.empty() && framesWritten == framesRequested; }

@@ -37,7 +37,32 @@ std::string destinationFolderProblem(const std::string& saveName, OSErr err) {
     return exportStatusText(err);
 }
 
+std::string byteCountText(uint64_t bytes) {
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+}
+
 } // namespace
+
+void DPXMovieFile::noteSampleCopies(DataHandler storage) {
+    MovieStorageCopies copies;
+    if (GetMovieStorageCopies(storage, &copies) != noErr)
+        return;
+    const uint64_t total = copies.shared + copies.kernel + copies.user;
+    if (total == 0)
+        return;
+    SampleCopy& copy = m_exportOutcome.copy;
+    copy = copies.user > 0 ? SampleCopy::user : copies.kernel > 0 ? SampleCopy::kernel : SampleCopy::shared;
+    std::string words = copy == SampleCopy::shared   ? "shared"
+                        : copy == SampleCopy::kernel ? "copied in the kernel"
+                                                     : "copied";
+    // Of samples written more than one way, how much went a cheaper way.
+    if (copy != SampleCopy::shared && copies.shared > 0)
+        words += " (" + byteCountText(copies.shared) + " of " + byteCountText(total) + " shared)";
+    if (copy == SampleCopy::user && copies.kernel > 0)
+        words +=
+            " (" + byteCountText(copies.kernel) + " of " + byteCountText(total) + " copied in the kernel)";
+    NSLog("The movie's samples were %s\n", words.c_str());
+}
 
 ExportSettings DPXMovieFile::exportSettingsFor(const std::string& saveName, bool makeReferenceMovie) const {
     ExportSettings s;
@@ -70,7 +95,7 @@ std::string DPXMovieFile::exportPathOfFrame(int32_t index) const {
     return fw::stringByAppendingPathComponent(m_exportSettings.directoryPath, m_fileList[size_t(index)]);
 }
 
-DPXMovieFile::FetchedFrame DPXMovieFile::fetchExportFrame(int32_t frame, Handle pixels) const {
+DPXMovieFile::FetchedFrame DPXMovieFile::fetchExportFrame(int32_t frame, bool forCopy) const {
     DeferredLog log;
     FetchedFrame fetched;
     const ExportSettings& s = m_exportSettings;
@@ -86,9 +111,9 @@ DPXMovieFile::FetchedFrame DPXMovieFile::fetchExportFrame(int32_t frame, Handle 
             fetched.byteCount = reader->frameByteCount();
             fetched.dataOffset = reader->dataOffset();
             fetched.fileSize = reader->fileSize();
-            if (pixels && fetched.width == s.frameWidth && fetched.height == s.frameHeight) {
-                fetched.readStatus = reader->readFrameToBuffer(pixels);
-                fetched.pixels = pixels;
+            if (forCopy && fetched.width == s.frameWidth && fetched.height == s.frameHeight) {
+                fetched.readStatus = reader->handOverPixelFile(fetched.pixelFile);
+                fetched.pixelOffset = uint64_t(fetched.dataOffset);
             }
         }
         if (reader)
@@ -208,10 +233,12 @@ OSErr DPXMovieFile::saveMovie() {
         return err;
     }
 
-    if (s.makeReferenceMovie)
+    if (s.makeReferenceMovie) {
         addVideoReferencesToMedia(media);
-    else
+    } else {
         addVideoFramesToMedia(media);
+        noteSampleCopies(storage);
+    }
     const int32_t written = m_currentFrame.load() - s.inFrame;
 
     if (m_bAbortExport.load()) {

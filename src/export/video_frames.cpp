@@ -1,10 +1,17 @@
-// Self-contained samples: every frame's pixel data read through one frame block and copied into the
-// movie file.
+// Self-contained samples: every frame's pixel data put into the movie file straight from the frame
+// file, by the cheapest way the file systems allow; no frame passes through a block of memory.
 #include "document/dpx_movie_file.h"
 #include "export/export_problems.h"
 #include "framefiles/frame_file_code.h"
 #include "platform/log.h"
 #include "platform/ordered_prefetch.h"
+
+namespace {
+
+// Frames opened and checked ahead of the worker at most: each holds its file open until it is copied.
+constexpr int64_t kOpenAhead = 4;
+
+} // namespace
 
 OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
     const ExportSettings& s = m_exportSettings;
@@ -14,23 +21,11 @@ OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
         recordExportStop(memFullErr, "no memory for the image description");
         return memFullErr;
     }
-    // Two blocks: one frame is read into one while the frame before is written from the other, so
-    // that the source and the destination each go at their own pace. Memory stays at two frames.
-    // Without a second block, or with no thread to read ahead, one block serves every frame.
-    HandleOwner buffers[2] = {HandleOwner(NewHandleClear(Size(frameSize))), HandleOwner()};
-    if (!buffers[0]) {
-        recordExportStop(memFullErr, "no memory for a frame of " + std::to_string(frameSize) + " bytes");
-        return memFullErr;
-    }
-    if (s.readThreads > 1)
-        buffers[1].reset(NewHandleClear(Size(frameSize)));
-    const int blocks = buffers[1] ? 2 : 1;
+    // The next frames are opened and checked while the current one is copied, so that storage that
+    // costs a round trip per open keeps a few in flight.
     OrderedPrefetch<FetchedFrame> frames(
-        s.inFrame, s.outFrame, blocks - 1, blocks,
-        [this, &buffers, blocks](int64_t frame) {
-            return fetchExportFrame(int32_t(frame), buffers[frame % blocks].get());
-        },
-        "export-read");
+        s.inFrame, s.outFrame, s.readThreads > 1 ? s.readThreads : 0, kOpenAhead,
+        [this](int64_t frame) { return fetchExportFrame(int32_t(frame), true); }, "export-read");
     if (OSErr err = BeginMediaEdits(media); err != noErr) {
         recordExportStop(err, "couldn't begin writing the video: " + exportStatusText(err));
         return err;
@@ -44,14 +39,20 @@ OSErr DPXMovieFile::addVideoFramesToMedia(Media media) {
         if (!acceptExportFrame(frame, fetched, "addVideoFramesToMedia", status))
             break;
         const std::string& name = m_fileList[size_t(frame)];
-        // Copying a frame of another size into the block would give a sample that mixes it with the
-        // previous frame's bytes (smaller) or cut it (larger): it was not read.
+        // A frame of another size would give a sample that isn't a frame of the movie: it is not copied.
         if (!exportFrameHasTheSize(frame, fetched, "addVideoFramesToMedia")) {
             status = -1;
         } else if (status = fetched.readStatus; status != noErr) {
             recordExportStop(status,
                              name + ": couldn't read its pixel data (" + exportStatusText(status) + ")");
-        } else if (status = addFrame(frame, media, fetched.pixels, frameSize, desc.get()); status != noErr) {
+        } else if (status = addFrameFromFile(frame, media, *fetched.pixelFile, fetched.pixelOffset, frameSize,
+                                             desc.get());
+                   status == eofErr) {
+            // The file shrank since its check: the stop of a frame found short at its check.
+            NSLog("Frame #%d ends before its pixel data in addVideoFramesToMedia:\n", int(frame));
+            recordExportStop(status,
+                             name + ": couldn't read its pixel data (" + exportStatusText(status) + ")");
+        } else if (status != noErr) {
             recordExportStop(status,
                              "couldn't write " + name + " into the movie: " + exportStatusText(status));
         }
@@ -73,4 +74,12 @@ OSErr DPXMovieFile::addFrame(int32_t frame, Media media, Handle buffer, int64_t 
     TimeValue sampleTime = 0;
     return AddMediaSample(media, buffer, 0, (unsigned long)size, m_exportSettings.frameDuration, imageDesc, 1,
                           0, &sampleTime);
+}
+
+OSErr DPXMovieFile::addFrameFromFile(int32_t frame, Media media, const ReadableFile& file, uint64_t offset,
+                                     int64_t size, ImageDescriptionHandle imageDesc) {
+    (void)frame;
+    TimeValue sampleTime = 0;
+    return AddMediaSampleFromFile(media, file, offset, (unsigned long)size, m_exportSettings.frameDuration,
+                                  imageDesc, 1, 0, &sampleTime);
 }

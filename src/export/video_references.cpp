@@ -28,7 +28,7 @@ OSErr DPXMovieFile::addVideoReferencesToMedia(Media media) {
     // for a round trip, and many can be under way at once. The checks below are made in order, here.
     OrderedPrefetch<FetchedFrame> frames(
         s.inFrame, s.outFrame, s.readThreads > 1 ? s.readThreads : 0, kReferenceWindow,
-        [this](int64_t frame) { return fetchExportFrame(int32_t(frame), nullptr); }, "export-read");
+        [this](int64_t frame) { return fetchExportFrame(int32_t(frame), false); }, "export-read");
     int32_t firstOffset = 0;
     OSErr status = noErr;
     m_currentFrame.store(s.inFrame);

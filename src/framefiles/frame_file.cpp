@@ -172,21 +172,31 @@ OSErr FrameFile::readFrameToBuffer(Handle frameBuffer) {
     if (!hasHeader())
         return noErr;
     // Pixel data that isn't all in the file is a failure, not a silent success: the caller would
-    // otherwise go on with a buffer that holds some earlier frame.
-    if (!frameInsideFile(n)) {
+    // otherwise go on with a buffer that holds some earlier frame. A file handed over is read no more.
+    if (!frameInsideFile(n) || !m_fileHandle) {
         NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
         return eofErr;
     }
     HandleLockScope lock(frameBuffer);
     // The size check above means the whole frame is there, so read straight into the caller's block:
-    // an export copies every frame through it and an extra copy or allocation per frame would cost a
-    // good share of the throughput. A short read now means the file shrank under us; the status says so
-    // and every caller stops on it, so the partly filled block is never used.
+    // the output device takes every frame shown through it, and an extra copy or allocation per frame
+    // would cost a good share of the time. A short read now means the file shrank under us; the status
+    // says so and every caller stops on it, so the partly filled block is never used.
     size_t got = m_fileHandle->readDataAtOffset(uint64_t(m_dataOffset), *frameBuffer, size_t(n));
     if (int64_t(got) != n) {
         NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
         return eofErr;
     }
+    return noErr;
+}
+
+OSErr FrameFile::handOverPixelFile(std::unique_ptr<ReadableFile>& file) {
+    file.reset();
+    if (!hasHeader() || !m_fileHandle || !m_fileHandle->isOpen() || !frameInsideFile(frameByteCount())) {
+        NSLog("Error trying to read pixel data in readFrameToBuffer:\n");
+        return eofErr;
+    }
+    file = std::move(m_fileHandle);
     return noErr;
 }
 

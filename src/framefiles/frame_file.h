@@ -87,6 +87,12 @@ public:
     /// header returns 0 and copies nothing.
     OSErr readFrameToBuffer(Handle frameBuffer);
 
+    /// For a copy of the pixel data that doesn't pass through a frame block: readFrameToBuffer's
+    /// checks of the file (a header, the pixel data inside the file, else eofErr with its log line),
+    /// then the open file itself, handed over in `file`; the pixel data is frameByteCount() bytes at
+    /// dataOffset(). The reader is left as closeFile() leaves it.
+    OSErr handOverPixelFile(std::unique_ptr<ReadableFile>& file);
+
     /// Writes the 8-bit RGBA preview of the frame into the caller's block and returns a picture
     /// that shows that block in place. `frameBuffer` is the address of a pointer to a block made by
     /// NewPtr or NewPtrClear: its size is asked with GetPtrSize, and a block smaller than n bytes

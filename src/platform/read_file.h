@@ -40,6 +40,9 @@ public:
     ReadableFile& operator=(const ReadableFile&) = delete;
 
     bool isOpen() const { return m_fd >= 0; }
+    /// The open file's descriptor, for a copy of its bytes that doesn't pass through the process;
+    /// -1 once closed. It stays the file's: the caller neither closes nor keeps it.
+    int descriptor() const { return m_fd; }
     void closeFile();
 
     /// Reads up to `length` bytes starting at byte `offset` of the file into `buffer` and returns

@@ -1,6 +1,7 @@
 #include "movie/movie_fixtures.h"
 
 #include "platform/bigendian.h"
+#include "platform/read_file.h"
 #include "support/test_support.h"
 
 #include <cstring>
@@ -108,6 +109,22 @@ void addVideoSamples(Recorder& rec, Media media, const MoviePlan& plan, DataHand
                                                   plan.frameDuration, desc.get(), 1, 0, &sampleTime),
                           "AddMediaSampleReference") != noErr)
                 return;
+        } else if (!plan.sampleFiles.empty()) {
+            std::unique_ptr<ReadableFile> file =
+                ReadableFile::fileHandleForReadingAtPath(plan.sampleFiles[size_t(i)]);
+            if (!file) {
+                rec.check(fnfErr, "fileHandleForReadingAtPath");
+                break;
+            }
+            TimeValue sampleTime = 0;
+            if (rec.check(AddMediaSampleFromFile(media, *file, uint64_t(plan.sampleFileOffsets[size_t(i)]),
+                                                 (unsigned long)(plan.width * plan.height * 4),
+                                                 plan.frameDuration, desc.get(), 1, 0, &sampleTime),
+                          "AddMediaSampleFromFile") != noErr)
+                break;
+            if (plan.gapBytes && i + 1 == plan.gapAfterFrames &&
+                rec.check(AddMovieStorageGap(dh, plan.gapBytes), "AddMovieStorageGap") != noErr)
+                break;
         } else {
             std::vector<uint8_t> pixels = framePixels(plan.width, plan.height, i);
             std::memcpy(*frame.get(), pixels.data(), pixels.size());
@@ -211,6 +228,7 @@ WriteResult writeMovie(const MoviePlan& plan) {
     if (plan.startTimecode)
         addTimecodeTrack(rec, movie, plan);
     rec.check(AddMovieToStorage(movie, dh), "AddMovieToStorage");
+    GetMovieStorageCopies(dh, &rec.result.copies);
     rec.result.closeStatus = CloseMovieStorage(dh);
     rec.check(rec.result.closeStatus, "CloseMovieStorage");
     DisposeMovie(movie);

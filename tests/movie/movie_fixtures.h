@@ -52,6 +52,9 @@ struct MoviePlan {
     /// The timecode sample kept in this other file at this offset (a hostile movie's), not in the movie.
     std::string timecodeReferenceFile;
     long timecodeReferenceOffset = 0;
+    /// Copied samples taken from these files at these offsets (AddMediaSampleFromFile), not from memory.
+    std::vector<std::string> sampleFiles;
+    std::vector<long> sampleFileOffsets;
     /// Sparse gap left in the media data after this many frames (0: none).
     int gapAfterFrames = 0;
     uint64_t gapBytes = 0;
@@ -61,6 +64,7 @@ struct WriteResult {
     OSErr firstError = noErr; // the first non-zero status of any call
     std::string failingCall;
     OSErr closeStatus = noErr;
+    MovieStorageCopies copies; // how the samples from files were written
 };
 
 /// Writes the movie as the export does: storage, video track and media, samples, insertion, the

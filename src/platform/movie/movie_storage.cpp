@@ -14,23 +14,38 @@ OSErr MovieStorage::create(const std::string& destination, bool replaceExisting,
     if (err != noErr)
         return err;
     storage->m_destination = destination;
-
-    // 'ftyp' (QuickTime brand), the 'wide' placeholder, and an 'mdat' header patched when finishing.
-    uint8_t header[kDataStart] = {};
-    be::writeU32(header, 20);
-    std::memcpy(header + 4, "ftypqt  ", 8);
-    be::writeU32(header + 12, 0x20050300);
-    std::memcpy(header + 16, "qt  ", 4);
-    be::writeU32(header + kWideOffset, 8);
-    std::memcpy(header + kWideOffset + 4, "wide", 4);
-    be::writeU32(header + kMdatOffset, 8);
-    std::memcpy(header + kMdatOffset + 4, "mdat", 4);
-    err = storage->m_file->writeAt(0, header, sizeof header);
+    err = storage->writeLeadingAtoms(kDataStart);
     if (err != noErr) {
         storage->m_file->discard();
         return err;
     }
     out = std::move(storage);
+    return noErr;
+}
+
+OSErr MovieStorage::writeLeadingAtoms(uint64_t dataStart) {
+    // 'ftyp' (QuickTime brand), a 'free' atom filling any room up to the 'wide' placeholder, and an
+    // 'mdat' header patched when finishing.
+    constexpr uint64_t kFtypSize = 20;
+    std::vector<uint8_t> atoms(dataStart, 0);
+    uint8_t* const header = atoms.data();
+    be::writeU32(header, uint32_t(kFtypSize));
+    std::memcpy(header + 4, "ftypqt  ", 8);
+    be::writeU32(header + 12, 0x20050300);
+    std::memcpy(header + 16, "qt  ", 4);
+    const uint64_t wideOffset = dataStart - 16;
+    if (wideOffset > kFtypSize) {
+        be::writeU32(header + kFtypSize, uint32_t(wideOffset - kFtypSize));
+        std::memcpy(header + kFtypSize + 4, "free", 4);
+    }
+    be::writeU32(header + wideOffset, 8);
+    std::memcpy(header + wideOffset + 4, "wide", 4);
+    be::writeU32(header + wideOffset + 8, 8);
+    std::memcpy(header + wideOffset + 12, "mdat", 4);
+    if (OSErr err = m_file->writeAt(0, atoms.data(), atoms.size()); err != noErr)
+        return err;
+    m_dataStart = m_bufferStart = m_dataEnd = dataStart;
+    m_fileEnd = std::max(m_fileEnd, dataStart);
     return noErr;
 }
 
@@ -80,6 +95,32 @@ OSErr MovieStorage::appendData(const void* data, uint64_t size, uint64_t& fileOf
     return noErr;
 }
 
+OSErr MovieStorage::appendFileRange(int source, uint64_t sourceOffset, uint64_t length,
+                                    uint64_t& fileOffset) {
+    if (m_status != noErr)
+        return m_status;
+    // Before any media data (nothing appended, buffered or left as a gap) it may still move.
+    if (m_dataEnd == kDataStart && m_dataStart == kDataStart) {
+        if (OSErr err = fail(writeLeadingAtoms(kAlignedDataStart)); err != noErr)
+            return err;
+    }
+    if (OSErr err = flushBuffer(); err != noErr)
+        return err;
+    m_movieAtomCurrent = false;
+    const OSErr err = m_file->copyAt(m_dataEnd, source, sourceOffset, length);
+    // Part of the range may be in the file even when it failed: the movie atom or the next sample
+    // goes over it, and a file left longer is cut at the movie atom's end.
+    m_fileEnd = std::max(m_fileEnd, m_dataEnd + length);
+    if (err == eofErr)
+        return err;
+    if (err != noErr)
+        return fail(err);
+    fileOffset = m_dataEnd;
+    m_dataEnd += length;
+    m_bufferStart = m_dataEnd;
+    return noErr;
+}
+
 OSErr MovieStorage::addGap(uint64_t size) {
     if (m_status != noErr)
         return m_status;
@@ -110,11 +151,12 @@ OSErr MovieStorage::writeMovieAtom(const std::vector<uint8_t>& movieAtom) {
 }
 
 OSErr MovieStorage::writeMediaDataHeader() {
-    uint64_t mdatSize = 8 + (m_dataEnd - kDataStart);
+    const uint64_t mdatOffset = m_dataStart - 8;
+    uint64_t mdatSize = 8 + (m_dataEnd - m_dataStart);
     if (mdatSize <= 0xFFFFFFFFull) {
         uint8_t size32[4];
         be::writeU32(size32, uint32_t(mdatSize));
-        return m_file->writeAt(kMdatOffset, size32, 4);
+        return m_file->writeAt(mdatOffset, size32, 4);
     }
     // 64-bit form: size field 1, 'mdat', then the u64 size counting the 16 header bytes; it takes the
     // place of the 'wide' atom so that the samples stay where the chunk offsets say.
@@ -122,7 +164,7 @@ OSErr MovieStorage::writeMediaDataHeader() {
     be::writeU32(header, 1);
     std::memcpy(header + 4, "mdat", 4);
     be::writeU64(header + 8, mdatSize + 8);
-    return m_file->writeAt(kWideOffset, header, sizeof header);
+    return m_file->writeAt(mdatOffset - 8, header, sizeof header);
 }
 
 OSErr MovieStorage::finish(bool flushOnCommit) {

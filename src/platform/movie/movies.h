@@ -19,6 +19,7 @@
 #include <cstdint>
 #include <string>
 
+class ReadableFile;
 struct MovieRecord;
 struct TrackRecord;
 struct MediaRecord;
@@ -108,6 +109,14 @@ OSErr SetMovieStorageKeepsExisting(DataHandler dh);
 /// 'mdat' before the next copied sample. Used to make movies past 4 GiB without writing gigabytes.
 OSErr AddMovieStorageGap(DataHandler dh, uint64_t byteCount);
 
+/// Bytes of the samples added from files (AddMediaSampleFromFile), by how the storage wrote them.
+struct MovieStorageCopies {
+    uint64_t shared = 0; // blocks of the source files shared into the movie: nothing copied
+    uint64_t kernel = 0; // copied by the kernel (or the file server)
+    uint64_t user = 0;   // read into the process and written out again
+};
+OSErr GetMovieStorageCopies(DataHandler dh, MovieStorageCopies* copies);
+
 /// Disposes the movie, its tracks and media. A storage still open stays open until closed or aborted.
 void DisposeMovie(Movie theMovie);
 
@@ -166,6 +175,17 @@ MediaHandler GetMediaHandler(Media theMedia);
 OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size,
                      TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
                      long numberOfSamples, short sampleFlags, TimeValue* sampleTime);
+
+/// AddMediaSample with the bytes taken from `size` bytes at fileOffset of an open file instead of a
+/// handle: the storage puts them into the movie's file by the cheapest way the file systems allow
+/// (shared blocks, an in-kernel copy, or a copy through a small block), never the whole sample in
+/// memory. eofErr when the file ends before them (it shrank since it was looked at) or can't be read
+/// there: no sample is added and the storage goes on; any other failure is the storage's, as for
+/// AddMediaSample.
+OSErr AddMediaSampleFromFile(Media theMedia, const ReadableFile& file, uint64_t fileOffset,
+                             unsigned long size, TimeValue durationPerSample,
+                             SampleDescriptionHandle sampleDescriptionH, long numberOfSamples,
+                             short sampleFlags, TimeValue* sampleTime);
 
 /// Adds a data reference (type 'alis') to the media; index gets its 1-based index, the existing index if
 /// an equal reference (same file) is already there. The index is 16 bits: at 32 767 references the call

@@ -2,7 +2,9 @@
 #include "platform/bigendian.h"
 #include "platform/movie/alias_record.h"
 #include "platform/movie/movie_model.h"
+#include "platform/read_file.h"
 
+#include <cstdint>
 #include <limits>
 #include <vector>
 
@@ -65,6 +67,30 @@ OSErr storageStatus(const MediaRecord& media) {
     return storage ? storage->status() : dataAlreadyClosed;
 }
 
+/// What both kinds of copied sample share once their own arguments are checked: the description,
+/// the bytes that `append` puts into the movie's file, and the sample table entry for them.
+template <class Append>
+OSErr addCopiedSamples(MediaRecord& media, SampleDescriptionHandle sampleDescriptionH, uint32_t sampleSize,
+                       long numberOfSamples, TimeValue durationPerSample, TimeValue* sampleTime,
+                       Append append) {
+    if (OSErr err = storageStatus(media); err != noErr)
+        return err;
+    // Copied samples are always in the movie's own file, whatever index the description carried.
+    std::vector<uint8_t> description = normalizedDescription(sampleDescriptionH, 0);
+    if (description.empty())
+        return badImageDescription;
+    be::writeU16(description.data() + kDataRefIndexOffset, uint16_t(selfDataRef(media)));
+
+    uint64_t offset = 0;
+    if (OSErr err = append(*media.track->movie->storage, offset); err != noErr)
+        return err;
+    if (sampleTime)
+        *sampleTime = TimeValue(media.samples.duration());
+    uint32_t descriptionIndex = media.samples.descriptionIndex(description.data(), description.size());
+    return media.samples.addSamples(offset, sampleSize, uint32_t(numberOfSamples),
+                                    uint32_t(durationPerSample), descriptionIndex);
+}
+
 } // namespace
 
 OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size,
@@ -81,23 +107,31 @@ OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long
         return err;
     if (inOffset < 0 || uint64_t(inOffset) + size > uint64_t(GetHandleSize(dataIn)))
         return paramErr;
-    if (OSErr err = storageStatus(*theMedia); err != noErr)
-        return err;
-    // Copied samples are always in the movie's own file, whatever index the description carried.
-    std::vector<uint8_t> description = normalizedDescription(sampleDescriptionH, 0);
-    if (description.empty())
-        return badImageDescription;
-    be::writeU16(description.data() + kDataRefIndexOffset, uint16_t(selfDataRef(*theMedia)));
+    return addCopiedSamples(*theMedia, sampleDescriptionH, sampleSize, numberOfSamples, durationPerSample,
+                            sampleTime, [&](MovieStorage& storage, uint64_t& offset) {
+                                return storage.appendData(*dataIn + inOffset, size, offset);
+                            });
+}
 
-    uint64_t offset = 0;
-    MovieStorage& storage = *theMedia->track->movie->storage;
-    if (OSErr err = storage.appendData(*dataIn + inOffset, size, offset); err != noErr)
+OSErr AddMediaSampleFromFile(Media theMedia, const ReadableFile& file, uint64_t fileOffset,
+                             unsigned long size, TimeValue durationPerSample,
+                             SampleDescriptionHandle sampleDescriptionH, long numberOfSamples,
+                             short sampleFlags, TimeValue* sampleTime) {
+    if (!theMedia)
+        return invalidMedia;
+    if (!sampleDescriptionH)
+        return nilHandleErr;
+    uint32_t sampleSize = 0;
+    if (OSErr err =
+            checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
+        err != noErr)
         return err;
-    if (sampleTime)
-        *sampleTime = TimeValue(theMedia->samples.duration());
-    uint32_t descriptionIndex = theMedia->samples.descriptionIndex(description.data(), description.size());
-    return theMedia->samples.addSamples(offset, sampleSize, uint32_t(numberOfSamples),
-                                        uint32_t(durationPerSample), descriptionIndex);
+    if (!file.isOpen() || size > uint64_t(INT64_MAX) || fileOffset > uint64_t(INT64_MAX) - size)
+        return paramErr;
+    return addCopiedSamples(*theMedia, sampleDescriptionH, sampleSize, numberOfSamples, durationPerSample,
+                            sampleTime, [&](MovieStorage& storage, uint64_t& offset) {
+                                return storage.appendFileRange(file.descriptor(), fileOffset, size, offset);
+                            });
 }
 
 OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataRefType) {

@@ -200,6 +200,16 @@ OSErr AddMovieStorageGap(DataHandler dh, uint64_t byteCount) {
     return dh->storage->addGap(byteCount);
 }
 
+OSErr GetMovieStorageCopies(DataHandler dh, MovieStorageCopies* copies) {
+    if (!dh || !copies)
+        return paramErr;
+    const MovieStorage& storage = *dh->storage;
+    copies->shared = storage.copiedBytes(CopyWay::shared);
+    copies->kernel = storage.copiedBytes(CopyWay::kernel);
+    copies->user = storage.copiedBytes(CopyWay::user);
+    return noErr;
+}
+
 void DisposeMovie(Movie theMovie) {
     if (!theMovie)
         return;

@@ -212,6 +212,12 @@ OSErr StorageFile::writeAt(uint64_t offset, const void* data, size_t count) {
     return noErr;
 }
 
+OSErr StorageFile::copyAt(uint64_t offset, int source, uint64_t sourceOffset, uint64_t length) {
+    if (m_fd < 0)
+        return dataAlreadyClosed;
+    return m_copier.copy(source, sourceOffset, m_fd, offset, length);
+}
+
 OSErr StorageFile::truncate(uint64_t size) {
     if (m_fd < 0)
         return dataAlreadyClosed;

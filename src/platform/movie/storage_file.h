@@ -7,6 +7,7 @@
 // destination, removed on every failure.
 #pragma once
 
+#include "platform/movie/range_copy.h"
 #include "platform/types.h"
 
 #include <cstddef>
@@ -31,6 +32,12 @@ public:
 
     /// Writes all bytes at the offset, in slices of at most kSliceSize.
     OSErr writeAt(uint64_t offset, const void* data, size_t count);
+    /// Puts `length` bytes from `sourceOffset` of the open file `source` at the offset, by the cheapest
+    /// way the file systems allow (RangeCopier::copy, whose statuses it returns; eofErr: the source
+    /// ended first).
+    OSErr copyAt(uint64_t offset, int source, uint64_t sourceOffset, uint64_t length);
+    /// Bytes that copyAt put into the file each way so far.
+    uint64_t copiedBytes(CopyWay way) const { return m_copier.bytes(way); }
     OSErr truncate(uint64_t size);
     /// Forces the data to the disk (also done by commit when flushOnCommit).
     OSErr sync();
@@ -61,4 +68,5 @@ private:
     std::string m_destination;
     std::string m_directory;
     std::string m_tempPath;
+    RangeCopier m_copier{FirstCopyWay()}; // remembers, for this file, the ways that failed
 };
