@@ -1,15 +1,28 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, testing and the demo need (only what is missing).
-#   scripts/setup.sh        everything: the build, the tests' tools and oracles
-#   scripts/setup.sh demo   only what the demo needs: the command line's build and the sample writers
+#   scripts/setup.sh          everything: the build, the tests' tools and oracles
+#   scripts/setup.sh demo     only what the demo needs: the command line's build and the sample writers
+#   scripts/setup.sh package  only what the Debian package needs: both programs' build, dpkg-shlibdeps
 # Another package manager holding the lock (an unattended upgrade on a fresh machine) is waited for,
 # up to REELMAKER_APT_WAIT seconds (default 600), rather than failing at once.
 set -euo pipefail
 
 profile="${1:-all}"
-packages=(build-essential cmake ninja-build pkg-config libpng-dev nlohmann-json3-dev ffmpeg graphicsmagick)
-if [ "$profile" != demo ]; then
+case "$profile" in
+all | demo | package) ;;
+*) echo "usage: scripts/setup.sh [demo|package]" >&2; exit 2 ;;
+esac
+packages=(build-essential cmake ninja-build pkg-config libpng-dev nlohmann-json3-dev)
+if [ "$profile" = package ]; then
+  # CPack's Depends: dpkg-shlibdeps (dpkg-dev), which it runs on what file(1) calls an executable.
+  packages+=(qt6-base-dev qt6-base-dev-tools libgl-dev dpkg-dev file)
+else
+  packages+=(ffmpeg graphicsmagick)
+fi
+if [ "$profile" = all ]; then
   packages+=(libgtest-dev libgmock-dev mediainfo openimageio-tools python3)
+  # The file types' test compiles them as the package's trigger does.
+  packages+=(shared-mime-info)
   # The desktop application: Qt 6 Widgets and Test, the offscreen and xcb platform plugins
   # (libqt6gui6, qt6-qpa-plugins), and an X server for the screenshots.
   packages+=(qt6-base-dev qt6-base-dev-tools libqt6gui6 qt6-qpa-plugins libgl-dev xvfb xauth)

@@ -80,15 +80,23 @@ void DPXMovieFile::setDescriptionText() {
     std::optional<std::string> name = descriptionName();
     // Below the three lines: the timecode the movie will start at, and each warning about the range.
     std::string text = descriptionText(name, m_frameWidth, m_frameHeight, m_inFrame, m_outFrame);
+    // Appended piece by piece: GCC 12 takes `literal + std::string` inlined here for an overlapping
+    // copy (-Wrestrict, a false positive).
     if (std::string timecode = rangeStartTimecodeText(); !timecode.empty())
-        text += "\ntimecode " + timecode;
+        text.append("\ntimecode ").append(timecode);
     std::string warnings;
-    for (const SequenceWarning& warning : rangeWarnings())
-        warnings += (warnings.empty() ? "" : "\n") + ("warning: " + warning.text);
+    for (const SequenceWarning& warning : rangeWarnings()) {
+        if (!warnings.empty())
+            warnings += '\n';
+        warnings.append("warning: ").append(warning.text);
+    }
     if (!warnings.empty())
-        text += "\n" + warnings;
+        text.append("\n").append(warnings);
     if (m_shownFrame && !m_shownFrame->ok())
-        text += "\ncan't show " + frameNumberText(m_lastSlider) + ": " + m_shownFrame->problem;
+        text.append("\ncan't show ")
+            .append(frameNumberText(m_lastSlider))
+            .append(": ")
+            .append(m_shownFrame->problem);
     m_descriptText->setStringValue(text);
     updatePositionText();
     if (m_saveWarningsText) {

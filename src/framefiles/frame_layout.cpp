@@ -56,6 +56,16 @@ std::string packingName(uint16_t packing) {
     }
 }
 
+// The descriptor's name, else "descriptor N". Strings here are appended to rather than joined with
+// `literal + std::string`, which GCC 12 takes for an overlapping copy (-Wrestrict, a false positive).
+std::string descriptorText(uint8_t descriptor) {
+    if (const char* name = descriptorName(descriptor))
+        return name;
+    std::string text = "descriptor ";
+    text.append(std::to_string(descriptor));
+    return text;
+}
+
 constexpr uint8_t kDescriptorRGB = 50;
 constexpr uint16_t kPackingFilledA = 1;
 
@@ -84,17 +94,17 @@ std::string claimedDPXLayout(const DPXImageElementHeader& e) {
     if (claims(e.bitDepth))
         text = std::to_string(e.bitDepth) + "-bit";
     if (claims(e.descriptor)) {
-        const char* name = descriptorName(e.descriptor);
-        text += (text.empty() ? "" : " ") +
-                (name ? std::string(name) : "descriptor " + std::to_string(e.descriptor));
+        if (!text.empty())
+            text += ' ';
+        text += descriptorText(e.descriptor);
     } else {
         text += text.empty() ? "pixels" : " pixels";
     }
     // Packing tells 10- and 12-bit layouts apart; for other depths only an unusual one is named.
     if ((e.bitDepth == 10 || e.bitDepth == 12) && e.packing != 0xFFFF)
-        text += " " + packingName(e.packing);
+        text.append(" ").append(packingName(e.packing));
     else if (claims(e.packing) && e.packing != kPackingFilledA)
-        text += " " + packingName(e.packing);
+        text.append(" ").append(packingName(e.packing));
     if (claims(e.encoding))
         text += e.encoding == 1 ? " run-length encoded" : " encoding " + std::to_string(e.encoding);
     return text;
@@ -110,13 +120,12 @@ FrameLayout layoutOfDPXHeader(const DPXHeader& header) {
         return layout;
     }
     const DPXImageElementHeader& first = header.imageInfo.imageElement[0];
-    const char* name = descriptorName(first.descriptor);
-    layout.text = (name ? std::string(name) : "descriptor " + std::to_string(first.descriptor)) + " " +
-                  std::to_string(first.bitDepth) + "-bit";
+    layout.text = descriptorText(first.descriptor);
+    layout.text.append(" ").append(std::to_string(first.bitDepth)).append("-bit");
     if (first.bitDepth == 32 || first.bitDepth == 64)
         layout.text += " float";
     else if (first.bitDepth == 10 || first.bitDepth == 12)
-        layout.text += " " + packingName(first.packing);
+        layout.text.append(" ").append(packingName(first.packing));
     if (first.encoding == 1)
         layout.text += " RLE";
     else if (first.encoding != 0)
