@@ -64,6 +64,10 @@ public:
     /// Keeps the path the user opened; nothing is read until openSequence(). The type is not
     /// looked at. Always true.
     bool readFromFile(const std::string& path, const std::string& type) override;
+    /// While an export runs, asks first: "Cancel the Export" cancels it (a complete shorter movie)
+    /// and closes, "Keep Working" leaves everything as it was.
+    void closeRequested() override;
+    static constexpr const char* kExportRunningMessage = "An export is running.";
     /// A frame of the open sequence, whichever is on show: its window serves for it.
     bool showsFile(const std::filesystem::path& path) const override;
 

@@ -53,6 +53,25 @@ std::string DPXMovieFile::movieFileNameOf(const std::string& chosen) const {
     return app && !app->defaultQTFileExtension() ? chosen : withMovieExtension(chosen);
 }
 
+void DPXMovieFile::closeRequested() {
+    if (!isConverting()) {
+        close();
+        return;
+    }
+    std::shared_ptr<fw::Alert> alert = framework().alertWithMessageText(
+        kExportRunningMessage, "Cancel the Export", "Keep Working", "",
+        "Closing the window cancels the export: the movie keeps the frames written so far, complete.");
+    std::weak_ptr<DPXMovieFile> weak = sharedDocument();
+    alert->beginSheetModalForWindow(windowForSheet(), [weak](fw::Alert&, int code) {
+        std::shared_ptr<DPXMovieFile> document = weak.lock();
+        if (!document || code != fw::Alert::DefaultReturn)
+            return;
+        if (document->isConverting())
+            document->saveDocumentAs(); // Cancel: the worker completes the shorter movie on its own
+        document->close();
+    });
+}
+
 void DPXMovieFile::savePanelDidEnd(fw::SavePanel& panel, int returnCode, void* contextInfo) {
     (void)contextInfo;
     // A second confirmation while an export runs would share its fields.

@@ -271,3 +271,36 @@ TEST(ExportFlow, TheDocumentLivesUntilItsWorkerAndTimerEnd) {
 }
 
 } // namespace
+
+TEST(ExportFlow, ClosingTheWindowDuringAnExportAsksAndCancelsOnlyWhenTold) {
+    REQUIRE_OPEN_GATE();
+    TempDir dir;
+    HeadlessSession session;
+    auto document = openDocument(session, manyFrames(dir, 40));
+    answerPanels(session, dir.file("closed.mov"), 0);
+    testsupport::OpenGate gate("f_00004.dpx");
+    document->translateButton()->performClick();
+    session.framework().mainRunLoop().pumpOnce();
+    ASSERT_TRUE(gate.waitUntilReached([&] { return document->currentFrame() == 3; }));
+
+    int answer = fw::Alert::AlternateReturn; // Keep Working
+    session.framework().setAlertResponder([&](fw::HeadlessAlert&) { return answer; });
+    document->window()->performClose();
+    session.framework().mainRunLoop().pumpOnce();
+    ASSERT_EQ(session.framework().alertsShown().size(), 1u);
+    EXPECT_EQ(session.framework().alertsShown()[0].message, DPXMovieFile::kExportRunningMessage);
+    EXPECT_EQ(session.framework().alertsShown()[0].buttons,
+              (std::vector<std::string>{"Cancel the Export", "Keep Working"}));
+    EXPECT_FALSE(document->isClosed());
+    EXPECT_TRUE(document->isConverting());
+
+    answer = fw::Alert::DefaultReturn; // Cancel the Export
+    document->window()->performClose();
+    session.framework().mainRunLoop().pumpOnce();
+    EXPECT_TRUE(document->isClosed());
+    gate.release();
+    ASSERT_TRUE(runToEnd(session, *document));
+    EXPECT_TRUE(document->exportOutcome().cancelled);
+    EXPECT_EQ(document->exportOutcome().framesWritten, 4);
+    EXPECT_EQ(testsupport::runCli({"verify", dir.file("closed.mov")}).exitStatus, 0);
+}

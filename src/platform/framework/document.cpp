@@ -14,7 +14,7 @@ void Document::makeWindowControllers() {
     std::weak_ptr<Document> weak = weak_from_this();
     m_window->setCloseRequestHandler([weak](Window&) {
         if (std::shared_ptr<Document> document = weak.lock())
-            document->close();
+            document->closeRequested();
     });
     loadWindowContents(*m_window);
     windowControllerDidLoadNib();

@@ -50,6 +50,9 @@ public:
     /// shared document controller. The document stays alive while the caller or anyone else
     /// holds a share; calling close again does nothing.
     virtual void close();
+    /// The window's close button (and File > Close): closes the document, unless a document that
+    /// has work under way asks the user first.
+    virtual void closeRequested() { close(); }
     bool isClosed() const { return m_closed; }
 
     /// The document's window, or null before makeWindowControllers; the window for sheets.
