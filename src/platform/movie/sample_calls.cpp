@@ -42,9 +42,15 @@ short selfDataRef(MediaRecord& media) {
     return media.selfDataRef;
 }
 
-/// Checks shared by both kinds of sample; sampleSize gets the size of one sample.
-OSErr checkSamples(const MediaRecord& media, unsigned long size, TimeValue durationPerSample,
-                   long numberOfSamples, short sampleFlags, uint32_t& sampleSize) {
+/// Checks shared by every kind of sample, the media and its description first; sampleSize gets the
+/// size of one sample.
+OSErr checkSamples(Media theMedia, SampleDescriptionHandle description, unsigned long size,
+                   TimeValue durationPerSample, long numberOfSamples, short sampleFlags, uint32_t& sampleSize) {
+    if (!theMedia)
+        return invalidMedia;
+    if (!description)
+        return nilHandleErr;
+    const MediaRecord& media = *theMedia;
     if (numberOfSamples < 1 || size == 0 || durationPerSample <= 0 ||
         size % (unsigned long)numberOfSamples != 0)
         return paramErr;
@@ -96,13 +102,11 @@ OSErr addCopiedSamples(MediaRecord& media, SampleDescriptionHandle sampleDescrip
 OSErr AddMediaSample(Media theMedia, Handle dataIn, long inOffset, unsigned long size,
                      TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
                      long numberOfSamples, short sampleFlags, TimeValue* sampleTime) {
-    if (!theMedia)
-        return invalidMedia;
-    if (!dataIn || !sampleDescriptionH)
+    if (theMedia && !dataIn)
         return nilHandleErr;
     uint32_t sampleSize = 0;
-    if (OSErr err =
-            checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
+    if (OSErr err = checkSamples(theMedia, sampleDescriptionH, size, durationPerSample, numberOfSamples,
+                                 sampleFlags, sampleSize);
         err != noErr)
         return err;
     if (inOffset < 0 || uint64_t(inOffset) + size > uint64_t(GetHandleSize(dataIn)))
@@ -117,13 +121,9 @@ OSErr AddMediaSampleFromFile(Media theMedia, const ReadableFile& file, uint64_t 
                              unsigned long size, TimeValue durationPerSample,
                              SampleDescriptionHandle sampleDescriptionH, long numberOfSamples,
                              short sampleFlags, TimeValue* sampleTime) {
-    if (!theMedia)
-        return invalidMedia;
-    if (!sampleDescriptionH)
-        return nilHandleErr;
     uint32_t sampleSize = 0;
-    if (OSErr err =
-            checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
+    if (OSErr err = checkSamples(theMedia, sampleDescriptionH, size, durationPerSample, numberOfSamples,
+                                 sampleFlags, sampleSize);
         err != noErr)
         return err;
     if (!file.isOpen() || size > uint64_t(INT64_MAX) || fileOffset > uint64_t(INT64_MAX) - size)
@@ -166,13 +166,9 @@ OSErr AddMediaDataRef(Media theMedia, short* index, Handle dataRef, OSType dataR
 OSErr AddMediaSampleReference(Media theMedia, long dataOffset, unsigned long size,
                               TimeValue durationPerSample, SampleDescriptionHandle sampleDescriptionH,
                               long numberOfSamples, short sampleFlags, TimeValue* sampleTime) {
-    if (!theMedia)
-        return invalidMedia;
-    if (!sampleDescriptionH)
-        return nilHandleErr;
     uint32_t sampleSize = 0;
-    if (OSErr err =
-            checkSamples(*theMedia, size, durationPerSample, numberOfSamples, sampleFlags, sampleSize);
+    if (OSErr err = checkSamples(theMedia, sampleDescriptionH, size, durationPerSample, numberOfSamples,
+                                 sampleFlags, sampleSize);
         err != noErr)
         return err;
     if (dataOffset < 0)
