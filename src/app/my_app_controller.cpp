@@ -1,5 +1,6 @@
 #include "app/my_app_controller.h"
 
+#include "document/window_size.h"
 #include "platform/framework/menu.h"
 
 namespace {
@@ -128,6 +129,15 @@ void MyAppController::defaultAllowLargeFramesButton(const fw::Button& sender) {
 void MyAppController::setDefaultAllowLargeFrames(bool allow) {
     m_defaultAllowLargeFrames = allow;
     userDefaults().setBool(m_defaultAllowLargeFrames, prefkey::kAllowLargeFrames);
+}
+
+std::optional<NSSize> MyAppController::documentWindowSize() const {
+    const std::optional<std::string> text = userDefaults().stringForKey(prefkey::kDocumentWindowSize);
+    return text ? parseWindowSizeText(*text) : std::nullopt;
+}
+
+void MyAppController::setDocumentWindowSize(NSSize size) {
+    userDefaults().setObject(windowSizeText(size), prefkey::kDocumentWindowSize);
 }
 
 void MyAppController::defaultQTFileNamePopup(const fw::PopUpButton& sender) {

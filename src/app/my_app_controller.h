@@ -19,9 +19,11 @@
 #include "platform/framework/controls.h"
 #include "platform/framework/document_controller.h"
 #include "platform/framework/framework.h"
+#include "platform/geometry.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 /// The user defaults keys, in the order they are registered.
@@ -35,6 +37,8 @@ inline constexpr const char* kDefaultFileNameType = "DefaultFileNameType";
 inline constexpr const char* kDefaultSourceIDType = "DefaultSourceIDType";
 /// Frames up to 16384 in either dimension are accepted (off: the 2048 limit).
 inline constexpr const char* kAllowLargeFrames = "AllowLargeFrames";
+/// Not registered: the content size the user last gave a document window ("1280x720").
+inline constexpr const char* kDocumentWindowSize = "DocumentWindowSize";
 } // namespace prefkey
 
 class MyAppController : public fw::DocumentController, public fw::ApplicationDelegate {
@@ -93,6 +97,9 @@ public:
     /// Whether documents opened from now on accept frames up to 16384 in either dimension.
     bool defaultAllowLargeFrames() const { return m_defaultAllowLargeFrames; }
     void setDefaultAllowLargeFrames(bool allow);
+    /// The content size the user last gave a document window; nothing before the first time.
+    std::optional<NSSize> documentWindowSize() const;
+    void setDocumentWindowSize(NSSize size);
     /// The video output controller, or null when none could be made.
     VideoOutController* videoOut() const { return m_videoOut.get(); }
 

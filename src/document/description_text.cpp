@@ -25,13 +25,3 @@ std::string descriptionText(const std::optional<std::string>& storedFileName, in
         return {};
     return std::string(text.data(), std::min(size_t(length), text.size() - 1));
 }
-
-NSSize windowContentSize(int32_t width, int32_t height) {
-    const double w = width;
-    const double h = height;
-    if (h > 750)
-        return {float(w * 0.25 + 46), float(h * 0.25 + 115)};
-    if (h > 580)
-        return {float(w / 3 + 46), float(h / 3 + 115)};
-    return {float(w * 0.5 + 46), float(h * 0.5 + 115)};
-}

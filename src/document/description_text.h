@@ -1,8 +1,5 @@
-// The document window's description of the sequence and its range, and the window's content size
-// for a frame size.
+// The document window's description of the sequence and its range.
 #pragma once
-
-#include "platform/geometry.h"
 
 #include <cstdint>
 #include <optional>
@@ -20,9 +17,3 @@ float rangeMegabytes(int32_t width, int32_t height, int32_t frames);
 /// ~1215.6 MBytes" (two spaces after the comma).
 std::string descriptionText(const std::optional<std::string>& storedFileName, int32_t width, int32_t height,
                             int32_t inFrame, int32_t outFrame);
-
-/// The content size of the document window for frames of width x height: a quarter of the frame
-/// when it is taller than 750 lines, a third from 581 to 750, a half up to 580, plus 46 x 115 for
-/// the controls; computed in double precision and rounded to float. 2048 x 1556 gives 558 x 504,
-/// 1280 x 720 472.667 x 355, 800 x 580 446 x 405.
-NSSize windowContentSize(int32_t width, int32_t height);

@@ -3,6 +3,7 @@
 
 #include "app/my_app_controller.h"
 #include "document/description_text.h"
+#include "document/window_size.h"
 #include "document/settings_tables.h"
 
 #include <array>
@@ -107,6 +108,34 @@ void DPXMovieFile::makeSavePanelAccessory() {
     m_saveWarningsText->setHidden(true);
 }
 
+void DPXMovieFile::sizeWindowForPicture() {
+    fw::Window* window = m_tabView ? m_tabView->window() : nullptr;
+    if (!window || !m_imageView)
+        return;
+    const NSSize picture{float(m_frameWidth), float(m_frameHeight)};
+    const NSSize around = window->contentSizeAround(*m_imageView, picture);
+    const NSSize controls{around.width - picture.width, around.height - picture.height};
+    const MyAppController* app = appController();
+    window->setContentSize(pictureWindowContentSize(picture, controls, framework().screenVisibleSize(),
+                                                    app ? app->documentWindowSize() : std::nullopt));
+}
+
+void DPXMovieFile::setPictureAtActualSize(bool actual) {
+    if (m_imageView)
+        m_imageView->setImageScaling(actual ? fw::ImageScaling::None : fw::ImageScaling::ProportionallyUpOrDown);
+}
+
+bool DPXMovieFile::pictureAtActualSize() const {
+    return m_imageView && m_imageView->imageScaling() == fw::ImageScaling::None;
+}
+
+void DPXMovieFile::windowDidEndLiveResize(fw::Window& window) {
+    if (&window != m_window)
+        return;
+    if (MyAppController* app = appController())
+        app->setDocumentWindowSize(window.contentSize());
+}
+
 void DPXMovieFile::windowControllerDidLoadNib() {
     fw::Document::windowControllerDidLoadNib();
     MyAppController* app = appController();
@@ -128,8 +157,7 @@ void DPXMovieFile::windowControllerDidLoadNib() {
 
     if (fileString()) {
         if (openSequence()) {
-            if (m_tabView && m_tabView->window())
-                m_tabView->window()->setContentSize(windowContentSize(m_frameWidth, m_frameHeight));
+            sizeWindowForPicture();
             if (m_frameSlider) {
                 if (m_frameCount > 1) {
                     m_frameSlider->setEnabled(true);

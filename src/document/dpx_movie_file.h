@@ -252,6 +252,14 @@ public:
     /// the slider, the Translate button and showing the window, on failure the error text with the
     /// Translate button and the slider disabled; in every case the default source ID.
     void windowControllerDidLoadNib() override;
+    /// The content size a window opens at: the size the user last gave a document window, else
+    /// the frames as large as fit in two thirds of the screen (never above their own pixels), with
+    /// the controls around them.
+    void sizeWindowForPicture();
+    /// Fit (scaled to the window, keeping proportions) or Actual Size (the frame's own pixels,
+    /// scrolling): the View menu's two items.
+    void setPictureAtActualSize(bool actual);
+    bool pictureAtActualSize() const;
     /// The document has no saved form: loading data accepts anything, there is nothing to write.
     bool loadDataRepresentation(const std::vector<uint8_t>& data, const std::string& type);
     std::optional<std::vector<uint8_t>> dataRepresentationOfType(const std::string& type) const;
@@ -438,6 +446,8 @@ public:
     void windowDidBecomeMain(fw::Window& window) override;
     void windowDidResignMain(fw::Window& window) override;
     void windowWillClose(fw::Window& window) override;
+    /// A size the user gave the window is the size of the next document window.
+    void windowDidEndLiveResize(fw::Window& window) override;
     /// The 86-byte image description of the frames under the document's codec and frame size
     /// (see document/video_image_description.h); null when memory is short. The caller disposes it.
     ImageDescriptionHandle makeVideoImageDescription();

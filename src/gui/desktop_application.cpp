@@ -101,6 +101,16 @@ MenuCommands DesktopApplication::menuCommands() {
             if (auto document = std::dynamic_pointer_cast<DPXMovieFile>(open))
                 document->setLoopPlayback(loop);
     };
+    c.setActualSize = [this](bool actual) {
+        if (std::shared_ptr<DPXMovieFile> document = currentDocument())
+            document->setPictureAtActualSize(actual);
+    };
+    c.actualSize = [this]() -> std::optional<bool> {
+        std::shared_ptr<DPXMovieFile> document = currentDocument();
+        if (!document || !document->imageView())
+            return std::nullopt;
+        return document->pictureAtActualSize();
+    };
     c.quit = [this] { quit(); };
     c.preferences = [this] { m_interface->preferencesWindow().makeKeyAndOrderFront(); };
     c.showMonitor = [this] { m_monitor->showOnScreen(); };

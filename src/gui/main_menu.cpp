@@ -70,7 +70,23 @@ MainMenu::MainMenu(fw::QtFramework& framework, MenuCommands commands)
         if (m_commands.setLoopPlayback)
             m_commands.setLoopPlayback(item.state() != fw::ControlState::On);
     }, "");
+    static_cast<fw::QtMenu&>(view).addSeparator();
+    view.addItemWithTitle(kFitTitle, [this](fw::MenuItem&) {
+        if (m_commands.setActualSize)
+            m_commands.setActualSize(false);
+    }, "9");
+    view.addItemWithTitle(kActualSizeTitle, [this](fw::MenuItem&) {
+        if (m_commands.setActualSize)
+            m_commands.setActualSize(true);
+    }, "0");
+    static_cast<fw::QtMenu&>(view).addSeparator();
     auto viewUpdater = std::make_unique<Updater>([this](fw::Menu& menu) {
+        const std::optional<bool> actual = m_commands.actualSize ? m_commands.actualSize() : std::nullopt;
+        for (const bool itemIsActual : {false, true}) {
+            // Always enabled: a disabled item's key would stay dead until the menu opens again.
+            if (fw::MenuItem* item = menu.itemWithTitle(itemIsActual ? kActualSizeTitle : kFitTitle))
+                item->setState(actual == itemIsActual ? fw::ControlState::On : fw::ControlState::Off);
+        }
         if (fw::MenuItem* item = menu.itemWithTitle(kPlayTitle))
             item->setEnabled(m_commands.canPlay && m_commands.canPlay());
         if (fw::MenuItem* item = menu.itemWithTitle(kLoopTitle))

@@ -9,6 +9,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,10 @@ struct MenuCommands {
     /// Playing goes on at the in point after the out point; the item shows the state.
     std::function<void(bool loop)> setLoopPlayback;
     std::function<bool()> loopPlayback;
+    /// The front document's picture at its own pixels (Actual Size) or fitted to the window.
+    std::function<void(bool actual)> setActualSize;
+    /// Which of the two the front document shows; nothing without one.
+    std::function<std::optional<bool>()> actualSize;
     /// The names of the screens, and showing the monitor full screen on one of them.
     std::function<std::vector<std::string>()> screenNames;
     std::function<void(int index)> fullScreenMonitor;
@@ -50,6 +55,8 @@ public:
     static constexpr const char* kShowMonitorTitle = "Show Output Monitor";
     static constexpr const char* kPlayTitle = "Play/Pause";
     static constexpr const char* kLoopTitle = "Loop Playback";
+    static constexpr const char* kFitTitle = "Fit";
+    static constexpr const char* kActualSizeTitle = "Actual Size";
     static constexpr const char* kFullScreenTitle = "Output Monitor Full Screen On";
     static constexpr const char* kHelpTitle = "Reelmaker Help";
 

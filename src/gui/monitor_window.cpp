@@ -1,20 +1,36 @@
 #include "gui/monitor_window.h"
 
+#include "document/window_size.h"
 #include "platform/component/software_output_device.h"
 #include "platform/movie/decompress_surface.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
-#include <QPainter>
+#include <QMenu>
 #include <QScreen>
+#include <QShortcut>
+#include <QVBoxLayout>
 
 namespace {
 constexpr int kRefreshMilliseconds = 16;
-}
+// The View menu's keys, which the monitor (no menu bar of its own) answers itself.
+constexpr const char* kFitKey = "Ctrl+9";
+constexpr const char* kActualSizeKey = "Ctrl+0";
+} // namespace
 
-MonitorWindow::MonitorWindow(const SoftwareOutputDevice* device) : m_device(device) {
+MonitorWindow::MonitorWindow(const SoftwareOutputDevice* device)
+    : m_device(device), m_picture(new fw::PictureView(this)) {
     setObjectName(kObjectName);
-    setAttribute(Qt::WA_OpaquePaintEvent);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_picture);
     resize(640, 360);
+    const auto addKey = [this](const char* key, bool actual) {
+        auto* shortcut = new QShortcut(QKeySequence(QString::fromLatin1(key)), this);
+        QObject::connect(shortcut, &QShortcut::activated, this, [this, actual] { setActualSize(actual); });
+    };
+    addKey(kFitKey, false);
+    addKey(kActualSizeKey, true);
     setWindowTitle(modeTitle());
     m_timer.setInterval(kRefreshMilliseconds);
     QObject::connect(&m_timer, &QTimer::timeout, this, [this] { refresh(); });
@@ -22,6 +38,7 @@ MonitorWindow::MonitorWindow(const SoftwareOutputDevice* device) : m_device(devi
 
 void MonitorWindow::showOnScreen() {
     refresh();
+    sizeForPicture();
     showNormal();
     raise();
     m_timer.start();
@@ -66,18 +83,35 @@ void MonitorWindow::refresh() {
     m_image = surface ? QImage(bytes, surface->width(), surface->height(), qsizetype(surface->rowBytes()),
                                QImage::Format_RGB888)
                       : QImage();
-    update();
+    m_picture->setImage(&m_image);
+    m_picture->viewport()->update();
+    m_picture->widget()->update();
 }
 
-void MonitorWindow::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (m_image.isNull())
+void MonitorWindow::sizeForPicture() {
+    if (m_sizedForPicture || m_image.isNull() || isFullScreen())
         return;
-    QRect target(QPoint(0, 0), m_image.size().scaled(size(), Qt::KeepAspectRatio));
-    target.moveCenter(rect().center());
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(target, m_image);
+    m_sizedForPicture = true;
+    const QScreen* where = screen();
+    if (!where)
+        return;
+    const QSize available = where->availableGeometry().size();
+    const NSSize size = pictureWindowContentSize({float(m_image.width()), float(m_image.height())}, {0, 0},
+                                                 {float(available.width()), float(available.height())},
+                                                 std::nullopt);
+    resize(int(size.width), int(size.height));
+}
+
+void MonitorWindow::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    QAction* fit = menu.addAction(QStringLiteral("Fit"), [this] { setActualSize(false); });
+    fit->setShortcut(QKeySequence(QString::fromLatin1(kFitKey)));
+    QAction* actual = menu.addAction(QStringLiteral("Actual Size"), [this] { setActualSize(true); });
+    actual->setShortcut(QKeySequence(QString::fromLatin1(kActualSizeKey)));
+    for (QAction* item : {fit, actual})
+        item->setCheckable(true);
+    (actualSize() ? actual : fit)->setChecked(true);
+    menu.exec(event->globalPos());
 }
 
 void MonitorWindow::keyPressEvent(QKeyEvent* event) {

@@ -2,6 +2,7 @@
 #include "document_fixtures.h"
 
 #include "document/description_text.h"
+#include "document/window_size.h"
 #include "platform/log.h"
 
 #include <gtest/gtest.h>
@@ -11,25 +12,33 @@
 using namespace testsupport;
 using namespace docfixtures;
 
-TEST(WindowContentSize, QuarterThirdOrHalfOfTheFramePlusTheControls) {
+TEST(WindowContentSize, TheUsersSizeElseThePictureInTwoThirdsOfTheScreenNeverAboveItsPixels) {
+    const NSSize controls{40, 250};
+    const NSSize fullHD{1920, 1080};
     struct Case {
-        int32_t width, height;
-        float expectWidth, expectHeight;
+        const char* what;
+        NSSize picture, screen;
+        std::optional<NSSize> user;
+        NSSize expect;
     } cases[] = {
-        {2048, 1556, 558, 504},
-        {1920, 1080, 526, 385},
-        {1280, 720, float(1280.0 / 3 + 46), 355}, // 472.667 in single precision
-        {720, 486, 406, 358},
-        {1000, 750, float(1000.0 / 3 + 46), 365}, // exactly 750 lines: thirds
-        {800, 580, 446, 405},                     // exactly 580 lines: halves
+        {"2K, width bound", {2048, 1080}, fullHD, std::nullopt, {1280 + 40, 675 + 250}},
+        {"full aperture, height bound", {2048, 1556}, fullHD, std::nullopt, {947 + 40, 720 + 250}},
+        {"UHD on a UHD screen", {3840, 2160}, {3840, 2160}, std::nullopt, {2560 + 40, 1440 + 250}},
+        {"small frames stay at their pixels", {320, 180}, fullHD, std::nullopt, {320 + 40, 180 + 250}},
+        {"no frame size yet", {0, 0}, fullHD, std::nullopt, {640 + 40, 360 + 250}},
+        {"a small screen bounds the window", {2048, 1556}, {800, 400}, std::nullopt, {350 + 40, 400}},
+        {"the user's size wins", {2048, 1080}, fullHD, NSSize{900, 700}, {900, 700}},
+        {"the user's size, on a smaller screen now", {2048, 1080}, {1280, 720}, NSSize{1600, 1000}, {1280, 720}},
     };
-    for (const Case& c : cases) {
-        NSSize size = windowContentSize(c.width, c.height);
-        EXPECT_EQ(size.width, c.expectWidth) << c.width << "x" << c.height;
-        EXPECT_EQ(size.height, c.expectHeight) << c.width << "x" << c.height;
-    }
-    EXPECT_NEAR(windowContentSize(1280, 720).width, 472.667f, 0.001f);
-    EXPECT_NEAR(windowContentSize(1000, 750).width, 379.333f, 0.001f);
+    for (const Case& c : cases)
+        EXPECT_EQ(pictureWindowContentSize(c.picture, controls, c.screen, c.user), c.expect) << c.what;
+}
+
+TEST(WindowContentSize, TheStoredTextIsTwoPositiveWholeNumbers) {
+    EXPECT_EQ(windowSizeText({1280, 720}), "1280x720");
+    EXPECT_EQ(parseWindowSizeText("1280x720"), (NSSize{1280, 720}));
+    for (const char* bad : {"", "1280", "x720", "1280x", "0x720", "-5x7", "12x7x", " 12x7", "12.5x7", "axb"})
+        EXPECT_EQ(parseWindowSizeText(bad), std::nullopt) << bad;
 }
 
 TEST(DescriptionText, ThreeLinesWithTheRangeAndItsMegabytes) {
@@ -49,7 +58,8 @@ TEST(Browsing, A2KSequenceOpensSizedAndDescribedForItsHundredFrames) {
     HeadlessSession session;
     std::shared_ptr<DPXMovieFile> document = session.openDocument(dir.file("shot_0001.dpx"));
     ASSERT_EQ(document->frameCount(), 100);
-    EXPECT_EQ(document->window()->contentSize(), (NSSize{558, 504}));
+    // The full aperture in two thirds of a 1920 x 1080 screen: 947 x 720, and the controls' room.
+    EXPECT_EQ(document->window()->contentSize(), (NSSize{947 + 46, 720 + 115}));
     EXPECT_EQ(description(*document), "shot_0001.dpx\n2048x1556\n100 frames: 0-99,  ~1215.6 MBytes");
 }
 

@@ -42,7 +42,7 @@ TEST(DescribeCommand, ShowsTheWindowOfAFreshDocumentWithTheRegisteredDefaults) {
                         "720x486\n"
                         "12 frames: 0-11,  ~16.0 MBytes\n"
                         "\n"
-                        "window          406 x 358\n"
+                        "window          766 x 601\n"
                         "time scale      2997\n"
                         "frame duration  125\n"
                         "rate            0x0017F9DB (23.976 fps)\n"
@@ -57,8 +57,8 @@ TEST(DescribeCommand, ShowsTheWindowOfAFreshDocumentWithTheRegisteredDefaults) {
     JsonValue json = describeJson({dir.file("shot_0005.dpx")});
     EXPECT_EQ(json.keys, kKeys);
     EXPECT_EQ(json["description"].text, "shot_0005.dpx\n720x486\n12 frames: 0-11,  ~16.0 MBytes");
-    EXPECT_EQ(json["content_width"].number, 406);
-    EXPECT_EQ(json["content_height"].number, 358);
+    EXPECT_EQ(json["content_width"].number, 766);
+    EXPECT_EQ(json["content_height"].number, 601);
     EXPECT_EQ(json["timescale"].number, 2997);
     EXPECT_EQ(json["frame_duration"].number, 125);
     EXPECT_EQ(json["rate_fixed"].number, 0x0017F9DB);
@@ -84,8 +84,8 @@ TEST(DescribeCommand, AppliesTheOptionsAsTheControlsWould) {
                                    "2", "--out", "5", "--source-id", "Reel 1"});
     // Marking browsed to frame 2 and then 5: the window shows frame 5.
     EXPECT_EQ(json["description"].text, "shot_0006.dpx\n1280x720\n4 frames: 2-5,  ~14.1 MBytes");
-    EXPECT_NEAR(json["content_width"].number, 472.667, 0.001);
-    EXPECT_EQ(json["content_height"].number, 355);
+    EXPECT_EQ(json["content_width"].number, 1280 + 46);
+    EXPECT_EQ(json["content_height"].number, 720 + 115);
     EXPECT_EQ(json["timescale"].number, 2997);
     EXPECT_EQ(json["frame_duration"].number, 100);
     EXPECT_EQ(json["rate_fixed"].number, 0x001DF851);

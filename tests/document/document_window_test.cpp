@@ -2,7 +2,8 @@
 // the tab rule and a failed opening.
 #include "document_fixtures.h"
 
-#include "document/description_text.h"
+#include "app/my_app_controller.h"
+#include "platform/framework/headless/headless_window.h"
 #include "platform/log.h"
 
 #include <gtest/gtest.h>
@@ -63,7 +64,9 @@ TEST(DocumentWindow, FirstStartOpensWithTheRegisteredDefaultsAndWritesThemBack) 
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_EQ(window->title(), "shot_0002.dpx");
-    EXPECT_EQ(window->contentSize(), windowContentSize(4, 2));
+    // A 4 x 2 frame is far smaller than the screen: it shows at its own pixels.
+    EXPECT_EQ(window->contentSize(), (NSSize{4 + fw::HeadlessWindow::kControlsRoom.width,
+                                             2 + fw::HeadlessWindow::kControlsRoom.height}));
     EXPECT_TRUE(frameSlider(*document).isEnabled());
     EXPECT_EQ(frameSlider(*document).minValue(), 0.0);
     EXPECT_EQ(frameSlider(*document).maxValue(), 2.0);
@@ -270,4 +273,33 @@ TEST(DocumentWindow, AClosedDocumentIsReleased) {
     }
     EXPECT_TRUE(weak.expired());
     EXPECT_TRUE(session.controller().documents().empty());
+}
+
+TEST(DocumentWindow, TheNextWindowOpensAtTheSizeTheUserLastGaveOneAndThePictureSwitchesToItsPixels) {
+    // Three sequences: a frame of one already open would bring its window to the front.
+    TempDir a, b, c;
+    for (const TempDir* dir : {&a, &b, &c})
+        writeFrames(*dir, shotNames(1, 2));
+    HeadlessSession session;
+    session.framework().setScreenVisibleSize({1280, 720});
+    std::shared_ptr<DPXMovieFile> first = session.openDocument(a.file("shot_0001.dpx"));
+    auto* window = dynamic_cast<fw::HeadlessWindow*>(first->window());
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(first->pictureAtActualSize());
+    first->setPictureAtActualSize(true);
+    EXPECT_EQ(first->imageView()->imageScaling(), fw::ImageScaling::None);
+
+    // Sizes set from code are not the user's; the one the user drags to is kept for the next.
+    window->setContentSize({300, 300});
+    EXPECT_FALSE(session.userDefaults().hasStoredValue(prefkey::kDocumentWindowSize));
+    window->resizeAsUser({900, 640});
+    EXPECT_EQ(session.userDefaults().objectForKey(prefkey::kDocumentWindowSize), DefaultsValue(std::string("900x640")));
+    std::shared_ptr<DPXMovieFile> second = session.openDocument(b.file("shot_0001.dpx"));
+    EXPECT_EQ(second->window()->contentSize(), (NSSize{900, 640}));
+    EXPECT_FALSE(second->pictureAtActualSize());
+
+    // The latest size wins; a screen smaller than it bounds it.
+    dynamic_cast<fw::HeadlessWindow&>(*second->window()).resizeAsUser({2000, 1000});
+    std::shared_ptr<DPXMovieFile> third = session.openDocument(c.file("shot_0001.dpx"));
+    EXPECT_EQ(third->window()->contentSize(), (NSSize{1280, 720}));
 }

@@ -1,6 +1,7 @@
 // The shared corpus's sequence tables through `reelmaker scan --json`: the real files of
 // sequences.tsv and the sequences make_sequences.sh writes list as SEQUENCES.tsv says, and
 // `reelmaker describe --json` shows their documents as opened.
+#include "document/window_size.h"
 #include "support/json_reader.h"
 #include "support/sample_corpus.h"
 #include "support/test_support.h"
@@ -83,9 +84,10 @@ void checkDescribe(const std::filesystem::path& file, const Row& row,
     const std::string description = got["description"].text;
     const size_t third_end = description.find('\n', description.find('\n', description.find('\n') + 1) + 1);
     EXPECT_EQ(description.substr(0, third_end), storedName + "\n" + row.at("frame_size") + "\n" + third);
-    const double divisor = height > 750 ? 4.0 : height > 580 ? 3.0 : 2.0;
-    EXPECT_NEAR(got["content_width"].number, width / divisor + 46, 0.001);
-    EXPECT_NEAR(got["content_height"].number, height / divisor + 115, 0.001);
+    // A window on the command line's 1920 x 1080 screen, the controls' room being 46 x 115 there.
+    const NSSize window = pictureWindowContentSize({float(width), float(height)}, {46, 115}, {1920, 1080}, std::nullopt);
+    EXPECT_EQ(got["content_width"].number, window.width);
+    EXPECT_EQ(got["content_height"].number, window.height);
     EXPECT_EQ(got["timescale"].number, 2997);
     EXPECT_EQ(got["frame_duration"].number, 125);
     EXPECT_EQ(got["codec"].text, "R10k");

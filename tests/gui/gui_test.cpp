@@ -3,10 +3,12 @@
 // with its cancel, failure and warning, the output menus and monitor, and the help window.
 #include "app/device_video_out.h"
 #include "document/movie_document.h"
+#include "document/window_size.h"
 #include "gui/desktop_application.h"
 #include "platform/component/software_output_device.h"
 #include "platform/movie/decompress_surface.h"
 #include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_picture_view.h"
 #include "support/frame_writer.h"
 #include "support/manual_clock.h"
 #include "gui/recent_files.h"
@@ -26,6 +28,8 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSlider>
 #include <QTabWidget>
@@ -162,6 +166,7 @@ private slots:
     void openRecentTellsFilesOfOneNameApart();
     void longWarningsWrapInsteadOfWideningTheWindow();
     void quitEndsTheApplicationInOneStepAndAsksDuringAnExport();
+    void windowsFitTheScreenKeepTheUsersSizeAndShowActualPixels();
 };
 
 void GuiTest::opensTheFilesNamedOnTheCommandLine() {
@@ -487,7 +492,22 @@ void GuiTest::outputMenusListTheDeviceAndItsModesAndTheMonitorShowsTheSurface() 
     QVERIFY(monitor.windowTitle().contains(QString::fromStdString(mode.name)));
     QCOMPARE(static_cast<const void*>(monitor.image().constBits()),
              static_cast<const void*>(device->surface()->baseAddress()));
+    // Opened as large as the picture fits in two thirds of the screen, never above its pixels.
+    const NSSize opened = pictureWindowContentSize({float(mode.width), float(mode.height)}, {0, 0}, {1920, 1080},
+                                                   std::nullopt);
+    QCOMPARE(monitor.size(), QSize(int(opened.width), int(opened.height)));
     monitor.resize(mode.width / 4, mode.height / 4);
+    // Ctrl+0 shows the surface's own pixels, Ctrl+9 fits it again.
+    monitor.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&monitor));
+    QTest::keyClick(&monitor, Qt::Key_0, Qt::ControlModifier);
+    QVERIFY(monitor.actualSize());
+    QCOMPARE(monitor.findChild<fw::PictureView*>()->widget()->size(), QSize(mode.width, mode.height));
+    const QImage ownPixels = monitor.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage surfacePixels = monitor.image().convertToFormat(QImage::Format_RGB32);
+    QCOMPARE(ownPixels.copy(0, 0, 64, 64), surfacePixels.copy(0, 0, 64, 64));
+    QTest::keyClick(&monitor, Qt::Key_9, Qt::ControlModifier);
+    QVERIFY(!monitor.actualSize());
     const QImage shown = monitor.grab().toImage();
     const GWorld::RGB expected = device->surface()->pixel(mode.width / 2, mode.height / 2);
     const QColor seen = shown.pixelColor(shown.width() / 2, shown.height() / 2);
@@ -602,6 +622,15 @@ int main(int argc, char* argv[]) {
     setenv("HOME", home.path().c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home.path() / "config").c_str(), 1);
     setenv("XDG_RUNTIME_DIR", (home.path() / "runtime").c_str(), 1);
+    // Qt's offscreen screen is 800 x 600 unless told otherwise; our users' screens are larger.
+    const char* platform = getenv("QT_QPA_PLATFORM");
+    if (platform && std::string(platform) == "offscreen") {
+        const std::filesystem::path screens = home.path() / "screens.json";
+        const std::string config = R"({"screens":[{"name":"fullHD","x":0,"y":0,"width":1920,"height":1080,)"
+                                   R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})";
+        testsupport::writeFile(screens.string(), std::vector<uint8_t>(config.begin(), config.end()));
+        setenv("QT_QPA_PLATFORM", ("offscreen:configfile=" + screens.string()).c_str(), 1);
+    }
     QApplication application(argc, argv);
     GuiTest test;
     return QTest::qExec(&test, argc, argv);
@@ -879,4 +908,76 @@ void GuiTest::quitEndsTheApplicationInOneStepAndAsksDuringAnExport() {
     QVERIFY(document->exportOutcome().framesWritten < 30);
     const auto verify = testsupport::runCli({"verify", dir.file("held.mov")});
     QVERIFY2(verify.exitStatus == 0, verify.out.c_str());
+}
+
+namespace {
+
+/// A 2K frame whose neighbouring pixels differ, so that any scaling shows.
+FrameSpec patternedFrame() {
+    FrameSpec fileSpec = flatFrame(1, 2048, 1080);
+    for (uint32_t y = 0; y < fileSpec.height; ++y)
+        for (uint32_t x = 0; x < fileSpec.width; ++x)
+            (*fileSpec.pixels)[size_t(y) * fileSpec.width + x] =
+                testsupport::rgb10Word((x * 37) % 1024, (y * 53) % 1024, ((x ^ y) & 1) * 1023);
+    return fileSpec;
+}
+
+} // namespace
+
+void GuiTest::windowsFitTheScreenKeepTheUsersSizeAndShowActualPixels() {
+    QCOMPARE(QGuiApplication::primaryScreen()->availableGeometry().size(), QSize(1920, 1080));
+    TempDir settings;
+    std::vector<TempDir> shots(3);
+    for (const TempDir& dir : shots)
+        for (const char* name : {"shot_0001.dpx", "shot_0002.dpx"})
+            testsupport::writeFrameFile(dir.file(name), patternedFrame());
+    {
+        DesktopApplication app(optionsFor(settings));
+        auto first = app.openFiles({shots[0].file("shot_0001.dpx")}).at(0);
+        QWidget* window = windowWidget(*first);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        // As large as 2048 x 1080 fits in two thirds of the screen (1280 x 720): 1280 x 675.
+        auto* picture = child<fw::PictureView>(*first, DPXMovieFile::kImageViewID);
+        QVERIFY(picture);
+        QVERIFY2(std::abs(picture->width() - 1280) <= 2 && std::abs(picture->height() - 675) <= 2,
+                 qPrintable(QStringLiteral("%1 x %2").arg(picture->width()).arg(picture->height())));
+
+        // View > Actual Size: one frame pixel on one screen pixel, scrolled to any part of it.
+        QMenu* view = mainSubmenu(app, "View");
+        QAction* actual = actionTitled(view, MainMenu::kActualSizeTitle);
+        QAction* fit = actionTitled(view, MainMenu::kFitTitle);
+        QCOMPARE(actual->shortcut(), QKeySequence(QStringLiteral("Ctrl+0")));
+        QCOMPARE(fit->shortcut(), QKeySequence(QStringLiteral("Ctrl+9")));
+        actual->trigger();
+        emit view->aboutToShow();
+        QVERIFY(actual->isChecked() && !fit->isChecked());
+        QCOMPARE(picture->widget()->size(), QSize(2048, 1080));
+        picture->horizontalScrollBar()->setValue(301);
+        picture->verticalScrollBar()->setValue(203);
+        const QImage frame =
+            static_cast<fw::QtImageView*>(first->imageView())->qimage().convertToFormat(QImage::Format_RGB32);
+        const QImage shown = picture->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(shown.width() >= 100 && shown.height() >= 100);
+        const QPoint origin(picture->horizontalScrollBar()->value(), picture->verticalScrollBar()->value());
+        QCOMPARE(origin, QPoint(301, 203));
+        int differing = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                differing += shown.pixel(x, y) != frame.pixel(origin.x() + x, origin.y() + y);
+        QCOMPARE(differing, 0);
+        fit->trigger();
+        QCOMPARE(picture->widget()->size(), picture->viewport()->size());
+
+        // The user makes the window smaller: the next window opens at that size,
+        window->resize(1000, 700);
+        QTRY_VERIFY(app.controller().documentWindowSize().has_value());
+        auto second = app.openFiles({shots[1].file("shot_0001.dpx")}).at(0);
+        QCOMPARE(windowWidget(*second)->size(), QSize(1000, 700));
+        // whose picture fits it.
+        QVERIFY(child<fw::PictureView>(*second, DPXMovieFile::kImageViewID)->width() < 1000);
+    }
+    // And at the next launch.
+    DesktopApplication again(optionsFor(settings));
+    auto third = again.openFiles({shots[2].file("shot_0001.dpx")}).at(0);
+    QCOMPARE(windowWidget(*third)->size(), QSize(1000, 700));
 }

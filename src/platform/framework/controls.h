@@ -125,11 +125,17 @@ protected:
 };
 
 /// Shows a picture (none at first).
+/// How an image view shows its picture: scaled to the view keeping its proportions, or at its own
+/// pixels (one picture pixel on one screen pixel), scrolling where the view is smaller.
+enum class ImageScaling { ProportionallyUpOrDown, None };
+
 class ImageView : public Control {
 public:
     virtual std::shared_ptr<const NSImage> image() const = 0;
     /// Holds a share of the picture; null clears the view.
     virtual void setImage(std::shared_ptr<const NSImage> image) = 0;
+    virtual ImageScaling imageScaling() const = 0;
+    virtual void setImageScaling(ImageScaling scaling) = 0;
 
 protected:
     using Control::Control;

@@ -51,6 +51,11 @@ public:
                                                        const std::string& otherButton,
                                                        const std::string& informativeText) = 0;
 
+    /// The room new windows have on the screen they open on (without panels and docks). Without a
+    /// screen, the size given with setScreenVisibleSize (1920 x 1080 at first).
+    virtual NSSize screenVisibleSize() const { return m_screenVisibleSize; }
+    void setScreenVisibleSize(NSSize size) { m_screenVisibleSize = size; }
+
     /// Shows the file in the desktop's file manager (its folder opened). The headless framework
     /// only keeps the path (revealedPath()).
     virtual void revealInFileManager(const std::string& path) { m_revealedPath = path; }
@@ -78,6 +83,7 @@ protected:
 
 private:
     std::string m_revealedPath;
+    NSSize m_screenVisibleSize{1920, 1080};
     friend class DocumentController;
     DocumentController* m_sharedDocumentController = nullptr;
     ApplicationDelegate* m_delegate = nullptr;

@@ -23,6 +23,8 @@ public:
     virtual void windowDidBecomeMain(Window& window) { (void)window; }
     virtual void windowDidResignMain(Window& window) { (void)window; }
     virtual void windowWillClose(Window& window) { (void)window; }
+    /// The user gave the window a new size (not a size set from code, nor maximising it).
+    virtual void windowDidEndLiveResize(Window& window) { (void)window; }
 };
 
 class Window {
@@ -38,6 +40,9 @@ public:
     virtual void setTitle(const std::string& title) = 0;
     virtual NSSize contentSize() const = 0;
     virtual void setContentSize(NSSize size) = 0;
+    /// The content size at which `control` would be `controlSize`, the other controls taking the
+    /// room they need.
+    virtual NSSize contentSizeAround(const Control& control, NSSize controlSize) const = 0;
 
     virtual bool isVisible() const = 0;
     virtual bool isMainWindow() const = 0;

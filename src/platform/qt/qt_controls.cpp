@@ -1,6 +1,7 @@
 #include "platform/qt/qt_controls.h"
 
 #include "platform/framework/rtf_text.h"
+#include "platform/qt/qt_picture_view.h"
 #include "platform/qt/qt_text.h"
 
 #include <QAbstractButton>
@@ -9,7 +10,6 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -24,36 +24,6 @@
 namespace fw {
 
 namespace {
-
-/// The widget of an image view: the picture scaled to fit, centred, with its proportions.
-class ImageCanvas : public QWidget {
-public:
-    explicit ImageCanvas(QWidget* parent) : QWidget(parent) {
-        setMinimumSize(160, 120);
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
-        setAttribute(Qt::WA_OpaquePaintEvent);
-    }
-    void setImage(const QImage* image) {
-        m_image = image;
-        update();
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.fillRect(rect(), Qt::black);
-        if (!m_image || m_image->isNull())
-            return;
-        QSize fitted = m_image->size().scaled(size(), Qt::KeepAspectRatio);
-        QRect target(QPoint(0, 0), fitted);
-        target.moveCenter(rect().center());
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(target, *m_image);
-    }
-
-private:
-    const QImage* m_image = nullptr;
-};
 
 constexpr int kProgressSteps = 10000;
 
@@ -262,7 +232,7 @@ void QtButton::setState(ControlState state) {
 // ---- Image view ----------------------------------------------------------------------------------
 
 QtImageView::QtImageView(const std::string& identifier, Window* window, QWidget* parent)
-    : QtControl(identifier, window, new ImageCanvas(parent)) {}
+    : QtControl(identifier, window, new PictureView(parent)) {}
 
 void QtImageView::setImage(std::shared_ptr<const NSImage> image) {
     m_image = std::move(image);
@@ -272,7 +242,16 @@ void QtImageView::setImage(std::shared_ptr<const NSImage> image) {
         m_qimage = QImage(static_cast<const uchar*>(bitmap->bitmapData()), bitmap->pixelsWide(),
                           bitmap->pixelsHigh(), bitmap->bytesPerRow(), QImage::Format_RGBA8888);
     }
-    static_cast<ImageCanvas*>(widget())->setImage(&m_qimage);
+    static_cast<PictureView*>(widget())->setImage(&m_qimage);
+}
+
+ImageScaling QtImageView::imageScaling() const {
+    return static_cast<PictureView*>(widget())->actualSize() ? ImageScaling::None
+                                                             : ImageScaling::ProportionallyUpOrDown;
+}
+
+void QtImageView::setImageScaling(ImageScaling scaling) {
+    static_cast<PictureView*>(widget())->setActualSize(scaling == ImageScaling::None);
 }
 
 // ---- Progress indicator --------------------------------------------------------------------------

@@ -125,6 +125,8 @@ public:
     QtImageView(const std::string& identifier, Window* window, QWidget* parent);
     std::shared_ptr<const NSImage> image() const override { return m_image; }
     void setImage(std::shared_ptr<const NSImage> image) override;
+    ImageScaling imageScaling() const override;
+    void setImageScaling(ImageScaling scaling) override;
     /// The bitmap as a QImage over the picture's bytes (null image without one).
     const QImage& qimage() const { return m_qimage; }
 

@@ -4,6 +4,8 @@
 
 #include <QDesktopServices>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QUrl>
 
 namespace fw {
@@ -15,6 +17,14 @@ QtFramework::~QtFramework() {
     // What timers and queued work keep alive (documents and their windows) goes while the window
     // list and the menus are still here.
     m_runLoop.shutdown();
+}
+
+NSSize QtFramework::screenVisibleSize() const {
+    QScreen* screen = mainWindow() ? mainWindow()->widget()->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return Framework::screenVisibleSize();
+    const QSize available = screen->availableGeometry().size();
+    return {float(available.width()), float(available.height())};
 }
 
 std::unique_ptr<Window> QtFramework::makeWindow(const std::string& title, NSSize contentSize) {

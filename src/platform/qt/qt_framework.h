@@ -24,6 +24,8 @@ public:
                          std::string resourcesDirectory = locateResourcesDirectory());
     ~QtFramework() override;
     void revealInFileManager(const std::string& path) override;
+    /// The available area of the main window's screen, else of the primary screen.
+    NSSize screenVisibleSize() const override;
 
     QtUserDefaults& standardUserDefaults() override { return m_defaults; }
     DirectoryBundle& mainBundle() override { return m_bundle; }

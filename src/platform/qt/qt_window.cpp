@@ -10,6 +10,7 @@
 #include <QLayout>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QResizeEvent>
 #include <QUrl>
 
 #include <algorithm>
@@ -77,6 +78,10 @@ protected:
             m_owner.activated();
         QMainWindow::changeEvent(event);
     }
+    void resizeEvent(QResizeEvent* event) override {
+        QMainWindow::resizeEvent(event);
+        m_owner.resized();
+    }
     void dragEnterEvent(QDragEnterEvent* event) override {
         if (event->mimeData()->hasUrls())
             event->acceptProposedAction();
@@ -138,7 +143,29 @@ void QtWindow::setContentSize(NSSize size) {
                                : 0;
     QSize wanted(int(std::lround(size.width)), int(std::lround(size.height)) + menuHeight);
     wanted = wanted.expandedTo(m_widget->minimumSizeHint());
+    m_sizeFromCode = wanted;
+    m_sizingFromCode = true;
     m_widget->resize(wanted);
+    m_sizingFromCode = false;
+}
+
+NSSize QtWindow::contentSizeAround(const Control& control, NSSize controlSize) const {
+    // The layout's natural content size less the control's natural size is the room the other
+    // controls take around it; hidden controls take none.
+    const QSize content = m_content->widget()->sizeHint();
+    const QWidget* shown = m_widget->findChild<QWidget*>(toQString(control.identifier()));
+    const QSize own = shown ? shown->sizeHint() : QSize(0, 0);
+    return {controlSize.width + float(std::max(0, content.width() - own.width())),
+            controlSize.height + float(std::max(0, content.height() - own.height()))};
+}
+
+void QtWindow::resized() {
+    if (m_sizingFromCode || m_closed || !m_widget->isVisible() || m_widget->size() == m_sizeFromCode)
+        return;
+    if (m_widget->windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized))
+        return;
+    if (delegate())
+        delegate()->windowDidEndLiveResize(*this);
 }
 
 bool QtWindow::isVisible() const {

@@ -2,7 +2,7 @@
 //
 // Every window carries the main menu's submenus in its menu bar. A window shown from code becomes
 // main at once; one the user activates (a click, the window manager) becomes main when Qt says
-// so. The close button asks the window's close request handler (a document closes itself), and
+// so. A size the user gives the window is told to its delegate. The close button asks the window's close request handler (a document closes itself), and
 // files dropped on any window go to the list's open handler.
 #pragma once
 
@@ -67,6 +67,8 @@ public:
     NSSize contentSize() const override;
     /// The content's size, but never below what its controls need.
     void setContentSize(NSSize size) override;
+    /// From the natural sizes the layout gives the controls.
+    NSSize contentSizeAround(const Control& control, NSSize controlSize) const override;
 
     bool isVisible() const override;
     bool isMainWindow() const override { return m_list.mainWindow() == this; }
@@ -81,11 +83,16 @@ private:
     class Widget;
     friend class Widget;
     void activated();
+    /// Tells the delegate of a size the user gave: not one set from code, nor a maximised, full
+    /// screen or minimised window.
+    void resized();
 
     QtWindowList& m_list;
     QMainWindow* m_widget;
     std::unique_ptr<QtView> m_content;
     bool m_closed = false;
+    bool m_sizingFromCode = false;
+    QSize m_sizeFromCode;
 };
 
 } // namespace fw

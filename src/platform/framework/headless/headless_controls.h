@@ -128,9 +128,12 @@ public:
 
     std::shared_ptr<const NSImage> image() const override { return m_image; }
     void setImage(std::shared_ptr<const NSImage> image) override { m_image = std::move(image); }
+    ImageScaling imageScaling() const override { return m_scaling; }
+    void setImageScaling(ImageScaling scaling) override { m_scaling = scaling; }
 
 private:
     std::shared_ptr<const NSImage> m_image;
+    ImageScaling m_scaling = ImageScaling::ProportionallyUpOrDown;
 };
 
 class HeadlessProgressIndicator : public HeadlessControl<ProgressIndicator> {

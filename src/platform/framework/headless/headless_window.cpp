@@ -76,4 +76,10 @@ void HeadlessWindow::close() {
     m_list.hidden(this);
 }
 
+void HeadlessWindow::resizeAsUser(NSSize size) {
+    m_contentSize = size;
+    if (delegate())
+        delegate()->windowDidEndLiveResize(*this);
+}
+
 } // namespace fw

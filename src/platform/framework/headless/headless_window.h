@@ -47,6 +47,13 @@ public:
     void setTitle(const std::string& title) override { m_title = title; }
     NSSize contentSize() const override { return m_contentSize; }
     void setContentSize(NSSize size) override { m_contentSize = size; }
+    /// Without a layout, every control has the same room around it: kControlsRoom.
+    NSSize contentSizeAround(const Control&, NSSize controlSize) const override {
+        return {controlSize.width + kControlsRoom.width, controlSize.height + kControlsRoom.height};
+    }
+    static constexpr NSSize kControlsRoom{46, 115};
+    /// The user drags the window to `size`: the delegate hears of it.
+    void resizeAsUser(NSSize size);
 
     bool isVisible() const override { return m_visible; }
     bool isMainWindow() const override { return m_list.mainWindow() == this; }
