@@ -2,7 +2,8 @@
 # A person's day with the desktop application, on a real X server with a window manager: starts
 # reelmaker-gui under Xvfb and openbox and drives it with xdotool: File > Open..., step, mark in
 # and out, Translate... (Ctrl+T) to a movie that completes, a second export cancelled, the same
-# frame opened twice, Preferences open when Quit is pressed. Each step is checked from outside
+# frame opened twice, a 2K window fitted, maximised and at Actual Size, the next window at the size
+# the user gave, Preferences open when Quit is pressed. Each step is checked from outside
 # (window titles and geometry, files on disk, the application's exit) and pictured (import) in
 # build/gui-drive/ (or $REELMAKER_BUILD_DIR/gui-drive). Exit 0 when every step holds, 1 when one
 # fails, 77 (a skip for ctest) when no X server, window manager or xdotool can be had.
@@ -13,7 +14,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${1:-${REELMAKER_BUILD_DIR:-$root/build}}" && pwd)"
 gui="$build/src/gui/reelmaker-gui"
 cli="$build/src/reelmaker"
-for tool in Xvfb openbox xdotool import ffmpeg; do
+for tool in Xvfb openbox xdotool xwininfo import ffmpeg; do
   command -v "$tool" >/dev/null || { echo "gui_drive: skipped: $tool is missing (scripts/setup.sh installs it)"; exit 77; }
 done
 [ -x "$gui" ] && [ -x "$cli" ] || { echo "gui_drive: build reelmaker-gui and reelmaker first" >&2; exit 1; }
@@ -27,7 +28,7 @@ cleanup() {
 }
 trap cleanup EXIT
 rm -rf "$out"
-mkdir -p "$out" "$work/shots" "$work/long" "$work/out" "$work/config"
+mkdir -p "$out" "$work/shots" "$work/long" "$work/twok" "$work/again" "$work/out" "$work/config"
 
 # A free display of our own, 1920 x 1080 like a desktop monitor, and a window manager on it.
 exec 6>"$work/display"
@@ -46,6 +47,11 @@ ffmpeg -loglevel error -f lavfi -i testsrc2=size=640x360:rate=24 -frames:v 12 -p
 ffmpeg -loglevel error -f lavfi -i testsrc2=size=1024x778:rate=24 -frames:v 1 -pix_fmt gbrp10be \
   "$work/long/long_00001.dpx"
 for i in $(seq -f %05g 2 1000); do ln "$work/long/long_00001.dpx" "$work/long/long_$i.dpx"; done
+# And 2K frames, and a short sequence of another name.
+ffmpeg -loglevel error -f lavfi -i testsrc2=size=2048x1080:rate=24 -frames:v 3 -pix_fmt gbrp10be \
+  "$work/twok/twok_%04d.dpx"
+ffmpeg -loglevel error -f lavfi -i testsrc2=size=640x360:rate=24 -frames:v 2 -pix_fmt gbrp10be \
+  "$work/again/again_%04d.dpx"
 
 step=0
 failures=0
@@ -94,6 +100,7 @@ file_appears() { # PATH: waits up to 60 s for the file and for no temporary file
   done
   return 1
 }
+geometry() { xdotool getwindowgeometry "$1" | awk '/Geometry/ {split($2, s, "x"); print s[1], s[2]}'; }
 movie_frames() { "$cli" verify --json "$1" | python3 -c 'import json,sys; print(json.load(sys.stdin)["frames"])'; }
 
 # Preferences of their own, so that the user's stay untouched. In a sanitized build the X and font
@@ -116,7 +123,7 @@ type_into "$panel" "$work/shots/shot_0001.dpx"
 doc="$(window_named shot_0001.dpx)" || true
 picture opened
 check "the frame opens in its window" test -n "$doc"
-read -r width height < <(xdotool getwindowgeometry "$doc" | awk '/Geometry/ {split($2, s, "x"); print s[1], s[2]}')
+read -r width height < <(geometry "$doc")
 check "the window fits the screen (${width}x${height})" test "$width" -le 1920 -a "$height" -le 1080
 
 # Step with the arrow keys, mark in and out.
@@ -163,6 +170,51 @@ picture opened-again
 same="$(windows_named 'shot_00[0-9][0-9].dpx')"
 check "the same sequence keeps one window ($same)" test "$same" = 1
 check "Open Recent remembers both files" grep -q long_00001.dpx "$work/config/Reelmaker/Reelmaker.ini"
+
+# A 2K sequence: its window opens with the picture in two thirds of the screen; maximised, the
+# picture fills it; View > Actual Size (Ctrl+0) shows the frame's own pixels, Fit (Ctrl+9) fits.
+keys "$long" ctrl+o
+panel="$(window_named 'Open Frame')" || true
+type_into "$panel" "$work/twok/twok_0001.dpx"
+twok="$(window_named twok_0001.dpx)" || true
+check "the 2K sequence opens" test -n "$twok"
+sleep 1
+read -r width height < <(geometry "$twok")
+check "the 2K window suits the screen (${width}x${height})" \
+  test "$width" -ge 1200 -a "$width" -le 1500 -a "$height" -le 1080
+picture twok-fitted
+keys "$twok" ctrl+0
+sleep 0.5
+picture twok-actual-size
+keys "$twok" ctrl+9
+# A double click on the title bar, just above the window's own top left corner.
+read -r x y < <(xwininfo -id "$twok" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {print x, $4}')
+xdotool mousemove "$((x + 200))" "$((y - 8))" click --repeat 2 --delay 120 1
+sleep 1
+read -r width height < <(geometry "$twok")
+check "the maximised window fills the screen (${width}x${height})" test "$width" -ge 1900
+picture twok-maximised
+keys "$twok" ctrl+0
+sleep 0.5
+picture twok-maximised-actual-size
+keys "$twok" ctrl+9
+read -r x y < <(xwininfo -id "$twok" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {print x, $4}')
+xdotool mousemove "$((x + 200))" "$((y - 8))" click --repeat 2 --delay 120 1
+sleep 1
+read -r width height < <(geometry "$twok")
+check "a second double click gives the window its size again (${width}x${height})" test "$width" -lt 1900
+# The size the user gives a window is the next window's.
+xdotool windowsize "$twok" 1000 700
+sleep 1
+keys "$twok" ctrl+o
+panel="$(window_named 'Open Frame')" || true
+type_into "$panel" "$work/again/again_0001.dpx"
+again="$(window_named again_0001.dpx)" || true
+sleep 1
+read -r width height < <(geometry "$again")
+check "the next window opens at the size the user gave the last one (${width}x${height})" \
+  test "$width" = 1000 -a "$height" = 700
+picture next-window-at-the-users-size
 
 # Preferences open, then Quit: one press ends the application.
 keys "$long" ctrl+comma
