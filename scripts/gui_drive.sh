@@ -101,6 +101,12 @@ file_appears() { # PATH: waits up to 60 s for the file and for no temporary file
   return 1
 }
 geometry() { xdotool getwindowgeometry "$1" | awk '/Geometry/ {split($2, s, "x"); print s[1], s[2]}'; }
+title_bar_double_click() { # WINDOW: just above the window's own top left corner (maximises)
+  local x y
+  read -r x y < <(xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {print x, $4}')
+  xdotool mousemove "$((x + 200))" "$((y - 8))" click --repeat 2 --delay 120 1
+  sleep 1
+}
 movie_frames() { "$cli" verify --json "$1" | python3 -c 'import json,sys; print(json.load(sys.stdin)["frames"])'; }
 
 # Preferences of their own, so that the user's stay untouched. In a sanitized build the X and font
@@ -187,10 +193,7 @@ keys "$twok" ctrl+0
 sleep 0.5
 picture twok-actual-size
 keys "$twok" ctrl+9
-# A double click on the title bar, just above the window's own top left corner.
-read -r x y < <(xwininfo -id "$twok" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {print x, $4}')
-xdotool mousemove "$((x + 200))" "$((y - 8))" click --repeat 2 --delay 120 1
-sleep 1
+title_bar_double_click "$twok"
 read -r width height < <(geometry "$twok")
 check "the maximised window fills the screen (${width}x${height})" test "$width" -ge 1900
 picture twok-maximised
@@ -198,9 +201,7 @@ keys "$twok" ctrl+0
 sleep 0.5
 picture twok-maximised-actual-size
 keys "$twok" ctrl+9
-read -r x y < <(xwininfo -id "$twok" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {print x, $4}')
-xdotool mousemove "$((x + 200))" "$((y - 8))" click --repeat 2 --delay 120 1
-sleep 1
+title_bar_double_click "$twok"
 read -r width height < <(geometry "$twok")
 check "a second double click gives the window its size again (${width}x${height})" test "$width" -lt 1900
 # The size the user gives a window is the next window's.
