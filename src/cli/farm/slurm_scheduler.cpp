@@ -33,7 +33,10 @@ std::string complaint(const std::string& program, const ChildOutcome& outcome) {
     text = text.substr(0, text.find('\n'));
     if (!outcome.started)
         return text;
-    return program + (text.empty() ? " ended with status " + std::to_string(outcome.status) : ": " + text);
+    if (text.empty())
+        return program + " ended with status " + std::to_string(outcome.status);
+    // Slurm's programs name themselves already ("sbatch: error: ...").
+    return text.rfind(program + ":", 0) == 0 ? text : program + ": " + text;
 }
 
 } // namespace
