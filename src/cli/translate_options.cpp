@@ -35,7 +35,8 @@ const std::string kTranslateUsage =
         "                must be on storage the nodes share; --jobs N: at most N tasks at once.\n"
         "                Waits for the tasks and reports as here; Ctrl-C cancels the array\n"
         "  --farm-chunk K: K sequences to a task (default 1)\n"
-        "  --farm-opts OPTIONS: the site's own sbatch options, one argument (\"-p night -t 2:00:00\")\n"
+        "  --farm-opts OPTIONS: the site's own sbatch options (partition, account, time, memory), as\n"
+        "                      one argument\n"
         "  --no-wait: print the job and its work folder and end; `reelmaker farm-report FOLDER`\n"
         "             reports later\n") +
     kDocumentOptionsHelp +

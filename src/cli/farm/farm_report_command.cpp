@@ -13,7 +13,7 @@ namespace {
 
 const char kUsage[] =
     "usage: reelmaker farm-report [--json] [--wait] [--quiet] FOLDER\n"
-    "  the summary of the work folder that translate --farm made (DIR/.reelmaker-farm/ID): each\n"
+    "  the summary of a work folder of translate's farm run (DIR/.reelmaker-farm/ID): each\n"
     "  sequence's movie line, those whose task ended without a report with the scheduler's reason,\n"
     "  and the total; exit status 0 only when every movie is complete\n"
     "  --wait: follow the tasks to their end first (Ctrl-C stops waiting; it cancels nothing)\n"
