@@ -31,6 +31,9 @@ if [ "$profile" = all ]; then
   packages+=(openbox xdotool imagemagick x11-utils)
   # The storage simulator of bench/storage_bench.sh: libfuse 3 to build it, fusermount3 to unmount it.
   packages+=(libfuse3-dev fuse3)
+  # translate --farm's tests and bench/farm_bench.sh start a private one-node Slurm of their own; the
+  # packages' system services are never used.
+  packages+=(slurmctld slurmd slurm-client munge)
 fi
 
 missing=()

@@ -19,7 +19,7 @@ _reelmaker_words() {
 _reelmaker() {
     local cur=${COMP_WORDS[COMP_CWORD]}
     local prev=${COMP_WORDS[COMP_CWORD - 1]}
-    local commands="info ls scan describe translate verify modes show help"
+    local commands="info ls scan describe translate farm-report verify modes show help"
     COMPREPLY=()
     if [ "$COMP_CWORD" -eq 1 ]; then
         _reelmaker_words "$commands --version --help"
@@ -31,8 +31,9 @@ _reelmaker() {
     --codec) _reelmaker_words "R10k R10g"; return ;;
     --name-after) _reelmaker_words "base file folder text none"; return ;;
     --all) _reelmaker_files -d; return ;;
+    --farm) _reelmaker_words "slurm"; return ;;
     -o | --for | --against) _reelmaker_files; return ;;
-    --in | --out | --from | --to | --from-tc | --to-tc | --source-id | --jobs | --mode) return ;;
+    --in | --out | --from | --to | --from-tc | --to-tc | --source-id | --jobs | --mode | --farm-chunk | --farm-opts) return ;;
     esac
 
     local command=${COMP_WORDS[1]}
@@ -47,7 +48,11 @@ _reelmaker() {
     info | scan) options="--json" ;;
     ls) options="--json -R --name-after" ;;
     describe) options="--json $document" ;;
-    translate) options="--json -o --reference $document --force --quiet --sync --strict --all -R --jobs --tree" ;;
+    translate)
+        options="--json -o --reference $document --force --quiet --sync --strict --all -R --jobs --tree
+                 --farm --farm-chunk --farm-opts --no-wait"
+        ;;
+    farm-report) options="--json --wait --quiet" ;;
     verify) options="--json --against" ;;
     modes) options="--json --for --rate --codec" ;;
     show) options="--mode --rate -o" ;;
@@ -61,7 +66,7 @@ _reelmaker() {
     done
     if [ -n "$options" ] && [[ $cur == -* ]]; then
         _reelmaker_words "$options --help"
-    elif [ "$command" = ls ]; then
+    elif [ "$command" = ls ] || [ "$command" = farm-report ]; then
         _reelmaker_files -d
     elif [ "$command" != modes ]; then
         _reelmaker_files

@@ -15,3 +15,6 @@ int runTranslateCommand(const Arguments& args);
 int runDescribeCommand(const Arguments& args);
 int runShowCommand(const Arguments& args);
 int runLsCommand(const Arguments& args);
+int runFarmReportCommand(const Arguments& args);
+/// A farm task's work on a node (not listed in the help).
+int runFarmTaskCommand(const Arguments& args);

@@ -32,7 +32,11 @@ const Command kCommands[] = {
      "            [--in I | --from N | --from-tc T] [--out O | --to M | --to-tc T] [--source-id S]\n"
      "            [--force] [--quiet] [--sync] [--strict] [--large-frames] [--all DIR [-R]] [--jobs N]\n"
      "            [--name-after base|file|folder|text|none] [--tree]\n"
-     "      write the range of each FILE's sequence into a movie"},
+     "            [--farm slurm [--farm-chunk K] [--farm-opts OPTIONS] [--no-wait]]\n"
+     "      write the range of each FILE's sequence into a movie, here or as tasks of a cluster"},
+    {"farm-report", runFarmReportCommand,
+     "farm-report [--json] [--wait] [--quiet] FOLDER\n"
+     "      the summary of a translate --farm work folder: the movies, the tasks that never reported"},
     {"verify", runVerifyCommand,
      "verify [--json] [--against FRAME] MOVIE\n"
      "      check a movie: tracks, timecode, referenced frame files; its samples against the frames"},
@@ -86,6 +90,8 @@ int main(int argc, char** argv) {
         return command->run({"--help"});
     }
     Arguments args(argv + 2, argv + argc);
+    if (name == "farm-task")
+        return runFarmTaskCommand(args);
     if (const Command* command = findCommand(name))
         return command->run(args);
     std::fprintf(stderr, "reelmaker: unknown command '%s'\n", name.c_str());

@@ -303,3 +303,19 @@ TEST(DocumentWindow, TheNextWindowOpensAtTheSizeTheUserLastGaveOneAndThePictureS
     std::shared_ptr<DPXMovieFile> third = session.openDocument(c.file("shot_0001.dpx"));
     EXPECT_EQ(third->window()->contentSize(), (NSSize{1280, 720}));
 }
+
+TEST(DocumentWindow, AFrameLinkedIntoAnotherSequenceOpensThatSequencesOwnWindow) {
+    TempDir dir;
+    writeFrames(dir, shotNames(1, 2));
+    std::filesystem::create_directory(dir.path() / "other");
+    std::filesystem::create_hard_link(dir.path() / "shot_0001.dpx", dir.path() / "other" / "take_0001.dpx");
+    std::filesystem::create_symlink(dir.path() / "shot_0002.dpx", dir.path() / "alias.dpx");
+    HeadlessSession session;
+    std::shared_ptr<DPXMovieFile> shot = session.openDocument(dir.file("shot_0001.dpx"));
+    // The same file under another folder's name belongs to that folder's sequence (two sequences
+    // exported at once once drove one window); a symbolic link leads to the open sequence's frame.
+    std::shared_ptr<DPXMovieFile> take = session.openDocument(dir.file("other/take_0001.dpx"));
+    EXPECT_NE(take, shot);
+    EXPECT_EQ(take->fileBaseName(), "take_");
+    EXPECT_EQ(session.openDocument(dir.file("alias.dpx")), shot);
+}

@@ -70,7 +70,7 @@ TEST(TranslateCommand, JsonReportAndTheChosenPathWithTheMovieExtension) {
         runCli({"translate", "--json", dir.file("shot_0001.dpx"), "-o", dir.file("take.mp4"), "--reference"});
     EXPECT_EQ(result.exitStatus, 0) << result.err;
     testsupport::JsonValue json = parsed(result.out);
-    EXPECT_EQ(json.keys, (std::vector<std::string>{"movie", "frames_requested", "frames_written", "reference",
+    EXPECT_EQ(json.keys, (std::vector<std::string>{"sequence", "movie", "frames_requested", "frames_written", "reference",
                                                    "frames_differ", "complete", "problems", "warnings"}));
     EXPECT_EQ(json["movie"].text, dir.file("take.mov"));
     EXPECT_EQ(json["frames_requested"].number, 3);

@@ -21,8 +21,12 @@ void Document::makeWindowControllers() {
 }
 
 bool Document::showsFile(const std::filesystem::path& path) const {
-    std::error_code ec;
-    return !m_fileName.empty() && std::filesystem::equivalent(path, m_fileName, ec) && !ec;
+    // The same name once links are followed: a symbolic link to the file is the file, but a hard
+    // link in another folder (one frame file shared by two sequences) is another document's.
+    std::error_code ec, mine;
+    const std::filesystem::path wanted = std::filesystem::weakly_canonical(path, ec);
+    const std::filesystem::path shown = std::filesystem::weakly_canonical(m_fileName, mine);
+    return !m_fileName.empty() && !ec && !mine && wanted == shown;
 }
 
 void Document::showWindows() {
