@@ -51,8 +51,8 @@ std::string slurmTaskScript(const ArrayRequest& request) {
 
 std::vector<std::string> sbatchArguments(const ArrayRequest& request, const std::string& script) {
     std::string array = "--array=0-" + std::to_string(request.tasks - 1);
-    if (request.concurrency)
-        array += "%" + std::to_string(*request.concurrency);
+    if (request.concurrency) // appended apart: GCC 12 takes `"%" + std::string` for an overlapping copy
+        array.append("%").append(std::to_string(*request.concurrency));
     std::vector<std::string> words{"sbatch",
                                    "--parsable",
                                    array,

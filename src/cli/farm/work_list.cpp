@@ -72,7 +72,9 @@ std::string makeWorkFolder(const std::string& outputFolder, std::string& folder)
         return problem;
     const std::string stamp = folderStamp();
     for (int attempt = 1;; ++attempt) {
-        folder = farm + "/" + stamp + (attempt > 1 ? "-" + std::to_string(attempt) : "");
+        folder = farm + "/" + stamp;
+        if (attempt > 1) // appended apart: GCC 12 takes `"-" + std::string` for an overlapping copy
+            folder.append("-").append(std::to_string(attempt));
         if (mkdir(folder.c_str(), 0777) == 0)
             break;
         if (errno != EEXIST || attempt == 100)
