@@ -2,7 +2,7 @@
 // (translate_run.h) or as tasks of a cluster's scheduler (farm/farm_submit.h).
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/farm/farm_submit.h"
+#include "cli/cluster/farm_submit.h"
 #include "cli/json.h"
 #include "cli/translate_options.h"
 #include "cli/translate_run.h"

@@ -1,7 +1,7 @@
 // The farm's reports and the scheduler's word merged into one standing, the progress line, the exit
 // status, and the waiting on a scheduler that the test scripts (no cluster, no clock).
-#include "cli/farm/farm_results.h"
-#include "cli/farm/farm_wait.h"
+#include "cli/cluster/farm_results.h"
+#include "cli/cluster/farm_wait.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // Slurm's words read and written: squeue's lines, task ranges and exit codes, sbatch's answer, the
 // array's options and the batch script the tasks run.
-#include "cli/farm/slurm_scheduler.h"
+#include "cli/cluster/slurm_scheduler.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

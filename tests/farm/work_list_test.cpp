@@ -1,6 +1,6 @@
 // The work list and the reports as files on shared storage: what is written is read back byte for
 // byte, a damaged file is refused with a reason, and no temporary file is left.
-#include "cli/farm/work_list.h"
+#include "cli/cluster/work_list.h"
 #include "support/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "cli/farm/farm_wait.h"
+#include "cli/cluster/farm_wait.h"
 
 WaitEnd waitForArray(BatchScheduler& scheduler, const std::string& job, const std::string& folder,
                      const WorkList& list, const WaitHooks& hooks) {

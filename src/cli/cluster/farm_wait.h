@@ -4,8 +4,8 @@
 // Sleep and interrupts are given by the caller, so that tests run it on their own clock.
 #pragma once
 
-#include "cli/farm/batch_scheduler.h"
-#include "cli/farm/farm_results.h"
+#include "cli/cluster/batch_scheduler.h"
+#include "cli/cluster/farm_results.h"
 
 #include <chrono>
 #include <functional>

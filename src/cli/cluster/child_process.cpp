@@ -1,4 +1,4 @@
-#include "cli/farm/child_process.h"
+#include "cli/cluster/child_process.h"
 
 #include <cerrno>
 #include <csignal>

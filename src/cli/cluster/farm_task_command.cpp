@@ -5,7 +5,7 @@
 // and no report for that sequence.
 #include "app/headless_session.h"
 #include "cli/commands.h"
-#include "cli/farm/work_list.h"
+#include "cli/cluster/work_list.h"
 #include "cli/translate_run.h"
 #include "platform/display_text.h"
 

@@ -3,8 +3,8 @@
 // of its own: it reads the work folder and the ArrayState it is given.
 #pragma once
 
-#include "cli/farm/batch_scheduler.h"
-#include "cli/farm/work_list.h"
+#include "cli/cluster/batch_scheduler.h"
+#include "cli/cluster/work_list.h"
 #include "cli/translate_report.h"
 
 #include <functional>

@@ -1,4 +1,4 @@
-#include "cli/farm/farm_results.h"
+#include "cli/cluster/farm_results.h"
 
 #include <filesystem>
 

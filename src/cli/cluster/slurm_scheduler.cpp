@@ -1,4 +1,4 @@
-#include "cli/farm/slurm_scheduler.h"
+#include "cli/cluster/slurm_scheduler.h"
 
 #include <algorithm>
 #include <cerrno>

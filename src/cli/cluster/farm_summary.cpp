@@ -1,4 +1,4 @@
-#include "cli/farm/farm_summary.h"
+#include "cli/cluster/farm_summary.h"
 
 #include "cli/json.h"
 #include "cli/translate_run.h"

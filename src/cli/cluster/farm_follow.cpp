@@ -1,6 +1,6 @@
-#include "cli/farm/farm_follow.h"
+#include "cli/cluster/farm_follow.h"
 
-#include "cli/farm/farm_wait.h"
+#include "cli/cluster/farm_wait.h"
 #include "cli/interrupt_signal.h"
 #include "platform/display_text.h"
 

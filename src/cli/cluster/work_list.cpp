@@ -1,4 +1,4 @@
-#include "cli/farm/work_list.h"
+#include "cli/cluster/work_list.h"
 
 #include "platform/display_text.h"
 

@@ -6,8 +6,8 @@
 // range ("0-39%4"); exit_code is a raw wait status (768 is exit 3, 15 is SIGTERM).
 #pragma once
 
-#include "cli/farm/batch_scheduler.h"
-#include "cli/farm/child_process.h"
+#include "cli/cluster/batch_scheduler.h"
+#include "cli/cluster/child_process.h"
 
 class SlurmScheduler final : public BatchScheduler {
 public:

@@ -2,8 +2,8 @@
 // then print the combined summary; the exit status is 0 only when every movie is complete.
 #pragma once
 
-#include "cli/farm/batch_scheduler.h"
-#include "cli/farm/farm_summary.h"
+#include "cli/cluster/batch_scheduler.h"
+#include "cli/cluster/farm_summary.h"
 
 struct FollowOptions {
     bool json = false;

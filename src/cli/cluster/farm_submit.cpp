@@ -1,7 +1,7 @@
-#include "cli/farm/farm_submit.h"
+#include "cli/cluster/farm_submit.h"
 
-#include "cli/farm/farm_follow.h"
-#include "cli/farm/work_list.h"
+#include "cli/cluster/farm_follow.h"
+#include "cli/cluster/work_list.h"
 #include "cli/json.h"
 #include "platform/display_text.h"
 #include "platform/framework/path_ops.h"

@@ -3,7 +3,7 @@
 // them, the total; or with --json the same object with the farm's own key.
 #pragma once
 
-#include "cli/farm/farm_results.h"
+#include "cli/cluster/farm_results.h"
 
 #include <string>
 

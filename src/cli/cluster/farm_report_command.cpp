@@ -1,8 +1,8 @@
 // reelmaker farm-report [--json] [--wait] [--quiet] FOLDER: the combined summary of a farm's work
 // folder, as translate --farm prints it when its tasks have ended.
 #include "cli/commands.h"
-#include "cli/farm/farm_follow.h"
-#include "cli/farm/work_list.h"
+#include "cli/cluster/farm_follow.h"
+#include "cli/cluster/work_list.h"
 #include "cli/json.h"
 #include "cli/usage_error.h"
 #include "platform/display_text.h"
