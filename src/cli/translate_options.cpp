@@ -77,20 +77,13 @@ Word parseExportOption(const Arguments& args, size_t& i, TranslateOptions& optio
     return Word::exportOption;
 }
 
-/// --jobs's value: digits only (no sign, no blanks), 1 to 64.
-bool parseJobs(const std::string& value, int& jobs) {
-    const bool digits =
-        !value.empty() && value.size() <= 2 && value.find_first_not_of("0123456789") == std::string::npos;
-    jobs = digits ? std::stoi(value) : 0;
-    return jobs >= 1 && jobs <= 64;
-}
-
-/// --farm-chunk's value: digits only, 1 to 10000.
-bool parseChunk(const std::string& value, int& chunk) {
-    const bool digits =
-        !value.empty() && value.size() <= 5 && value.find_first_not_of("0123456789") == std::string::npos;
-    chunk = digits ? std::stoi(value) : 0;
-    return chunk >= 1 && chunk <= 10000;
+/// A count given as digits only (no sign, no blanks, no more digits than `most` has) from 1 to `most`:
+/// --jobs (64), --farm-chunk (10000).
+bool parseCount(const std::string& value, int most, int& count) {
+    const bool digits = !value.empty() && value.size() <= std::to_string(most).size() &&
+                        value.find_first_not_of("0123456789") == std::string::npos;
+    count = digits ? std::stoi(value) : 0;
+    return count >= 1 && count <= most;
 }
 
 Word parseRunOption(const Arguments& args, size_t& i, TranslateOptions& options, bool& jobsGiven,
@@ -118,7 +111,7 @@ Word parseRunOption(const Arguments& args, size_t& i, TranslateOptions& options,
         }
         jobsGiven = true;
         const std::string jobs = value();
-        if (!parseJobs(jobs, options.jobs)) {
+        if (!parseCount(jobs, 64, options.jobs)) {
             error = "--jobs needs a number from 1 to 64, not '" + jobs + "'";
             return Word::bad;
         }
@@ -134,7 +127,7 @@ Word parseRunOption(const Arguments& args, size_t& i, TranslateOptions& options,
         }
     } else if (arg == "--farm-chunk") {
         const std::string chunk = value();
-        if (!parseChunk(chunk, options.farm.chunk)) {
+        if (!parseCount(chunk, 10000, options.farm.chunk)) {
             error = "--farm-chunk needs a number from 1 to 10000, not '" + chunk + "'";
             return Word::bad;
         }
